@@ -1,0 +1,27 @@
+// The two maps of the unit interval, each operation in double precision in
+// exactly this order. Pi is the shortened 3.14159265358979, not the double
+// nearest to pi.
+#pragma once
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+namespace corvane {
+
+inline constexpr double kPi = std::bit_cast<double>(std::uint64_t{0x400921FB54442D11});
+
+// f1(x) = a·x·(1−x)
+inline double f1(double a, double x) { return (a * x) * (1 - x); }
+
+// f2(x) = a·x²·sin(π·x); the square is two multiplications.
+inline double f2(double a, double x) { return ((a * x) * x) * std::sin(kPi * x); }
+
+// The selected map (1 or 2); any other choice leaves x unchanged.
+inline double applyMap(int choice, double a, double x) {
+    if (choice == 1) return f1(a, x);
+    if (choice == 2) return f2(a, x);
+    return x;
+}
+
+}  // namespace corvane

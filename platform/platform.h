@@ -1,0 +1,146 @@
+// Interfaces of the desktop on which the windows rest: windows with a
+// persistent drawing surface measured in twips, menus declared as tables,
+// text fields, message boxes, input dialogs, printing and progress.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane::platform {
+
+struct Font {
+    std::string name;  // empty: the desktop's default font
+    double size = 0;   // points; 0 with an empty name means the default size
+    bool bold = false;
+};
+
+// One entry of a menu bar. A top-level entry with sub-items raises onClick
+// when its menu opens; one without sub-items runs onClick when clicked.
+struct MenuItem {
+    std::string name;
+    std::string caption;
+    std::function<void()> onClick;
+    std::vector<MenuItem> items;
+};
+using MenuBar = std::vector<MenuItem>;
+
+class TextField {
+public:
+    virtual ~TextField() = default;
+    virtual std::string text() const = 0;
+    virtual void setText(const std::string& text) = 0;
+};
+
+// Placement of a control on a window's client area, in twips.
+struct ControlBox {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+};
+
+// A window with a persistent drawing surface. Coordinates are twips with the
+// origin at the top-left corner of the client area, y growing downwards.
+// Everything drawn stays on the surface until Cls, also while the window is
+// hidden, covered, moved or resized.
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // Outer frame, in twips of the screen (single precision, as set).
+    virtual float Top() const = 0;
+    virtual float Left() const = 0;
+    virtual float Width() const = 0;
+    virtual float Height() const = 0;
+    virtual void setTop(float twips) = 0;
+    virtual void setLeft(float twips) = 0;
+    virtual void setWidth(float twips) = 0;
+    virtual void setHeight(float twips) = 0;
+
+    // Client drawing area below the menu bar, in twips.
+    virtual double ScaleWidth() const = 0;
+    virtual double ScaleHeight() const = 0;
+
+    virtual std::string title() const = 0;
+    virtual void setTitle(const std::string& title) = 0;
+    virtual void show() = 0;  // modeless, without owner
+    virtual void hide() = 0;
+    virtual bool isVisible() const = 0;
+
+    virtual void setFont(const Font& font) = 0;
+    virtual void setMenu(MenuBar menu) = 0;
+    virtual void addLabel(const std::string& name, const std::string& caption,
+                          const ControlBox& box, const Font& font) = 0;
+    // Text fields take the keyboard focus in the order they are added.
+    virtual TextField& addTextField(const std::string& name, const ControlBox& box,
+                                    const Font& font) = 0;
+    // Runs after the user closed the window through its frame; the window is
+    // hidden by then.
+    virtual void setOnFrameClose(std::function<void()> handler) = 0;
+
+    // Drawing, in the drawing colour (black), one pixel wide.
+    virtual void PSet(double x, double y) = 0;
+    virtual void Line(double x1, double y1, double x2, double y2) = 0;
+    virtual void Box(double x1, double y1, double x2, double y2, bool filled) = 0;
+    virtual void Cls() = 0;  // erase to white; text position back to 0, 0
+
+    virtual double CurrentX() const = 0;
+    virtual double CurrentY() const = 0;
+    virtual void setCurrentX(double x) = 0;
+    virtual void setCurrentY(double y) = 0;
+    // Prints at (CurrentX, CurrentY), the text's top-left corner, then moves
+    // to the start of the next line.
+    virtual void Print(const std::string& text) = 0;
+    virtual double TextWidth(const std::string& text) const = 0;
+    virtual double TextHeight(const std::string& text) const = 0;
+};
+
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+// A long command asks this now and then whether the user wants it to stop.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // `done` of `total` steps are finished; true when the user cancelled.
+    virtual bool poll(std::int64_t done) = 0;
+};
+
+// Error numbers of a failed print.
+inline constexpr int kPrintOk = 0;
+inline constexpr int kPrintDeviceUnavailable = 68;
+inline constexpr int kPrintDeviceIoError = 57;
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // `name` identifies the window (Form1 ...); it is created hidden.
+    virtual std::unique_ptr<Window> createWindow(const std::string& name) = 0;
+
+    virtual double screenWidth() const = 0;   // twips
+    virtual double screenHeight() const = 0;  // twips
+
+    // Modal; no icon; the title bar reads the program's name. A carriage
+    // return (character 13) in the text breaks the line.
+    virtual Answer MsgBox(const std::string& text, Buttons buttons) = 0;
+    // Modal single-line entry with an empty default; Cancel or closing
+    // gives the empty text.
+    virtual std::string InputBox(const std::string& prompt, const std::string& title) = 0;
+
+    // Prints the window's client area (drawing and controls) as one page on
+    // the default printer. Returns kPrintOk or the error number.
+    virtual int printWindow(Window& window) = 0;
+
+    // A command that may run long; a dialog with Cancel appears if it does.
+    virtual std::unique_ptr<Progress> beginProgress(const std::string& caption,
+                                                    std::int64_t total) = 0;
+
+    // Ends the program at once with status 0.
+    virtual void endProgram() = 0;
+};
+
+}  // namespace corvane::platform

@@ -1,0 +1,105 @@
+// Orbits in the six panels, clearing, exit and printing.
+#include <cmath>
+
+#include "core/number_text.h"
+#include "windows/main/form1.h"
+#include "windows/program.h"
+#include "windows/zoom/form2.h"
+
+namespace corvane {
+
+void Form1::mnuPlot_Click() {
+    auto& ui = program_.ui;
+    if (m_.funcChoice == 0) {
+        ui.MsgBox("Please choose a function", platform::Buttons::Ok);
+        return;
+    }
+    readData();
+    if (!dataOk) return;
+    m_.plotCount = static_cast<std::int16_t>(m_.plotCount + 1);
+    if (m_.plotCount > 6) {
+        const auto answer = ui.MsgBox(
+            "This window only fits up to six plots.\rDo you want to erase the previous plots?",
+            platform::Buttons::YesNo);
+        if (answer != platform::Answer::Yes) {
+            m_.plotCount = static_cast<std::int16_t>(m_.plotCount - 1);
+            return;
+        }
+        win_->Cls();
+        m_.plotCount = static_cast<std::int16_t>(m_.plotCount - 6);
+    }
+    const int k = m_.plotCount;
+    m_.setPanelOrigin(k, *win_);
+    m_.completePanelGeometry();
+    plotOrbit(*win_);
+    const std::string legend = std::to_string(k) + ": a = " + m_.curA.text() +
+                               ", x0 = " + m_.curX0.text() + ", n = " + m_.curN.text();
+    m_.printChartTitle(*win_, legend);
+    m_.slotA[k] = m_.curA;
+    m_.slotX0[k] = m_.curX0;
+    m_.slotN[k] = m_.curNValue();
+}
+
+void Form1::plotOrbit(platform::Window& objForm) {
+    const double a = m_.curA;
+    const int choice = m_.funcChoice;
+    const std::int64_t N = m_.curNValue();
+    const double left = m_.chartLeft;
+    const double right = m_.chartRight;
+    const double bottom = m_.chartBottom;
+    const double top = m_.chartTop;
+    const std::int64_t mask = m_.progressMask;
+    const auto progress = program_.ui.beginProgress("Corvane", N);
+    double x = m_.curX0;
+    for (std::int64_t n = 1; n <= N; ++n) {
+        const double y = applyMap(choice, a, x);
+        // -0.25 and 1.25 themselves are drawn; anything else outside is not.
+        if (!(y >= -0.25 && y <= 1.25)) {
+            program_.ui.MsgBox("An overflow has occured. Only points up to " +
+                                   std::to_string(n - 1) + " are ploted.",
+                               platform::Buttons::Ok);
+            m_.curN = static_cast<double>(n - 1);
+            break;
+        }
+        const double px = left + ((right - left) * static_cast<double>(n)) / static_cast<double>(N);
+        const double py = bottom - ((y + 0.25) * (bottom - top)) / 1.5;
+        objForm.PSet(px, py);
+        // The read-back keeps the orbit on the drawn pixel grid of this chart.
+        x = (1.5 * (bottom - py)) / (bottom - top) - 0.25;
+        if ((n & mask) == 0 && progress->poll(n)) {
+            m_.curN = static_cast<double>(n);  // stopped by the user: keep what is drawn
+            break;
+        }
+    }
+    drawOrbitAxes(objForm);
+}
+
+void Form1::drawOrbitAxes(platform::Window& objForm) {
+    const double left = m_.chartLeft;
+    const double bottom = m_.chartBottom;
+    const double top = m_.chartTop;
+    const double y0 = bottom - (bottom - top) / 6;
+    const float half0 = static_cast<float>(objForm.TextHeight("0")) / 2.0f;
+    printAt(objForm, (left - objForm.TextWidth("0")) - 20, y0 - half0, "0");
+    objForm.Line(left, y0, left + 100, y0);
+    const double y1 = bottom - ((bottom - top) * 5) / 6;
+    const float half1 = static_cast<float>(objForm.TextHeight("1")) / 2.0f;
+    printAt(objForm, (left - objForm.TextWidth("1")) - 20, y1 - half1, "1");
+    objForm.Line(left, y1, left + 100, y1);
+    m_.drawChartAxes(objForm);
+    m_.printYTopLabel(objForm, "Xn");
+    m_.printXEndLabel(objForm, "N");
+}
+
+void Form1::mnuClear_Click() {
+    win_->Cls();
+    m_.plotCount = 0;
+}
+
+void Form1::mnuExit_Click() { program_.ui.endProgram(); }
+
+void Form1::mnuPrintPlots_Click() { m_.printWindow(*win_); }
+
+void Form1::mnuPrintDiff_Click() { m_.printWindow(program_.form2().window()); }
+
+}  // namespace corvane

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Corvane needs (only the missing ones) and
+# configures and builds it into build/. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+CORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+CORVANE_PACKAGES=(
+    build-essential cmake pkg-config
+    qt6-base-dev libgl-dev libcups2-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    fonts-dejavu-core
+)
+
+corvane_install_packages() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    if ((${#missing[@]} == 0)); then
+        return 0
+    fi
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+corvane_build() {
+    cmake -S "$CORVANE_ROOT" -B "$CORVANE_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$CORVANE_ROOT/build" -j "$(nproc)"
+}

@@ -1,12 +1,37 @@
 // Zoom of one panel into Form2.
+#include <string>
+
 #include "windows/main/form1.h"
 #include "windows/program.h"
 #include "windows/zoom/form2.h"
 
 namespace corvane {
 
-void Form1::mnuZoom_Click() {}
-void Form1::zoomPlot(int) {}
+// Opening the Zoom menu lays out Form2's chart for its present client size,
+// before an entry is chosen; nothing is drawn or shown.
+void Form1::mnuZoom_Click() { m_.setSingleChartGeometry(program_.form2().window()); }
+
+// The orbit of panel k is recomputed from its slot with the map selected now,
+// by the same plotOrbit as the panels, into the chart laid out on Form2.
+void Form1::zoomPlot(int k) {
+    const std::string number = std::to_string(k);
+    if (m_.plotCount < k) {
+        program_.ui.MsgBox("No plot " + number + " to zoom", platform::Buttons::Ok);
+        return;
+    }
+    Form2& form2 = program_.form2();
+    platform::Window& target = form2.window();
+    target.Cls();
+    m_.curA = m_.slotA[k];
+    m_.curX0 = m_.slotX0[k];
+    m_.curN = m_.slotN[k];
+    plotOrbit(target);
+    // curN is read after plotOrbit, so an orbit cut off there shows its shortened N.
+    const std::string titleLine = number + ": a = " + m_.curA.text() + ", x0 = " + m_.curX0.text() +
+                                  ", n = " + m_.curN.text();
+    form2.showChart(titleLine, "Zoom of plot " + number);
+}
+
 void Form1::mnuPlot1_Click() { zoomPlot(1); }
 void Form1::mnuPlot2_Click() { zoomPlot(2); }
 void Form1::mnuPlot3_Click() { zoomPlot(3); }

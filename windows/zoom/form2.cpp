@@ -4,9 +4,13 @@
 
 namespace corvane {
 
+// The window starts without a title (every command sets its own) on a white
+// surface, and prints its titles and labels in its own font.
 Form2::Form2(Program& program) : program_(program), win_(program.ui.createWindow("Form2")) {
     win_->setFont({"MS Sans Serif", 12, true});
     win_->setMenu({{"mnuClose", "Close", [this] { mnuClose_Click(); }, {}}});
+    // Closed through its frame, the window is gone with its picture; the next
+    // reference creates it again.
     win_->setOnFrameClose([this] { program_.discardForm2(); });
 }
 
@@ -17,6 +21,13 @@ void Form2::Form_Load() {
     win_->setHeight(static_cast<float>(0.9 * program_.ui.screenHeight()));
 }
 
+// Only hides: picture, title, size and position stay for the next command.
 void Form2::mnuClose_Click() { win_->hide(); }
+
+void Form2::showChart(const std::string& titleLine, const std::string& windowTitle) {
+    program_.module.printChartTitle(*win_, titleLine);
+    win_->setTitle(windowTitle);
+    win_->show();
+}
 
 }  // namespace corvane

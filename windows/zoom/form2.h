@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -16,6 +17,11 @@ public:
     platform::Window& window() { return *win_; }
     void Form_Load();
     void mnuClose_Click();
+
+    // Every command that draws here clears the window, draws its chart into
+    // the single-chart geometry and then ends with this: the title line
+    // centred above the chart, the window title, and the window shown.
+    void showChart(const std::string& titleLine, const std::string& windowTitle);
 
 private:
     Program& program_;

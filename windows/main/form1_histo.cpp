@@ -5,6 +5,17 @@
 
 namespace corvane {
 
-void Form1::mnuHisto_Click() {}
+void Form1::mnuHisto_Click() {
+    if (m_.plotCount == 0) {
+        program_.ui.MsgBox("No plot to show histogram", platform::Buttons::Ok);
+        return;
+    }
+    Form3& form3 = program_.form3();
+    form3.window().setTitle("Histogram");
+    // Only the drawing goes: the records and the panel numbering stay.
+    form3.window().Cls();
+    form3.window().show();
+    form3.mnuHistogram_Click();
+}
 
 }  // namespace corvane

@@ -1,12 +1,17 @@
-// The function graph window: the k-fold map against the diagonal.
+// The function graph window: the k-fold map against the diagonal, in six
+// panels.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
+#include "core/maybe_number.h"
 #include "platform/platform.h"
 
 namespace corvane {
 
+class Module1;
 class Program;
 
 class Form4 {
@@ -16,8 +21,29 @@ public:
     platform::Window& window() { return *win_; }
     void Form_Load();
 
+    // Function menu: opening it reads a from the main window.
+    void mnuFunction_Click();
+    void mnuFL_Click();
+    void mnuFS_Click();
+    void mnuClose_Click();
+
+    // Asks for k; curK is 0 when the entry is not accepted.
+    void enterK();
+    // Places the chart in panel graphCount: axes, labels and the diagonal.
+    void drawGraphFrame();
+    // The curve y = f^k(x) in the current chart.
+    void plotGraph();
+
+    std::int16_t graphCount = 0;  // panel of the latest graph, 0 before the first
+    std::int16_t curK = 0;        // 0: the last k entry was not accepted
+    MaybeNumber graphFunc;        // 1 f1, 2 f2
+    MaybeNumber nSteps;           // segments of the curve
+
 private:
+    void newGraph(int func, const std::string& suffix);
+
     Program& program_;
+    Module1& m_;
     std::unique_ptr<platform::Window> win_;
 };
 

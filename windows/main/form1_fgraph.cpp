@@ -5,6 +5,8 @@
 
 namespace corvane {
 
+// Shows the function graph window, loading it first when it is not loaded
+// (at the first use, or after it was closed through its frame).
 void Form1::mnuFGraph_Click() { program_.form4().window().show(); }
 
 }  // namespace corvane

@@ -1,0 +1,82 @@
+// Runs the benchmarks on the real Qt surface (offscreen, a 1920 × 1080
+// screen at 96 dpi), then prints the ratios each command must keep to the
+// bare arithmetic it does, and the peak memory of the process.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <iostream>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+
+namespace corvane::bench {
+
+namespace {
+
+std::map<std::string, double> g_seconds;
+
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                // The name without the run options: function and arguments.
+                std::string name = run.run_name.function_name;
+                if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
+                g_seconds[name] =
+                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int runAll(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::cout << std::flush;
+    // Ratios of processor time, measured in this same run.    std::printf("\n%-58s %10s %8s %s\n", "target", "ratio", "limit", "");
+    bool allMet = true;
+    for (const auto& target : targets()) {
+        const auto num = g_seconds.find(target.measured);
+        const auto den = g_seconds.find(target.reference);
+        if (num == g_seconds.end() || den == g_seconds.end()) continue;
+        const double ratio = num->second / den->second;
+        const bool met = ratio <= target.limit;
+        allMet = allMet && met;
+        std::printf("%-58s %10.3f %8.2f %s\n", target.label.c_str(), ratio, target.limit,
+                    met ? "ok" : "MISSED");
+    }
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%-58s %10.1f %8.0f %s\n", "peak resident memory of the whole run (MB)",
+                usage.ru_maxrss / 1024.0, 200.0, usage.ru_maxrss / 1024.0 <= 200 ? "ok" : "MISSED");
+    std::fflush(stdout);
+    benchmark::Shutdown();
+    return allMet ? 0 : 1;
+}
+
+}  // namespace corvane::bench
+
+int main(int argc, char** argv) {
+    // A screen of 1920 × 1080 pixels at 96 dpi, without a display.
+    QTemporaryFile screens;
+    if (!std::getenv("QT_QPA_PLATFORM") && screens.open()) {
+        screens.write(R"({"screens":[{"name":"bench","x":0,"y":0,"width":1920,"height":1080,)"
+                      R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})");
+        screens.flush();
+        const std::string platform = "offscreen:configfile=" + screens.fileName().toStdString();
+        setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    }
+    QApplication app(argc, argv);
+    return corvane::bench::runAll(argc, argv);
+}

@@ -1,0 +1,91 @@
+// Bin counting and histogram drawing against the bare map iteration, and the
+// memory of a count into two billion bins.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "bench/bench_support.h"
+#include "core/maps.h"
+#include "windows/histogram/form3.h"
+
+namespace corvane::bench {
+namespace {
+
+constexpr std::int64_t kCountN = 10'000'000;
+
+struct Registration {
+    Registration(std::string label, std::string measured, std::string reference, double limit) {
+        targets().push_back({std::move(label), std::move(measured), std::move(reference), limit});
+    }
+};
+
+void setOrbit(double a, double x0, std::int64_t n, std::int32_t m) {
+    Program& p = desktop().program;
+    p.module.funcChoice = 1;
+    p.module.curA = a;
+    p.module.curX0 = x0;
+    p.module.curN = static_cast<double>(n);
+    p.form3().binCount = m;
+    p.form3().rescaleTarget = 0;
+}
+
+void BM_BareMapF1(benchmark::State& state) {
+    for (auto _ : state) {
+        double x = 0.2;
+        for (std::int64_t i = 0; i < kCountN; ++i) x = f1(3.9, x);
+        benchmark::DoNotOptimize(x);
+    }
+}
+BENCHMARK(BM_BareMapF1)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_CountBins(benchmark::State& state) {
+    Form3& form3 = desktop().program.form3();
+    for (auto _ : state) {
+        state.PauseTiming();
+        setOrbit(3.9, 0.2, kCountN, static_cast<std::int32_t>(state.range(0)));
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(form3.countBins());
+    }
+}
+BENCHMARK(BM_CountBins)->Arg(1000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+const Registration r1("countBins, N = 1e7, m = 1e3", "BM_CountBins/1000", "BM_BareMapF1", 1.7);
+const Registration r2("countBins, N = 1e7, m = 1e6", "BM_CountBins/1000000", "BM_BareMapF1", 3.0);
+
+// Drawing cost grows with the chart's pixels, not with m: the orbit is
+// counted once, then drawn again and again into panel 1 of the histogram
+// window. The logistic map at a = 4 spreads over the whole interval.
+void BM_PlotHisto(benchmark::State& state) {
+    Program& p = desktop().program;
+    Form3& form3 = p.form3();
+    setOrbit(4.0, 0.2, 2'000'000, static_cast<std::int32_t>(state.range(0)));
+    form3.countBins();
+    platform::Window& w = form3.window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.Cls();
+        p.module.setPanel1Origin(w);
+        p.module.completePanelGeometry();
+        state.ResumeTiming();
+        std::int16_t shift = 500;
+        form3.plotHisto(w, shift);
+    }
+}
+BENCHMARK(BM_PlotHisto)->Arg(1000)->Arg(10'000'000)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+const Registration r3("plotHisto, m = 1e7 against m = 1e3", "BM_PlotHisto/10000000",
+                      "BM_PlotHisto/1000", 20.0);
+
+// Memory does not grow with m: two billion bins, a million iterates.
+void BM_CountTwoBillionBins(benchmark::State& state) {
+    Form3& form3 = desktop().program.form3();
+    for (auto _ : state) {
+        setOrbit(3.9, 0.2, 1'000'000, 2'000'000'000);
+        benchmark::DoNotOptimize(form3.countBins());
+    }
+    state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_CountTwoBillionBins)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace corvane::bench

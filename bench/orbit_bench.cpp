@@ -1,0 +1,165 @@
+// Orbit plotting, zoom and difference against the bare loops with the same
+// arithmetic.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdint>
+
+#include "bench/bench_support.h"
+#include "core/maps.h"
+#include "windows/main/form1.h"
+#include "windows/zoom/form2.h"
+
+namespace corvane::bench {
+
+std::vector<Target>& targets() {
+    static std::vector<Target> all;
+    return all;
+}
+
+double peakMegabytes() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+Desktop& desktop() {
+    static Desktop d;
+    return d;
+}
+
+namespace {
+
+constexpr std::int64_t kOrbitN = 10'000'000;
+
+struct Registration {
+    Registration(std::string label, std::string measured, std::string reference, double limit) {
+        targets().push_back({std::move(label), std::move(measured), std::move(reference), limit});
+    }
+};
+
+// Places the chart: panel 1 of the main window, or the zoom window's chart.
+platform::Window& placeChart(bool zoom) {
+    Program& p = desktop().program;
+    if (zoom) {
+        platform::Window& w = p.form2().window();
+        p.module.setSingleChartGeometry(w);
+        return w;
+    }
+    platform::Window& w = p.form1().window();
+    p.module.setPanel1Origin(w);
+    p.module.completePanelGeometry();
+    return w;
+}
+
+// The orbit's arithmetic without drawing: map, px, py and read-back.
+void bareOrbit(benchmark::State& state, int map, bool zoom) {
+    placeChart(zoom);
+    const Module1& m = desktop().program.module;
+    const double left = m.chartLeft, right = m.chartRight, bottom = m.chartBottom;
+    const double top = m.chartTop;
+    const double a = map == 1 ? 3.9 : 2.3;
+    for (auto _ : state) {
+        double x = 0.2;
+        const std::int64_t N = kOrbitN;
+        for (std::int64_t n = 1; n <= N; ++n) {
+            const double y = applyMap(map, a, x);
+            if (!(y >= -0.25 && y <= 1.25)) break;
+            const double px = left + ((right - left) * static_cast<double>(n)) / N;
+            const double py = bottom - ((y + 0.25) * (bottom - top)) / 1.5;
+            benchmark::DoNotOptimize(px);
+            benchmark::DoNotOptimize(py);
+            x = (1.5 * (bottom - py)) / (bottom - top) - 0.25;
+        }
+        benchmark::DoNotOptimize(x);
+    }
+}
+
+void plottedOrbit(benchmark::State& state, int map, bool zoom) {
+    Program& p = desktop().program;
+    for (auto _ : state) {
+        state.PauseTiming();
+        platform::Window& w = placeChart(zoom);
+        w.Cls();
+        p.module.funcChoice = static_cast<std::int16_t>(map);
+        p.module.curA = map == 1 ? 3.9 : 2.3;
+        p.module.curX0 = 0.2;
+        p.module.curN = static_cast<double>(kOrbitN);
+        state.ResumeTiming();
+        p.form1().plotOrbit(w);
+    }
+}
+
+void BM_BareOrbitF1(benchmark::State& s) { bareOrbit(s, 1, false); }
+void BM_PlotOrbitF1(benchmark::State& s) { plottedOrbit(s, 1, false); }
+void BM_BareOrbitF2(benchmark::State& s) { bareOrbit(s, 2, false); }
+void BM_PlotOrbitF2(benchmark::State& s) { plottedOrbit(s, 2, false); }
+void BM_BareZoomF1(benchmark::State& s) { bareOrbit(s, 1, true); }
+void BM_ZoomOrbitF1(benchmark::State& s) { plottedOrbit(s, 1, true); }
+BENCHMARK(BM_BareOrbitF1)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_PlotOrbitF1)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_BareOrbitF2)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_PlotOrbitF2)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_BareZoomF1)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_ZoomOrbitF1)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+const Registration r1("plotOrbit f1, N = 1e7, main window panel", "BM_PlotOrbitF1",
+                      "BM_BareOrbitF1", 1.25);
+const Registration r2("plotOrbit f2, N = 1e7, main window panel", "BM_PlotOrbitF2",
+                      "BM_BareOrbitF2", 1.25);
+const Registration r3("plotOrbit f1, N = 1e7, zoom window", "BM_ZoomOrbitF1", "BM_BareZoomF1",
+                      1.25);
+
+// The bare chain of f1 alone: the reference of the difference.
+void BM_BareChainF1(benchmark::State& state) {
+    for (auto _ : state) {
+        double x = 0.2;
+        for (std::int64_t i = 0; i < kOrbitN; ++i) x = f1(3.9, x);
+        benchmark::DoNotOptimize(x);
+    }
+}
+BENCHMARK(BM_BareChainF1)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_Difference(benchmark::State& state) {
+    Program& p = desktop().program;
+    Module1& m = p.module;
+    for (auto _ : state) {
+        state.PauseTiming();
+        m.funcChoice = 1;
+        m.plotCount = 2;
+        m.slotA[1] = 3.9, m.slotX0[1] = 0.2, m.slotN[1] = static_cast<std::int32_t>(kOrbitN);
+        m.slotA[2] = 3.9, m.slotX0[2] = 0.2001, m.slotN[2] = static_cast<std::int32_t>(kOrbitN);
+        p.form1().firstPlotNo = 1;
+        p.form1().secondPlotNo = 2;
+        platform::Window& w = p.form2().window();
+        w.Cls();
+        m.setSingleChartGeometry(w);
+        state.ResumeTiming();
+        bool ok = false;
+        p.form1().plotDifference(ok);
+        benchmark::DoNotOptimize(ok);
+    }
+}
+BENCHMARK(BM_Difference)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+const Registration r4("difference of two f1 orbits, N = 1e7 (two passes)", "BM_Difference",
+                      "BM_BareChainF1", 3.0);
+
+// Memory does not grow with N: plot 1e8 iterates once.
+void BM_PlotOrbitHundredMillion(benchmark::State& state) {
+    Program& p = desktop().program;
+    for (auto _ : state) {
+        platform::Window& w = placeChart(false);
+        p.module.funcChoice = 1;
+        p.module.curA = 3.9;
+        p.module.curX0 = 0.2;
+        p.module.curN = 100'000'000.0;
+        p.form1().plotOrbit(w);
+    }
+    state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_PlotOrbitHundredMillion)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace corvane::bench

@@ -1,0 +1,204 @@
+// Windows of the Qt desktop. Internal to the Qt platform (and its tests).
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QMainWindow>
+#include <QMargins>
+#include <QPointer>
+#include <QSize>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class QLineEdit;
+class QPainter;
+
+namespace corvane::platform {
+
+class QtWindow;
+
+// State shared by the platform and all its windows.
+class QtDesktop {
+public:
+    QtDesktop();
+
+    double twipsPerPixel() const { return tpp_; }
+    QSize screenPixels() const { return screen_; }
+    double screenDpi() const { return dpi_; }
+    // False on the offscreen and minimal platforms, which have no desktop to
+    // stack windows on (nor frames drawn by a window manager).
+    bool windowsStack() const { return stacking_; }
+
+    // Twips to pixels: floor(twips / twipsPerPixel + 0.5), i.e. to the
+    // nearest pixel with halves going right/down. Clamped to +-2^24 so the
+    // result is always usable as a widget coordinate; NaN gives 0.
+    int toPixel(double twips) const;
+
+    // Runs a command (menu handler, frame-close handler). Commands never
+    // overlap: a trigger that arrives while one runs (from a nested event
+    // loop) is ignored, as is everything after endProgram().
+    void runCommand(const std::function<void()>& command);
+    bool commandRunning() const { return commandRunning_; }
+
+    // Repaints the windows drawn on since the last flush.
+    void flush();
+
+    // Frame decorations (title bar, borders) of a top-level window. Learned
+    // from windows that have been on screen; estimated before that.
+    QMargins frameMargins() const { return frame_; }
+    void learnFrameMargins(const QMargins& margins) { frame_ = margins; }
+
+    bool ending() const { return ending_; }
+    void endProgram();
+
+    void add(QtWindow* window) { windows_.push_back(window); }
+    void remove(QtWindow* window);
+
+private:
+    double dpi_ = 96;
+    double tpp_ = 15;
+    QSize screen_;
+    QMargins frame_;
+    bool stacking_ = true;
+    bool commandRunning_ = false;
+    bool ending_ = false;
+    std::vector<QtWindow*> windows_;
+};
+
+// The drawing area: shows the window's backing image and nothing else.
+class QtCanvas : public QWidget {
+public:
+    explicit QtCanvas(QWidget* parent);
+    void setImage(const QImage* image) { image_ = image; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const QImage* image_ = nullptr;
+};
+
+// The top-level widget: menu bar plus canvas. Closing through the frame
+// hides it and reports to the owner; it is never destroyed by closing.
+class QtForm : public QMainWindow {
+public:
+    QtForm();
+    std::function<bool()> onCloseRequest;  // false: refuse (a command runs)
+    std::function<void()> onFrameClosed;
+    std::function<void()> onFrameChanged;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+};
+
+class QtWindow : public Window {
+public:
+    QtWindow(std::shared_ptr<QtDesktop> desktop, const std::string& name);
+    ~QtWindow() override;
+
+    float Top() const override;
+    float Left() const override;
+    float Width() const override;
+    float Height() const override;
+    void setTop(float twips) override;
+    void setLeft(float twips) override;
+    void setWidth(float twips) override;
+    void setHeight(float twips) override;
+    double ScaleWidth() const override;
+    double ScaleHeight() const override;
+
+    std::string title() const override;
+    void setTitle(const std::string& title) override;
+    void show() override;
+    void hide() override;
+    bool isVisible() const override;
+
+    void setFont(const Font& font) override;
+    void setMenu(MenuBar menu) override;
+    void addLabel(const std::string& name, const std::string& caption, const ControlBox& box,
+                  const Font& font) override;
+    TextField& addTextField(const std::string& name, const ControlBox& box,
+                            const Font& font) override;
+    void setOnFrameClose(std::function<void()> handler) override;
+
+    void PSet(double x, double y) override;
+    void Line(double x1, double y1, double x2, double y2) override;
+    void Box(double x1, double y1, double x2, double y2, bool filled) override;
+    void Cls() override;
+
+    double CurrentX() const override { return currentX_; }
+    double CurrentY() const override { return currentY_; }
+    void setCurrentX(double x) override { currentX_ = x; }
+    void setCurrentY(double y) override { currentY_ = y; }
+    void Print(const std::string& text) override;
+    double TextWidth(const std::string& text) const override;
+    double TextHeight(const std::string& text) const override;
+
+    // What a printed page shows: the client area as the user sees it, the
+    // drawing with the controls on top.
+    QImage pageImage() const;
+    // Client area below the menu bar, in pixels.
+    QSize canvasPixels() const;
+
+    // Repaints the canvas if anything was drawn since the last call.
+    void flush();
+
+    // For tests and the platform.
+    QtForm* form() const { return form_; }
+    QtCanvas* canvas() const { return canvas_; }
+    const QImage& image() const { return image_; }
+
+private:
+    enum class Edge { Left, Top, Width, Height };
+    QMargins currentFrameMargins() const;
+    int menuBarHeight(int clientWidth) const;
+    void adoptActualGeometry() const;
+    void applyGeometry(Edge changed);
+    void setEdge(Edge edge, float twips);
+    float edge(Edge edge) const;
+    QRect boxPixels(const ControlBox& box) const;
+    QPainter& painter();
+    void frameClosed();
+
+    std::shared_ptr<QtDesktop> desktop_;
+    const double tpp_;
+    QPointer<QtForm> form_;
+    QtCanvas* canvas_ = nullptr;
+
+    // The backing store: as large as the screen, drawn into directly.
+    QImage image_;
+    std::uint32_t* bits_ = nullptr;
+    std::ptrdiff_t stride_ = 0;  // in pixels
+    double imageWidth_ = 0;
+    double imageHeight_ = 0;
+    bool dirty_ = false;
+    std::unique_ptr<QPainter> painter_;
+
+    QFont font_;
+    double currentX_ = 0;
+    double currentY_ = 0;
+
+    // Outer frame as last set (or as found on screen), in twips.
+    mutable float left_ = 0;
+    mutable float top_ = 0;
+    mutable float width_ = 0;
+    mutable float height_ = 0;
+
+    std::function<void()> onFrameClose_;
+    std::vector<std::unique_ptr<TextField>> fields_;
+    QWidget* lastField_ = nullptr;
+};
+
+// Qt's version of a platform font: the named family when installed, the
+// desktop's sans-serif otherwise; an empty name is the desktop's font.
+QFont toQFont(const Font& font);
+
+}  // namespace corvane::platform

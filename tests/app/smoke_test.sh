@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The real program starts, keeps running with its main window, and quits
+# cleanly with status 0 on SIGTERM and on SIGINT.
+# Usage: smoke_test.sh PATH_TO_CORVANE offscreen|x11
+set -uo pipefail
+binary="$1"
+mode="$2"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+if [[ "$mode" == x11 ]]; then
+    if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+        if [[ "${CI:-}" == true ]]; then fail "Xvfb and xdotool are needed under CI"; fi
+        echo "SKIP: Xvfb or xdotool is not installed"
+        exit 77
+    fi
+    display=":$((100 + RANDOM % 400))"
+    Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    trap 'kill $xvfb 2>/dev/null' EXIT
+    for _ in $(seq 50); do
+        DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    export DISPLAY="$display"
+    unset QT_QPA_PLATFORM
+else
+    export QT_QPA_PLATFORM=offscreen
+fi
+
+for signal in TERM INT; do
+    "$binary" &
+    pid=$!
+    sleep 2
+    kill -0 "$pid" 2>/dev/null || fail "corvane ended within two seconds"
+    if [[ "$mode" == x11 ]]; then
+        DISPLAY="$display" xdotool search --name '^Corvane Experiment$' >/dev/null ||
+            fail "no window titled 'Corvane Experiment'"
+    fi
+    kill "-$signal" "$pid"
+    wait "$pid"
+    status=$?
+    [[ $status -eq 0 ]] || fail "exit status $status after SIG$signal"
+    echo "SIG$signal: quit with status 0"
+done

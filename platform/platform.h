@@ -12,8 +12,8 @@
 namespace corvane::platform {
 
 struct Font {
-    std::string name;  // empty: the desktop's default font
-    double size = 0;   // points; 0 with an empty name means the default size
+    std::string name;  // empty: the default window font, "MS Sans Serif" 8 pt
+    double size = 0;   // points; 0 with an empty name means 8
     bool bold = false;
 };
 

@@ -232,7 +232,15 @@ double widthPerEm(QFont font) {
 // narrowed (never widened) to a Helvetica-like average width: text laid out
 // for the original font then still fits its boxes (DejaVu Sans, the usual
 // sans serif on Linux, is about a tenth wider).
-QFont toQFont(const Font& font) {
+QFont toQFont(const Font& requested) {
+    // A window that sets no font prints in the desktop's default window font,
+    // 8 point "MS Sans Serif": its lines fit the 200 twips the charts leave
+    // below their x-axis.
+    Font font = requested;
+    if (font.name.empty()) {
+        font.name = "MS Sans Serif";
+        if (!(font.size > 0)) font.size = 8;
+    }
     QFont result = QApplication::font();
     if (font.size > 0 && std::isfinite(font.size)) result.setPointSizeF(font.size);
     result.setBold(font.bold);
@@ -304,7 +312,9 @@ void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, const Desktop& de
 // --- QtWindow ----------------------------------------------------------------
 
 QtWindow::QtWindow(std::shared_ptr<QtDesktop> desktop, const std::string& name)
-    : desktop_(std::move(desktop)), tpp_(desktop_->twipsPerPixel()) {
+    : desktop_(std::move(desktop)),
+      tpp_(desktop_->twipsPerPixel()),
+      pixelsPerTwip_(1.0 / tpp_) {
     image_ = QImage(desktop_->screenPixels(), QImage::Format_RGB32);
     image_.fill(kWhite);
     const int dotsPerMeter = static_cast<int>(std::lround(desktop_->screenDpi() / 0.0254));
@@ -540,9 +550,11 @@ void QtWindow::frameClosed() {
 void QtWindow::PSet(double x, double y) {
     // floor(t / tpp + 0.5), bounds-checked in floating point: NaN and
     // infinities fail the comparisons, and truncation equals floor for the
-    // non-negative values that pass.
-    const double px = x / tpp_ + 0.5;
-    const double py = y / tpp_ + 0.5;
+    // non-negative values that pass. Multiplying by the reciprocal keeps the
+    // divider free for the orbit's own arithmetic; it can differ from the
+    // division only on an exact half-pixel boundary.
+    const double px = x * pixelsPerTwip_ + 0.5;
+    const double py = y * pixelsPerTwip_ + 0.5;
     if (px >= 0 && px < imageWidth_ && py >= 0 && py < imageHeight_) {
         bits_[static_cast<std::ptrdiff_t>(py) * stride_ + static_cast<std::ptrdiff_t>(px)] = kBlack;
         dirty_ = true;

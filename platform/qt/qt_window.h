@@ -170,6 +170,7 @@ private:
 
     std::shared_ptr<QtDesktop> desktop_;
     const double tpp_;
+    const double pixelsPerTwip_;  // PSet multiplies: no division per point
     QPointer<QtForm> form_;
     QtCanvas* canvas_ = nullptr;
 

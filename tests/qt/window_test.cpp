@@ -283,9 +283,10 @@ TEST(QtFontTest, MissingFamiliesFallBackToAnInstalledSansSerifAtTheAskedSize) {
         bool desktopFamily;  // the desktop's default family expected
         double points;       // 0: the desktop's default size
     };
+    // No family asked for: the default window font, 8 point "MS Sans Serif".
     const std::vector<Case> cases = {
-        {Font{}, true, 0},
-        {Font{"", 12, true}, true, 12},
+        {Font{}, false, 8},
+        {Font{"", 12, true}, false, 12},
         {Font{"MS Sans Serif", 8.25, true}, false, 8.25},
         {Font{"No Such Family Anywhere", 9.75, false}, false, 9.75},
     };

@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace corvane::platform {
 
@@ -66,6 +67,18 @@ bool deviceUnavailable(ipp_status_t status) {
 
 bool failed(ipp_status_t status) { return status > IPP_STATUS_OK_CONFLICTING; }
 
+// Ends the document and reads the server's answer to it: the answer's status,
+// or nothing when no answer could be read. cupsFinishDestDocument would report
+// libcups's last error instead, and a connection that breaks before the answer
+// leaves that untouched, still the success of the job's creation.
+std::optional<ipp_status_t> finishDocument(http_t* http, const char* resource) {
+    ipp_t* answer = cupsGetResponse(http, resource);
+    if (!answer) return std::nullopt;
+    const ipp_status_t status = ippGetStatusCode(answer);
+    ippDelete(answer);
+    return status;
+}
+
 class Connection {
 public:
     Connection(cups_dest_t* dest, http_t* http) : dest_(dest), http_(http) {}
@@ -104,8 +117,10 @@ int submitPdfToDefaultDestination(const QByteArray& pdf, const std::string& titl
         return kPrintDeviceUnavailable;
     }
 
-    Connection cups(dest, cupsConnectDest(dest, CUPS_DEST_FLAGS_NONE, 30000, nullptr, nullptr, 0,
-                                          nullptr, nullptr));
+    // The queue's path on the server, where the document's answer is read.
+    char resource[1024] = "";
+    Connection cups(dest, cupsConnectDest(dest, CUPS_DEST_FLAGS_NONE, 30000, nullptr, resource,
+                                          sizeof resource, nullptr, nullptr));
     if (!cups.http()) return kPrintDeviceUnavailable;
     cups.setInfo(cupsCopyDestInfo(cups.http(), dest));
     if (!cups.info())
@@ -134,7 +149,14 @@ int submitPdfToDefaultDestination(const QByteArray& pdf, const std::string& titl
             return kPrintDeviceIoError;
         }
     }
-    const ipp_status_t finished = cupsFinishDestDocument(cups.http(), dest, cups.info());
+    const std::optional<ipp_status_t> answer = finishDocument(cups.http(), resource);
+    if (!answer) {
+        // No answer to the document: the connection broke after its last
+        // byte left, so nothing says the server has it.
+        cups.cancel(jobId);
+        return kPrintDeviceIoError;
+    }
+    const ipp_status_t finished = *answer;
     if (failed(finished)) {
         cups.cancel(jobId);
         if (finished == IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS) return kPrintDeviceUnavailable;

@@ -134,6 +134,13 @@ void addPrinterAttributes(ipp_t* response, const std::string& uri) {
     ippAddIntegers(response, IPP_TAG_PRINTER, IPP_TAG_ENUM, "operations-supported", 5, operations);
 }
 
+// The operation id of an IPP request, bytes 2 and 3 of the message; -1 while
+// fewer bytes are here.
+int operationOf(const std::string& body) {
+    if (body.size() < 4) return -1;
+    return (static_cast<unsigned char>(body[2]) << 8) | static_cast<unsigned char>(body[3]);
+}
+
 }  // namespace
 
 FakeIppServer::FakeIppServer(Behaviour behaviour) : behaviour_(behaviour) {
@@ -186,6 +193,18 @@ void FakeIppServer::acceptLoop() {
     }
 }
 
+void FakeIppServer::dropDocument(int fd, std::string document) {
+    std::lock_guard lock(mutex_);
+    received_.operations.push_back(IPP_OP_SEND_DOCUMENT);
+    received_.document = std::move(document);
+    // Closed at once with a reset, as a crashed server would: a shutdown
+    // alone sends an orderly end, which the client sees only when it reads.
+    linger reset{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    close(fd);
+    connectionFds_.erase(std::find(connectionFds_.begin(), connectionFds_.end(), fd));
+}
+
 // One HTTP/1.1 connection, request after request, until the client leaves.
 void FakeIppServer::serve(int fd) {
     Reader reader(fd);
@@ -212,44 +231,33 @@ void FakeIppServer::serve(int fd) {
 
         // The body: IPP request, then the document for Send-Document.
         std::string body;
-        bool complete = false;
-        while (!complete) {
-            if (!chunked) {
-                const std::optional<std::string> all = reader.bytes(contentLength);
-                if (!all) return;
-                body = *all;
-                complete = true;
-                break;
-            }
-            const std::optional<std::string> sizeLine = reader.line();
-            if (!sizeLine) return;
-            const std::size_t size = std::stoul(*sizeLine, nullptr, 16);
-            if (size == 0) {
-                reader.line();  // end of the (empty) trailer
-                complete = true;
-                break;
-            }
-            std::size_t remaining = size;
-            while (remaining > 0) {
-                const std::optional<std::string> part = reader.some(remaining);
-                if (!part) return;
-                body += *part;
-                remaining -= part->size();
-                // Operation id: bytes 2 and 3 of the IPP message.
-                if (behaviour_ == Behaviour::DropTheDocument && body.size() >= 4 &&
-                    ((static_cast<unsigned char>(body[2]) << 8) |
-                     static_cast<unsigned char>(body[3])) == IPP_OP_SEND_DOCUMENT) {
-                    {
-                        std::lock_guard lock(mutex_);
-                        received_.operations.push_back(IPP_OP_SEND_DOCUMENT);
-                    }
-                    linger reset{1, 0};  // close with a reset, as a crashed server would
-                    setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-                    shutdown(fd, SHUT_RDWR);
-                    return;
+        if (!chunked) {
+            const std::optional<std::string> all = reader.bytes(contentLength);
+            if (!all) return;
+            body = *all;
+        } else {
+            for (;;) {
+                const std::optional<std::string> sizeLine = reader.line();
+                if (!sizeLine) return;
+                const std::size_t size = std::stoul(*sizeLine, nullptr, 16);
+                if (size == 0) {
+                    if (!reader.line()) return;  // end of the (empty) trailer
+                    break;
                 }
+                std::size_t remaining = size;
+                while (remaining > 0) {
+                    const std::optional<std::string> part = reader.some(remaining);
+                    if (!part) return;
+                    body += *part;
+                    remaining -= part->size();
+                    if (behaviour_ == Behaviour::DropTheDocument &&
+                        operationOf(body) == IPP_OP_SEND_DOCUMENT) {
+                        dropDocument(fd, {});
+                        return;
+                    }
+                }
+                if (!reader.line()) return;  // CR LF after the chunk
             }
-            if (!reader.line()) return;  // CR LF after the chunk
         }
 
         ipp_t* request = ippNew();
@@ -260,6 +268,12 @@ void FakeIppServer::serve(int fd) {
             break;
         }
         const int operation = ippGetOperation(request);
+        if (operation == IPP_OP_SEND_DOCUMENT &&
+            (behaviour_ == Behaviour::DropTheDocument || behaviour_ == Behaviour::DropTheAnswer)) {
+            ippDelete(request);
+            dropDocument(fd, body.substr(memory.offset));
+            return;
+        }
         ipp_t* response = ippNewResponse(request);
         const std::string uri = "ipp://" + server() + "/printers/" + kQueue;
         {

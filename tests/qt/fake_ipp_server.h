@@ -1,6 +1,7 @@
 // A tiny IPP printer on 127.0.0.1 with a queue named "fake", for the print
 // server's answers that a real CUPS gives only when things go wrong: a job
-// refused, a job without an id, a connection lost while the document is sent.
+// refused, a job without an id, a connection lost while the document is sent
+// or before its answer.
 // Point libcups at it with CUPS_SERVER=server() and LPDEST=fake.
 #pragma once
 
@@ -19,6 +20,7 @@ public:
         RefuseJobs,       // Create-Job: server-error-not-accepting-jobs
         GiveNoJobId,      // Create-Job succeeds but names no job
         DropTheDocument,  // resets the connection when the document starts
+        DropTheAnswer,    // takes the whole document, then resets instead of answering
     };
 
     explicit FakeIppServer(Behaviour behaviour);
@@ -41,6 +43,8 @@ public:
 private:
     void acceptLoop();
     void serve(int fd);
+    // Records the lost Send-Document and ends the connection with a reset.
+    void dropDocument(int fd, std::string document);
 
     Behaviour behaviour_;
     int listenFd_ = -1;

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
@@ -133,6 +134,9 @@ TEST_F(PrintTest, TheServersAnswerDecidesTheResult) {
         {"job without an id", FakeIppServer::Behaviour::GiveNoJobId, kPrintFailed},
         {"connection lost in the document", FakeIppServer::Behaviour::DropTheDocument,
          kPrintDeviceIoError},
+        // The whole document left, but nothing says the server has it.
+        {"connection lost before the answer", FakeIppServer::Behaviour::DropTheAnswer,
+         kPrintDeviceIoError},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -150,8 +154,19 @@ TEST_F(PrintTest, TheServersAnswerDecidesTheResult) {
         EXPECT_EQ(got.jobName, "Orbit of the logistic map");
         if (c.behaviour == FakeIppServer::Behaviour::Print) {
             EXPECT_EQ(got.documentFormat, "application/pdf");
+        }
+        if (c.behaviour == FakeIppServer::Behaviour::Print ||
+            c.behaviour == FakeIppServer::Behaviour::DropTheAnswer) {
             EXPECT_EQ(got.document.rfind("%PDF-", 0), 0u);
             EXPECT_NE(got.document.find("/Count 1"), std::string::npos) << "one page";
+            EXPECT_NE(got.document.find("%%EOF"), std::string::npos) << "the whole document";
+        }
+        if (c.behaviour == FakeIppServer::Behaviour::DropTheDocument ||
+            c.behaviour == FakeIppServer::Behaviour::DropTheAnswer) {
+            EXPECT_NE(std::find(got.operations.begin(), got.operations.end(),
+                                static_cast<int>(IPP_OP_CANCEL_JOB)),
+                      got.operations.end())
+                << "the job the document never reached is cancelled";
         }
     }
 }

@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tests/histogram/histogram_test.h"
 #include "windows/histogram/histogram_bars.h"
@@ -143,6 +144,111 @@ TEST(HistogramBars, MergedColumnsMatchWithATypedMaximum) {
     for (double maxY : {3.0, 500.0, -7.0}) {
         expectSameColumns(49999, kLayouts[0], maxY, 0.5, 42);
         expectSameColumns(2000000000, kLayouts[1], maxY, 0.5, 43);
+    }
+}
+
+// The merged drawing takes the runs of bars inside one column in a single
+// step; the rectangles must be exactly those of the rule applied bar by bar,
+// which this reference applies literally to every non-empty bar.
+std::vector<DrawOp> barByBarColumns(const BinCounters& counts, std::int32_t m,
+                                    const BarFrame& frame) {
+    std::vector<DrawOp> out;
+    bool open = false;
+    double column = 0, from = 0, to = 0;
+    std::int32_t tallest = 0;
+    const auto flush = [&] {
+        if (open) {
+            out.push_back(DrawOp{DrawOp::Kind::Box, from, barTop(frame, tallest), to, frame.bottom,
+                                 "", true});
+        }
+        open = false;
+    };
+    counts.forEachNonEmpty(m, [&](std::int32_t i, std::int32_t count) {
+        const double x1 = frame.left + static_cast<double>(i) * frame.barWidth;
+        const double x2 = frame.left + static_cast<double>(std::int64_t{i} + 1) * frame.barWidth;
+        const double first = std::floor(x1 / 15);
+        const double last = std::max(first, std::ceil(x2 / 15) - 1);
+        for (double k = first; k <= last; ++k) {
+            const double lo = std::max(x1, k * 15);
+            const double hi = std::min(x2, (k + 1) * 15);
+            if (open && k == column) {
+                to = std::max(to, hi);
+                tallest = std::max(tallest, count);
+            } else {
+                flush();
+                open = true, column = k, from = lo, to = hi, tallest = count;
+            }
+        }
+    });
+    flush();
+    return out;
+}
+
+class BoxRecorder : public FakeWindow {
+public:
+    explicit BoxRecorder(FakePlatform& owner) : FakeWindow(owner, "Boxes") {}
+    void Box(double x1, double y1, double x2, double y2, bool filled) override {
+        boxes.push_back(DrawOp{DrawOp::Kind::Box, x1, y1, x2, y2, "", filled});
+    }
+    std::vector<DrawOp> boxes;
+};
+
+struct ExactCase {
+    const char* name;
+    double left, width;  // of the m bars together
+    std::int32_t m;
+    double density;
+};
+
+TEST(HistogramBars, MergedRectanglesAreExactlyThoseOfTheBarByBarRule) {
+    const ExactCase cases[] = {
+        // Bars just below a column wide, a few per column, many per column.
+        {"panel", 946.44, 8104, 541, 1.0},
+        {"panel", 946.44, 8104, 600, 0.5},
+        {"panel", 946.44, 8104, 1000, 1.0},
+        {"panel", 946.44, 8104, 7919, 0.3},
+        {"zoom", 2064, 22220, 49999, 1.0},
+        {"zoom", 2064, 22220, 1000000, 0.7},
+        {"panel", 946.44, 8104, 1000000, 0.01},
+        // Counters in a table.
+        {"panel", 946.44, 8104, 10000000, 0.5},
+        {"zoom", 2064, 22220, 2000000000, 0.5},
+        {"panel", 946.44, 8104, 2147483647, 1.0},
+        // Left edge on a column edge; a chart too small for its margin
+        // (the bars run leftwards) and one with no width at all.
+        {"aligned", 1500, 4500, 3000, 1.0},
+        {"aligned", 1500, 4500, 123457, 1.0},
+        {"backwards", 1000, -400, 70001, 1.0},
+        {"flat", 1000, 0, 5000, 1.0},
+    };
+    std::uint64_t seed = 500;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + ", m = " + std::to_string(c.m));
+        FakePlatform ui;
+        const BinCounters counts = randomCounts(c.m, ++seed, c.density);
+        const double barWidth = c.width * (1.0 / c.m);
+        const double bottom = 8367;
+        const BarFrame frame{c.left, bottom, 2891, 2891 - bottom, barWidth, 500};
+        BoxRecorder merged(ui);
+        drawBarColumns(merged, counts, c.m, frame);
+        const auto expected = barByBarColumns(counts, c.m, frame);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_TRUE(sameOps(merged.boxes, expected))
+            << merged.boxes.size() << " rectangles instead of " << expected.size();
+        // The same pass finds the largest count of the drawn bins.
+        EXPECT_EQ(mergeBarColumns(counts, c.m, c.left, barWidth).largest, counts.maxBelow(c.m));
+    }
+}
+
+TEST(HistogramBars, UpperCounterIsNeverMerged) {
+    for (std::int32_t m : {1000, 2000000000}) {
+        BinCounters counts;
+        counts.reset(m, 10);
+        counts.add(m);  // only the upper counter holds something
+        counts.finish();
+        const BarColumns columns = mergeBarColumns(counts, m, 946.44, 8104.0 / m);
+        EXPECT_TRUE(columns.columns.empty()) << m;
+        EXPECT_EQ(columns.largest, 0) << m;
     }
 }
 

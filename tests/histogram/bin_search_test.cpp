@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <new>
 #include <random>
@@ -110,6 +111,48 @@ TEST(BinSearch, QuickSearchAgreesOnRandomDoubles) {
     }
 }
 
+// The quick search takes ⌊x·m⌋ as it is while the fraction of x·m keeps
+// 2^-18 away from an integer, and checks against the edges otherwise: values
+// on both sides of that margin, and much closer to the edges, for the
+// largest m, where the roundings are widest.
+TEST(BinSearch, QuickSearchAgreesAroundItsMargin) {
+    std::mt19937_64 rng(13);
+    for (std::int32_t m : {3, 1000, 1000000, 2147483647}) {
+        const double w = 1.0 / m;
+        std::uniform_int_distribution<std::int64_t> bin(0, m - 1);
+        for (int i = 0; i < 20000; ++i) {
+            const double j = static_cast<double>(bin(rng));
+            for (double d : {0x1p-16, 0x1p-18, 0x1p-20, 0x1p-24, 0x1p-30}) {
+                for (double g : {j + d, j + 1 - d}) {
+                    const double x0 = g / m;
+                    for (double x : {std::nextafter(x0, 0.0), x0, std::nextafter(x0, 1.0)}) {
+                        if (!(x >= 0 && x <= 1)) continue;
+                        ASSERT_EQ(locateBin(x, m, w), bisect(x, m)) << "x = " << x << ", m = " << m;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Outside [0, 1] the count never asks, but the search still gives a bin:
+// 0 below the interval (and for NaN), counter m at or above m·binWidth.
+TEST(BinSearch, ValuesOutsideTheIntervalStayInTheCounters) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (std::int32_t m : {1, 10, 2147483647}) {
+        const double w = 1.0 / m;
+        for (double x : {-inf, -1.0, -0.0, std::nextafter(0.0, -1.0), nan}) {
+            EXPECT_EQ(locateBin(x, m, w), 0) << x << ", m = " << m;
+        }
+        for (double x : {std::nextafter(1.0, 2.0), 2.0, inf}) {
+            EXPECT_EQ(locateBin(x, m, w), m) << x << ", m = " << m;
+            std::int32_t lo = 0;
+            EXPECT_EQ(bisectBin(x, lo, m, w), m) << x << ", m = " << m;
+        }
+    }
+}
+
 TEST(BinCounters, SmallMIsAPlainArray) {
     BinCounters c;
     c.reset(10, 3);
@@ -163,6 +206,52 @@ TEST(BinCounters, LongOrbitOverAModerateMGetsAPlainArray) {
     EXPECT_FALSE(c.dense());
     c.reset(200000000, 2000000000);  // a plain array would take 800 MB
     EXPECT_FALSE(c.dense());
+}
+
+// The count hands the table its bins in batches: the same counters as one
+// add() each, bins outside 0..m ignored either way.
+TEST(BinCounters, BatchesCountLikeSingleAdds) {
+    for (std::int32_t m : {10, 1000, 2000000000}) {
+        std::mt19937_64 rng(static_cast<std::uint64_t>(m));
+        std::uniform_int_distribution<std::int32_t> anywhere(-2, m);
+        std::vector<std::int32_t> bins;
+        for (int i = 0; i < 20000; ++i) bins.push_back(i % 5 == 0 ? m - i % 3 : anywhere(rng));
+        bins.push_back(m + 1);
+        BinCounters one, batched;
+        one.reset(m, 20000);
+        batched.reset(m, 20000);
+        for (std::int32_t b : bins) one.add(b);
+        for (std::size_t k = 0; k < bins.size(); k += 777) {
+            batched.addBatch(bins.data() + k, std::min<std::size_t>(777, bins.size() - k));
+        }
+        EXPECT_EQ(batched.storedBins(), one.storedBins());
+        one.finish();
+        batched.finish();
+        for (std::int32_t b : bins) ASSERT_EQ(batched.at(b), one.at(b)) << b << ", m = " << m;
+        EXPECT_EQ(batched.maxBelow(m), one.maxBelow(m));
+    }
+}
+
+// A sorted table takes further bins: it becomes a table again.
+TEST(BinCounters, AddingAfterSortingGoesOnCounting) {
+    BinCounters c;
+    c.reset(2000000000, 100);
+    std::map<std::int32_t, std::int32_t> expected;
+    for (std::int32_t i = 0; i < 3000; ++i) {
+        const std::int32_t b = (i * 7919) % 50000 * 40000;
+        c.add(b);
+        ++expected[b];
+        if (i % 1000 == 999) {
+            c.finish();
+            ASSERT_EQ(c.sortedBins().size(), expected.size());
+        }
+    }
+    const std::int32_t more[] = {5, 5, 0, 1999960000};
+    c.addBatch(more, 4);
+    for (std::int32_t b : more) ++expected[b];
+    c.finish();
+    EXPECT_EQ(c.storedBins(), static_cast<std::int64_t>(expected.size()));
+    for (const auto& [b, n] : expected) ASSERT_EQ(c.at(b), n) << b;
 }
 
 TEST(BinCounters, TableBeyondItsLimitReportsNoMemory) {

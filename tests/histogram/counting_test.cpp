@@ -1,4 +1,5 @@
 // Counting orbits into bins and drawing the histogram of a panel.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -233,6 +234,45 @@ TEST_F(HistogramCounting, NoMemoryForTheCountersAddsNothing) {
     // A plain array of counters is not limited that way.
     addHistogram("2", "1000");
     EXPECT_EQ(f3().histCount, 2);
+}
+
+// The table takes the bins in batches, but a table out of room is still
+// reported exactly when a bin-by-bin count would report it: before a later
+// cancel, not after an earlier one.
+TEST_F(HistogramCounting, NoMemoryAndCancelKeepTheirOrder) {
+    // f1 at a = 3.99 over two billion bins: every iterate a bin of its own
+    // (checked below), so the 51st, 201st iterate is the 51st, 201st bin.
+    std::vector<std::int32_t> seen;
+    double x = 0.3;
+    for (int n = 0; n < 256; ++n) {
+        x = f1(3.99, x);
+        seen.push_back(locateBin(x, 2000000000, 1.0 / 2000000000));
+    }
+    std::sort(seen.begin(), seen.end());
+    ASSERT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
+
+    struct Case {
+        std::int64_t room;      // most different bins the table holds
+        std::int64_t cancelAt;  // polls every 128 iterates
+        bool noMemory;          // else cancelled
+    };
+    for (const Case& c :
+         {Case{50, 128, true}, Case{200, 128, false}, Case{200, 256, true}, Case{50, 1, true}}) {
+        SCOPED_TRACE("room " + std::to_string(c.room) + ", cancel at " +
+                     std::to_string(c.cancelAt));
+        ui.clearDialogs();
+        m().funcChoice = 1;
+        m().curA = 3.99;
+        m().curX0 = 0.3;
+        m().curN = 1000;
+        m().progressMask = 127;
+        f3().maxStoredBins = c.room;
+        ui.cancelAtStep(c.cancelAt);
+        f3().binCount = 2000000000;
+        EXPECT_FALSE(f3().countBins());
+        EXPECT_EQ(ui.messages().size(), c.noMemory ? 1u : 0u);
+        ui.cancelAtStep(std::nullopt);
+    }
 }
 
 TEST_F(HistogramCounting, ProgressIsPolledUnderItsCaption) {

@@ -1,5 +1,7 @@
 // Counting an orbit into bins and drawing the histogram.
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <new>
 #include <string>
 
@@ -10,6 +12,80 @@
 #include "windows/program.h"
 
 namespace corvane {
+
+namespace {
+
+// Counting into the plain array: one increment per iterate.
+struct PlainTally {
+    std::int32_t* counts;
+    void add(std::int32_t bin) { ++counts[bin]; }
+    void flush() {}
+};
+
+// Counting into the table: the bins are gathered and handed over in batches,
+// so that the table's probing (and its cache misses) stays out of the loop
+// that iterates the map.
+class BatchTally {
+public:
+    explicit BatchTally(BinCounters& counters) : counters_(counters) {}
+    void add(std::int32_t bin) {
+        batch_[size_++] = bin;
+        if (size_ == kBatch) [[unlikely]] {
+            flush();
+        }
+    }
+    void flush() {
+        counters_.addBatch(batch_.data(), size_);
+        size_ = 0;
+    }
+
+private:
+    static constexpr std::size_t kBatch = 4096;
+    BinCounters& counters_;
+    std::array<std::int32_t, kBatch> batch_;
+    std::size_t size_ = 0;
+};
+
+// The count of iterates 1..N of `map` from x into `tally`; false when the
+// user cancelled. All of it is inline in this one loop: the orbit's chain
+// x → map → x does not wait for the bin search or the counter, and every
+// branch here is taken the same way almost always. The tally is handed
+// everything before each poll, so that a table out of room is reported at
+// the same step as if each bin were added at once.
+template <class Map, class Tally>
+bool countOrbit(Map map, double x, std::int64_t N, std::int32_t m, double binWidth,
+                std::int64_t mask, platform::Progress& progress, Tally& tally) {
+    for (std::int64_t n = 1; n <= N; ++n) {
+        const double y = map(x);
+        if (y >= 0 && y <= 1) [[likely]] {
+            tally.add(locateBinInUnit(y, m, binWidth));
+        } else if (!std::isfinite(y)) {
+            // Far outside [0, 1] the orbit runs off to infinity; nothing after
+            // that could be counted.
+            break;
+        }
+        x = y;
+        if ((n & mask) == 0) [[unlikely]] {
+            tally.flush();
+            if (progress.poll(n)) return false;
+        }
+    }
+    tally.flush();
+    return true;
+}
+
+template <class Map>
+bool countOrbitInto(BinCounters& counters, Map map, double x, std::int64_t N, std::int32_t m,
+                    double binWidth, std::int64_t mask, platform::Progress& progress) {
+    if (std::int32_t* plain = counters.plainCounters()) {
+        PlainTally tally{plain};
+        return countOrbit(map, x, N, m, binWidth, mask, progress, tally);
+    }
+    BatchTally tally(counters);
+    return countOrbit(map, x, N, m, binWidth, mask, progress, tally);
+}
+
+}  // namespace
 
 bool Form3::countBins() {
     const std::int32_t m = binCountValue();
@@ -23,21 +99,26 @@ bool Form3::countBins() {
         }
         binWidth = 1.0 / m;
         const double a = m_.curA;
-        const int choice = m_.funcChoice;
-        const std::int64_t mask = m_.progressMask;
         const auto progress = program_.ui.beginProgress("Histogram", N);
-        double x = m_.curX0;
-        for (std::int64_t n = 1; n <= N; ++n) {
-            const double y = applyMap(choice, a, x);
-            // Far outside [0, 1] the orbit runs off to infinity; nothing after
-            // that could be counted.
-            if (!std::isfinite(y)) break;
-            if (y >= 0 && y <= 1) binCounts.add(locateBin(y, m, binWidth));
-            x = y;
-            if ((n & mask) == 0 && progress->poll(n)) {
-                binCounts.release();
-                return false;
-            }
+        const auto count = [&](auto map) {
+            return countOrbitInto(binCounts, map, m_.curX0, N, m, binWidth, m_.progressMask,
+                                  *progress);
+        };
+        bool done = false;
+        switch (m_.funcChoice) {
+            case 1:
+                done = count([a](double x) { return f1(a, x); });
+                break;
+            case 2:
+                done = count([a](double x) { return f2(a, x); });
+                break;
+            default:
+                done = count([](double x) { return x; });  // no map: the orbit stays at x0
+                break;
+        }
+        if (!done) {
+            binCounts.release();
+            return false;
         }
         binCounts.finish();
         return true;
@@ -60,7 +141,18 @@ void Form3::plotHisto(platform::Window& objForm, std::int16_t& nShift) {
     const double T = m_.chartTop;
     const double s = nShift;
 
-    const std::int32_t largest = m >= 1 ? binCounts.maxBelow(m) : 0;
+    const double barWidth = m >= 1 ? ((R - L) - s) * (1.0 / m) : 0;
+    // Bars narrower than a column are merged per column before anything is
+    // drawn: the same pass finds the largest count.
+    const bool merged = m >= 1 && !(barWidth >= kMinBarTwips);
+    BarColumns columns;
+    std::int32_t largest = 0;
+    if (merged) {
+        columns = mergeBarColumns(binCounts, m, L, barWidth);
+        largest = columns.largest;
+    } else if (m >= 1) {
+        largest = binCounts.maxBelow(m);
+    }
     MaybeNumber maxY = largest;
     if (rescaleTarget == histCount) maxY = userMaxY;
     // A scale of 0 has no height: the histogram's own largest count sets it
@@ -69,7 +161,6 @@ void Form3::plotHisto(platform::Window& objForm, std::int16_t& nShift) {
 
     m_.drawChartAxes(objForm);
     m_.printXEndLabel(objForm, "X");
-    const double barWidth = m >= 1 ? ((R - L) - s) * (1.0 / m) : 0;
     printAt(objForm, (L - 50) - objForm.TextWidth("0"), B - objForm.TextHeight("0") / 2, "0");
     const std::string top = maxY.text();
     printAt(objForm, (L - objForm.TextWidth(top)) - 100, (s + T) - objForm.TextHeight(top) / 2,
@@ -81,10 +172,10 @@ void Form3::plotHisto(platform::Window& objForm, std::int16_t& nShift) {
 
     if (m < 1 || maxY == 0) return;
     const BarFrame frame{L, B, T + s, (T - B) + s, barWidth, maxY};
-    if (barWidth >= kMinBarTwips) {
-        drawEveryBar(objForm, binCounts, m, frame);
+    if (merged) {
+        drawColumns(objForm, columns, frame);
     } else {
-        drawBarColumns(objForm, binCounts, m, frame);
+        drawEveryBar(objForm, binCounts, m, frame);
     }
 }
 

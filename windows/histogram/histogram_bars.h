@@ -15,11 +15,16 @@
 //   computed with the same formula, so the tallest top is reproduced exactly).
 // So every column shows the height of the tallest bar reaching into it, as
 // the rectangles of the single bars would; empty bins have no rectangle, the
-// x-axis covers them. The cost grows with the non-empty bins and the columns,
-// never with m alone.
+// x-axis covers them. The columns are gathered in one pass over the non-empty
+// bins: the rule above is applied bar by bar only where a column begins or a
+// bar reaches past its column; the run of bars wholly inside the open column
+// (found by a search over the bin numbers) only adds to its largest count
+// and moves its right end. So the cost grows with the non-empty bins (a few
+// instructions each) and the columns, never with m alone.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/platform.h"
 #include "windows/histogram/bin_counters.h"
@@ -45,11 +50,30 @@ inline double barTop(const BarFrame& frame, double count) {
     return frame.scaleTop - (frame.span * (frame.maxY - count)) / frame.maxY;
 }
 
+// One column of merged bars: from where its first bar begins to where its
+// last one ends, both cut to the column's edges, and their largest count.
+struct BarColumn {
+    double from = 0;
+    double to = 0;
+    std::int32_t tallest = 0;
+};
+
+struct BarColumns {
+    std::vector<BarColumn> columns;  // from left to right
+    std::int32_t largest = 0;        // the largest of the counters 0..m − 1
+};
+
+// The columns reached by the non-empty bars among bins 0..m − 1, bar i
+// spanning [left + i·barWidth, left + (i + 1)·barWidth].
+BarColumns mergeBarColumns(const BinCounters& counts, std::int32_t m, double left, double barWidth);
+
 // One rectangle for each of the bins 0..m − 1.
 void drawEveryBar(platform::Window& objForm, const BinCounters& counts, std::int32_t m,
                   const BarFrame& frame);
 // One rectangle per column reached by non-empty bars.
 void drawBarColumns(platform::Window& objForm, const BinCounters& counts, std::int32_t m,
                     const BarFrame& frame);
+// The same from columns merged already.
+void drawColumns(platform::Window& objForm, const BarColumns& columns, const BarFrame& frame);
 
 }  // namespace corvane

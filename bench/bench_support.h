@@ -27,6 +27,7 @@ struct Desktop {
     Desktop() { program.startUp(); }
 };
 Desktop& desktop();
+void releaseDesktop();
 
 // Peak resident memory of the process so far.
 double peakMegabytes();

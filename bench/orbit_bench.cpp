@@ -24,10 +24,16 @@ double peakMegabytes() {
     return usage.ru_maxrss / 1024.0;
 }
 
+namespace {
+std::unique_ptr<Desktop> g_desktop;
+}  // namespace
+
 Desktop& desktop() {
-    static Desktop d;
-    return d;
+    if (!g_desktop) g_desktop = std::make_unique<Desktop>();
+    return *g_desktop;
 }
+
+void releaseDesktop() { g_desktop.reset(); }
 
 namespace {
 

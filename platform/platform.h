@@ -3,6 +3,7 @@
 // text fields, message boxes, input dialogs, printing and progress.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -83,6 +84,11 @@ public:
 
     // Drawing, in the drawing colour (black), one pixel wide.
     virtual void PSet(double x, double y) = 0;
+    // The same as PSet for each of `count` points given as x, y pairs, in
+    // order; a surface may do it without a call per point.
+    virtual void PSetPoints(const double* xy, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) PSet(xy[2 * i], xy[2 * i + 1]);
+    }
     virtual void Line(double x1, double y1, double x2, double y2) = 0;
     virtual void Box(double x1, double y1, double x2, double y2, bool filled) = 0;
     virtual void Cls() = 0;  // erase to white; text position back to 0, 0

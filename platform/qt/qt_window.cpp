@@ -561,6 +561,20 @@ void QtWindow::PSet(double x, double y) {
     }
 }
 
+void QtWindow::PSetPoints(const double* xy, std::size_t count) {
+    // PSet's rounding and bounds, without a call per point.
+    bool drawn = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double px = xy[2 * i] * pixelsPerTwip_ + 0.5;
+        const double py = xy[2 * i + 1] * pixelsPerTwip_ + 0.5;
+        if (px >= 0 && px < imageWidth_ && py >= 0 && py < imageHeight_) {
+            bits_[static_cast<std::size_t>(py) * stride_ + static_cast<std::size_t>(px)] = kBlack;
+            drawn = true;
+        }
+    }
+    if (drawn) dirty_ = true;
+}
+
 QPainter& QtWindow::painter() {
     if (!painter_) {
         painter_ = std::make_unique<QPainter>(&image_);

@@ -130,6 +130,7 @@ public:
     void setOnFrameClose(std::function<void()> handler) override;
 
     void PSet(double x, double y) override;
+    void PSetPoints(const double* xy, std::size_t count) override;
     void Line(double x1, double y1, double x2, double y2) override;
     void Box(double x1, double y1, double x2, double y2, bool filled) override;
     void Cls() override;

@@ -6,6 +6,7 @@
 
 #include "core/maps.h"
 #include "core/number_text.h"
+#include "core/point_batch.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
 #include "windows/zoom/form2.h"
@@ -131,25 +132,37 @@ void Form1::plotDifference(bool& ok) {
     const double top = m_.chartTop;
     u = x01;
     v = x02;
+    PointBatch points(target);
+    // Dividing by a power of two is the same as multiplying by its
+    // reciprocal, bit for bit; the usual scales 1 and 2 need no division.
+    const double scale = M;
+    const bool powerOfTwo = (M & (M - 1)) == 0;
+    const double perScale = 1.0 / scale;
     for (std::int64_t n = 1; n <= N; ++n) {
         const double un = nextIterate(choice, a1, u);
         const double vn = nextIterate(choice, a2, v);
         const double d = un - vn;
         // Only a scale that had to stop at its largest value leaves differences
         // beyond it; they lie outside the chart and are not drawn.
-        if (std::isfinite(d) && std::fabs(d) <= M) {
+        if (std::isfinite(d) && std::fabs(d) <= scale) {
             const double px =
                 left + ((right - left) * static_cast<double>(n)) / static_cast<double>(N);
-            const double py = bottom - (((bottom - top) * (d + M)) / 2) / M;
-            target.PSet(px, py);
+            const double half = ((bottom - top) * (d + scale)) / 2;
+            const double py = bottom - (powerOfTwo ? half * perScale : half / scale);
+            points.add(px, py);
         }
         u = un;
         v = vn;
-        if ((n & mask) == 0 && progress->poll(N + n)) {
-            target.Cls();  // stopped by the user: no half-drawn chart is left
-            return;
+        if ((n & mask) == 0) {
+            points.flush();
+            if (progress->poll(N + n)) {
+                points.discard();
+                target.Cls();  // stopped by the user: no half-drawn chart is left
+                return;
+            }
         }
     }
+    points.flush();
 
     m_.deltaA = a1 - a2;
     m_.deltaX0 = x01 - x02;

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "core/number_text.h"
+#include "core/point_batch.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
 #include "windows/zoom/form2.h"
@@ -50,11 +51,13 @@ void Form1::plotOrbit(platform::Window& objForm) {
     const double top = m_.chartTop;
     const std::int64_t mask = m_.progressMask;
     const auto progress = program_.ui.beginProgress("Corvane", N);
+    PointBatch points(objForm);
     double x = m_.curX0;
     for (std::int64_t n = 1; n <= N; ++n) {
         const double y = applyMap(choice, a, x);
         // -0.25 and 1.25 themselves are drawn; anything else outside is not.
         if (!(y >= -0.25 && y <= 1.25)) {
+            points.flush();
             program_.ui.MsgBox("An overflow has occured. Only points up to " +
                                    std::to_string(n - 1) + " are ploted.",
                                platform::Buttons::Ok);
@@ -63,14 +66,18 @@ void Form1::plotOrbit(platform::Window& objForm) {
         }
         const double px = left + ((right - left) * static_cast<double>(n)) / static_cast<double>(N);
         const double py = bottom - ((y + 0.25) * (bottom - top)) / 1.5;
-        objForm.PSet(px, py);
+        points.add(px, py);
         // The read-back keeps the orbit on the drawn pixel grid of this chart.
         x = (1.5 * (bottom - py)) / (bottom - top) - 0.25;
-        if ((n & mask) == 0 && progress->poll(n)) {
-            m_.curN = static_cast<double>(n);  // stopped by the user: keep what is drawn
-            break;
+        if ((n & mask) == 0) {
+            points.flush();  // a repaint shows the orbit so far
+            if (progress->poll(n)) {
+                m_.curN = static_cast<double>(n);  // stopped by the user: keep what is drawn
+                break;
+            }
         }
     }
+    points.flush();
     drawOrbitAxes(objForm);
 }
 

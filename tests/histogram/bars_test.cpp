@@ -1,11 +1,9 @@
 // Bars narrower than a screen column are merged per column: the merged
-// drawing must reach the same columns to the same heights as one rectangle
-// per bar would.
+// drawing must paint the same pixels as one rectangle per bar would.
 //
-// Model of the screen used here: columns of 15 twips from the surface's left
-// edge; a rectangle from x1 to x2 covers every column whose inside it
-// overlaps (one column at least), up to its top. Rectangles of height 0 lie
-// on the x-axis and cover nothing the axis does not.
+// Model of the screen used here, that of the real surface at 96 dpi: x and y
+// go to pixel p(t) = ⌊t / 15 + 0.5⌋, and a filled rectangle covers the pixels
+// p(x1)..p(x2) by p(y1)..p(y2), both ends included.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -20,35 +18,55 @@
 namespace corvane::testing {
 namespace {
 
-class ColumnWindow : public FakeWindow {
+double pixel(double t) { return std::floor(t / 15 + 0.5); }
+
+// The pixels covered by the rectangles drawn into it. Each rectangle stands
+// on the x-axis, so it covers in each of its columns a run of rows through
+// the axis's row; the runs of a column join into one, its rows lo..hi.
+class PixelWindow : public FakeWindow {
 public:
-    ColumnWindow(FakePlatform& owner, double bottom)
-        : FakeWindow(owner, "Columns"), bottom_(bottom) {}
+    struct Rows {
+        double lo, hi;
+        bool operator==(const Rows&) const = default;
+    };
+
+    // The x-axis from `left` to `right` at `bottom`.
+    PixelWindow(FakePlatform& owner, double left, double right, double bottom)
+        : FakeWindow(owner, "Pixels"),
+          axisFrom_(pixel(std::min(left, right))),
+          axisTo_(pixel(std::max(left, right))),
+          bottom_(bottom) {}
 
     void Box(double x1, double y1, double x2, double y2, bool filled) override {
         ++boxes;
         EXPECT_TRUE(filled);
         EXPECT_EQ(y2, bottom_);
-        EXPECT_TRUE(std::isfinite(x1) && std::isfinite(x2) && std::isfinite(y1));
-        if (y1 == bottom_) return;
-        const double lo = std::min(x1, x2);
-        const double hi = std::max(x1, x2);
-        const auto first = static_cast<std::int64_t>(std::floor(lo / 15));
-        const auto last = std::max(first, static_cast<std::int64_t>(std::ceil(hi / 15)) - 1);
-        for (std::int64_t c = first; c <= last; ++c) {
-            auto it = columns.find(c);
-            // The top farthest from the axis (bars may hang below it when the
-            // maximum is negative).
-            if (it == columns.end() || std::abs(y1 - bottom_) > std::abs(it->second - bottom_)) {
-                columns[c] = y1;
+        if (!std::isfinite(x1) || !std::isfinite(x2) || !std::isfinite(y1)) {
+            ADD_FAILURE() << "a rectangle from " << x1 << " to " << x2;
+            return;
+        }
+        const double from = std::min(pixel(x1), pixel(x2));
+        const double to = std::max(pixel(x1), pixel(x2));
+        const Rows rows{std::min(pixel(y1), pixel(y2)), std::max(pixel(y1), pixel(y2))};
+        const double axis = pixel(bottom_);
+        // What lies on the axis's row within the axis adds nothing (the
+        // empty bars of the single drawing).
+        if (rows.lo == axis && rows.hi == axis && from >= axisFrom_ && to <= axisTo_) return;
+        ASSERT_LT(to - from, 100000);
+        for (double k = from; k <= to; ++k) {
+            const auto [it, added] = cover.try_emplace(static_cast<std::int64_t>(k), rows);
+            if (!added) {
+                it->second.lo = std::min(it->second.lo, rows.lo);
+                it->second.hi = std::max(it->second.hi, rows.hi);
             }
         }
     }
 
-    std::map<std::int64_t, double> columns;  // column → top reached
+    std::map<std::int64_t, Rows> cover;  // pixel column → rows covered
     std::int64_t boxes = 0;
 
 private:
+    double axisFrom_, axisTo_;
     double bottom_;
 };
 
@@ -58,10 +76,12 @@ struct Layout {
 };
 
 // A panel of the histogram window and the chart of the zoom window, as the
-// scripted desktop lays them out.
+// scripted desktop lays them out, and a chart narrower than its margin, whose
+// bars run leftwards from the y-axis.
 const Layout kLayouts[] = {
     {"panel", 946.44, 946.44 + 8604, 500},
     {"zoom", 2064, 2064 + 23220, 1000},
+    {"cramped", 946.44, 946.44 + 300, 500},
 };
 
 BinCounters randomCounts(std::int32_t m, std::uint64_t seed, double density) {
@@ -85,8 +105,8 @@ BinCounters randomCounts(std::int32_t m, std::uint64_t seed, double density) {
     return c;
 }
 
-void expectSameColumns(std::int32_t m, const Layout& layout, double maxY, double density,
-                       std::uint64_t seed) {
+void expectSamePixels(std::int32_t m, const Layout& layout, double maxY, double density,
+                      std::uint64_t seed) {
     SCOPED_TRACE(std::string(layout.name) + ", m = " + std::to_string(m) +
                  ", maximum = " + std::to_string(maxY));
     FakePlatform ui;
@@ -99,88 +119,92 @@ void expectSameColumns(std::int32_t m, const Layout& layout, double maxY, double
     const BarFrame frame{layout.left, bottom, top + layout.shift, (top - bottom) + layout.shift,
                          barWidth,    scale};
 
-    ColumnWindow single(ui, bottom);
-    if (m <= 1000000) {
+    PixelWindow single(ui, layout.left, layout.right, bottom);
+    if (m <= 1000000 && barWidth >= 0) {
         drawEveryBar(single, counts, m, frame);
         EXPECT_EQ(single.boxes, m);
     } else {
-        // Beyond that only the non-empty bars are drawn one by one, exactly
-        // as drawEveryBar would draw them; the empty ones cover nothing.
+        // Otherwise only the non-empty bars are drawn one by one, exactly as
+        // drawEveryBar would draw them: the empty ones lie on the axis (or,
+        // when the bars run leftwards, on its line extended, which the merged
+        // drawing leaves blank like every empty bin).
         counts.forEachNonEmpty(m, [&](std::int32_t i, std::int32_t c) {
             single.Box(layout.left + static_cast<double>(i) * barWidth, barTop(frame, c),
                        layout.left + static_cast<double>(std::int64_t{i} + 1) * barWidth, bottom,
                        true);
         });
     }
-    ColumnWindow merged(ui, bottom);
+    PixelWindow merged(ui, layout.left, layout.right, bottom);
     drawBarColumns(merged, counts, m, frame);
 
-    ASSERT_FALSE(single.columns.empty());
-    EXPECT_EQ(merged.columns, single.columns);
-    // One rectangle per column reached at most.
-    EXPECT_LE(merged.boxes, static_cast<std::int64_t>(merged.columns.size()));
+    ASSERT_FALSE(single.cover.empty());
+    EXPECT_TRUE(merged.cover == single.cover)
+        << merged.cover.size() << " columns covered instead of " << single.cover.size();
+    // One rectangle per column covered at most.
+    EXPECT_LE(merged.boxes, static_cast<std::int64_t>(merged.cover.size()));
 }
 
-TEST(HistogramBars, MergedColumnsMatchSingleBars) {
+TEST(HistogramBars, MergedColumnsGiveThePixelsOfSingleBars) {
     std::uint64_t seed = 1;
     for (const auto& layout : kLayouts) {
-        for (std::int32_t m : {1700, 1999, 7919, 49999, 400000, 1000000}) {
+        for (std::int32_t m : {401, 1700, 1999, 7919, 49999, 400000, 1000000}) {
+            if (!(((layout.right - layout.left) - layout.shift) / m < kMinBarTwips)) continue;
             for (double density : {1.0, 0.3, 0.01}) {
-                expectSameColumns(m, layout, 0, density, ++seed);
+                expectSamePixels(m, layout, 0, density, ++seed);
             }
         }
     }
 }
 
-TEST(HistogramBars, MergedColumnsMatchForHugeM) {
+TEST(HistogramBars, MergedColumnsGiveThePixelsForHugeM) {
     std::uint64_t seed = 100;
     for (const auto& layout : kLayouts) {
-        for (std::int32_t m : {2000000000, 2147483647})
-            expectSameColumns(m, layout, 0, 0.5, ++seed);
+        for (std::int32_t m : {10000000, 999999937, 2000000000, 2147483647}) {
+            expectSamePixels(m, layout, 0, 0.5, ++seed);
+        }
     }
 }
 
-TEST(HistogramBars, MergedColumnsMatchWithATypedMaximum) {
+TEST(HistogramBars, MergedColumnsGiveThePixelsWithATypedMaximum) {
+    // Below the largest count (bars rise above the scale), above it, and
+    // negative (bars hang below the x-axis).
     for (double maxY : {3.0, 500.0, -7.0}) {
-        expectSameColumns(49999, kLayouts[0], maxY, 0.5, 42);
-        expectSameColumns(2000000000, kLayouts[1], maxY, 0.5, 43);
+        expectSamePixels(49999, kLayouts[0], maxY, 0.5, 42);
+        expectSamePixels(2000000000, kLayouts[1], maxY, 0.5, 43);
+        expectSamePixels(7919, kLayouts[2], maxY, 0.5, 44);
     }
 }
 
 // The merged drawing takes the runs of bars inside one column in a single
-// step; the rectangles must be exactly those of the rule applied bar by bar,
-// which this reference applies literally to every non-empty bar.
-std::vector<DrawOp> barByBarColumns(const BinCounters& counts, std::int32_t m,
-                                    const BarFrame& frame) {
-    std::vector<DrawOp> out;
-    bool open = false;
-    double column = 0, from = 0, to = 0;
-    std::int32_t tallest = 0;
-    const auto flush = [&] {
-        if (open) {
-            out.push_back(DrawOp{DrawOp::Kind::Box, from, barTop(frame, tallest), to, frame.bottom,
-                                 "", true});
-        }
-        open = false;
-    };
+// step; the rectangles must be exactly those of the rule applied column by
+// column, which this reference does literally for every non-empty bar: each
+// column gets the largest count of the bars whose columns p(x1)..p(x2) hold
+// it, neighbouring columns of the same count make one rectangle from the
+// centre of the first to that of the last, in the order of the bars.
+std::vector<DrawOp> columnByColumn(const BinCounters& counts, std::int32_t m,
+                                   const BarFrame& frame) {
+    std::map<double, std::int32_t> tallest;
     counts.forEachNonEmpty(m, [&](std::int32_t i, std::int32_t count) {
         const double x1 = frame.left + static_cast<double>(i) * frame.barWidth;
         const double x2 = frame.left + static_cast<double>(std::int64_t{i} + 1) * frame.barWidth;
-        const double first = std::floor(x1 / 15);
-        const double last = std::max(first, std::ceil(x2 / 15) - 1);
-        for (double k = first; k <= last; ++k) {
-            const double lo = std::max(x1, k * 15);
-            const double hi = std::min(x2, (k + 1) * 15);
-            if (open && k == column) {
-                to = std::max(to, hi);
-                tallest = std::max(tallest, count);
-            } else {
-                flush();
-                open = true, column = k, from = lo, to = hi, tallest = count;
-            }
+        for (double k = std::min(pixel(x1), pixel(x2)); k <= std::max(pixel(x1), pixel(x2)); ++k) {
+            tallest[k] = std::max(tallest[k], count);
         }
     });
-    flush();
+    std::vector<std::pair<double, std::int32_t>> columns(tallest.begin(), tallest.end());
+    if (frame.barWidth < 0) std::reverse(columns.begin(), columns.end());
+    std::vector<DrawOp> out;
+    for (std::size_t j = 0; j < columns.size();) {
+        std::size_t last = j;
+        while (last + 1 < columns.size() && columns[last + 1].second == columns[j].second &&
+               std::abs(columns[last + 1].first - columns[last].first) == 1) {
+            ++last;
+        }
+        out.push_back(DrawOp{DrawOp::Kind::Box, columns[j].first * 15,
+                             barTop(frame, columns[j].second), columns[last].first * 15,
+                             frame.bottom, "", true});
+        j = last + 1;
+    }
     return out;
 }
 
@@ -200,7 +224,7 @@ struct ExactCase {
     double density;
 };
 
-TEST(HistogramBars, MergedRectanglesAreExactlyThoseOfTheBarByBarRule) {
+TEST(HistogramBars, MergedRectanglesAreExactlyThoseOfTheColumnRule) {
     const ExactCase cases[] = {
         // Bars just below a column wide, a few per column, many per column.
         {"panel", 946.44, 8104, 541, 1.0},
@@ -231,10 +255,15 @@ TEST(HistogramBars, MergedRectanglesAreExactlyThoseOfTheBarByBarRule) {
         const BarFrame frame{c.left, bottom, 2891, 2891 - bottom, barWidth, 500};
         BoxRecorder merged(ui);
         drawBarColumns(merged, counts, c.m, frame);
-        const auto expected = barByBarColumns(counts, c.m, frame);
+        const auto expected = columnByColumn(counts, c.m, frame);
         ASSERT_FALSE(expected.empty());
         EXPECT_TRUE(sameOps(merged.boxes, expected))
             << merged.boxes.size() << " rectangles instead of " << expected.size();
+        // Each edge is the centre of a column, which the surface rounds to
+        // that very column.
+        for (const auto& b : merged.boxes) {
+            for (double x : {b.x1, b.x2}) EXPECT_EQ(pixel(x) * 15, x);
+        }
         // The same pass finds the largest count of the drawn bins.
         EXPECT_EQ(mergeBarColumns(counts, c.m, c.left, barWidth).largest, counts.maxBelow(c.m));
     }
@@ -268,17 +297,19 @@ TEST_F(HistogramBarWidth, ThresholdBetweenSingleAndMergedBars) {
     EXPECT_EQ(bars(form3(), c).size(), static_cast<std::size_t>(widest));
 
     addFromMain("1", std::to_string(widest + 1));
-    // Bin 0 alone, cut at the column edge it straddles.
+    // Bin 0 alone, over the columns of its two edges.
     const Chart c2 = panel(2);
-    const auto merged = bars(form3(), c2);
-    ASSERT_GE(merged.size(), 1u);
-    ASSERT_LE(merged.size(), 2u);
-    EXPECT_DOUBLE_EQ(merged.front().x1, c2.left);
-    EXPECT_DOUBLE_EQ(merged.back().x2, c2.left + width / (widest + 1));
-    for (const auto& b : merged) {
-        EXPECT_DOUBLE_EQ(b.y1, c2.top + 500);
-        EXPECT_LE(b.x2 - b.x1, kColumnTwips);
+    const double barWidth = width * (1.0 / (widest + 1));
+    std::vector<DrawOp> merged;
+    for (const auto& op : form3().picture(DrawOp::Kind::Box)) {
+        if (op.y2 == c2.bottom && op.x1 >= c2.left - kColumnTwips && op.x1 <= c2.right) {
+            merged.push_back(op);
+        }
     }
+    ASSERT_EQ(merged.size(), 1u);
+    EXPECT_EQ(merged[0].x1, pixel(c2.left) * 15);
+    EXPECT_EQ(merged[0].x2, pixel(c2.left + barWidth) * 15);
+    EXPECT_DOUBLE_EQ(merged[0].y1, c2.top + 500);
 }
 
 }  // namespace

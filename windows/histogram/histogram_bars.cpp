@@ -13,58 +13,63 @@ double barEdge(double left, double barWidth, std::int64_t i) {
     return left + static_cast<double>(i) * barWidth;
 }
 
+// The screen column a bar edge at x falls in: the surface rounds x / 15 to
+// the nearest column, halves upwards.
+double pixelColumn(double x) { return std::floor(x / kColumnTwips + 0.5); }
+
 // Gathers the columns bar by bar, in rising order of the bars.
+//
+// Column numbers are taken in the bars' own direction (negated when the bars
+// run leftwards), so that they never decrease from bar to bar: bar i covers
+// columns a..b (a <= b), and a later bar begins at or after column b, since
+// it begins where bar i + 1 does or further on. So the last column of the
+// bars seen so far is the only one a later bar can still reach; it stays
+// open, every column before it is final.
 class ColumnMerger {
 public:
     ColumnMerger(double left, double barWidth, BarColumns& out)
-        : left_(left),
-          width_(barWidth),
-          // Edges that never decrease from bar to bar: only then does a run
-          // of bars inside the open column end where the first bar beyond it
-          // begins.
-          ordered_(barWidth >= 0 && std::isfinite(barWidth) && std::isfinite(left)),
-          out_(out) {}
+        : left_(left), width_(barWidth), dir_(barWidth < 0 ? -1.0 : 1.0), out_(out) {}
 
-    // Bar i holding `count` (> 0): the rule of the columns, bar by bar.
+    // Bar i holding `count` (> 0).
     void addBar(std::int64_t i, std::int32_t count) {
         out_.largest = std::max(out_.largest, count);
         const double x1 = edge(i);
         const double x2 = edge(i + 1);
-        const double first = std::floor(x1 / kColumnTwips);
-        const double last = std::max(first, std::ceil(x2 / kColumnTwips) - 1);
-        for (double k = first; k <= last; ++k) {
-            const double lo = std::max(x1, k * kColumnTwips);
-            const double hi = std::min(x2, (k + 1) * kColumnTwips);
-            if (open_ && k == column_) {
-                to_ = std::max(to_, hi);
-                tallest_ = std::max(tallest_, count);
-            } else {
-                flush();
-                open_ = true;
-                column_ = k;
-                from_ = lo;
-                to_ = hi;
-                tallest_ = count;
-            }
+        // The surface draws nothing for a rectangle with an edge that is not a number.
+        if (!std::isfinite(x1) || !std::isfinite(x2)) return;
+        double a = dir_ * pixelColumn(x1);
+        const double b = dir_ * pixelColumn(x2);
+        if (open_ && a == column_) {
+            tallest_ = std::max(tallest_, count);
+            if (b == a) return;
+            a += 1;
         }
+        flush();
+        // Columns strictly between the bar's first and last are its alone.
+        if (b > a) addRun(a, b - 1, count);
+        open_ = true;
+        column_ = b;
+        tallest_ = count;
     }
 
-    // The first bar in [from, end) that is not wholly inside the open column
-    // (end when there is none), for bars that come after the one last added.
+    // The first bar in [from, end) that reaches beyond the open column (end
+    // when there is none), for bars that come after the one last added.
     //
-    // A later bar begins at or after the right edge of the bar that left the
-    // column open, so its first column is at least the open one; when its
-    // right edge also divides to less than the next column, it reaches into
-    // the open column alone, and addBar would only raise the column's
-    // largest count and move its right end to the bar's right end. That test
-    // rises with the bar number, so the bars inside form a run found by a
-    // search: from an estimate, galloping outwards, then bisecting.
+    // A later bar begins in the open column or beyond; when it also ends
+    // there, it covers the open column alone, and addBar would only raise
+    // the column's largest count. That test holds for a run of bars and
+    // then no more, so the run is found by a search: from an estimate,
+    // galloping outwards, then bisecting.
     std::int64_t insideUntil(std::int64_t from, std::int64_t end) const {
-        if (!open_ || !ordered_ || from >= end || !inside(from)) return from;
+        if (!open_ || from >= end || !inside(from)) return from;
         // Bar `from` is inside; a column holds few bars or many.
         ++from;
         if (from == end) return end;
-        const double estimate = ((column_ + 1) * kColumnTwips - left_) / width_ - 1;
+        // Bar i ends inside while left + (i + 1)·width falls short of the
+        // open column's far edge, half a column past its centre (for bars of
+        // no width this is not a number or infinite: the search starts at
+        // `from` or at the last bar).
+        const double estimate = ((dir_ * column_ + dir_ * 0.5) * kColumnTwips - left_) / width_ - 1;
         std::int64_t guess = from;
         if (estimate >= static_cast<double>(end)) {
             guess = end - 1;
@@ -109,35 +114,48 @@ public:
         return lo;
     }
 
-    // A run of bars wholly inside the open column, the last of them bar
-    // `last`, their largest count `tallest`: what addBar would make of them.
-    void extend(std::int64_t last, std::int32_t tallest) {
+    // A run of bars inside the open column, their largest count `tallest`:
+    // what addBar would make of them.
+    void extend(std::int32_t tallest) {
         out_.largest = std::max(out_.largest, tallest);
         tallest_ = std::max(tallest_, tallest);
-        to_ = std::max(to_, edge(last + 1));
     }
 
     void finish() { flush(); }
 
 private:
     double edge(std::int64_t i) const { return barEdge(left_, width_, i); }
-    // Bar i reaches no further right than the open column.
-    bool inside(std::int64_t i) const { return edge(i + 1) / kColumnTwips < column_ + 1; }
+    // Bar i ends in the open column. An edge that is not a number compares
+    // false, so the run stops there and addBar takes that bar.
+    bool inside(std::int64_t i) const { return dir_ * pixelColumn(edge(i + 1)) <= column_; }
 
     void flush() {
-        if (open_) out_.columns.push_back(BarColumn{from_, to_, tallest_});
+        if (open_) addRun(column_, column_, tallest_);
         open_ = false;
+    }
+
+    // Columns first..last (in the bars' direction) of one height; joined to
+    // the rectangle before when that ends in the column next to `first` at
+    // the same height. The rectangle's edges are the centres of its outer
+    // columns, so the surface rounds each to that very column.
+    void addRun(double first, double last, std::int32_t count) {
+        if (!out_.columns.empty() && out_.columns.back().tallest == count && runEnd_ + 1 == first) {
+            out_.columns.back().to = dir_ * last * kColumnTwips;
+        } else {
+            out_.columns.push_back(
+                BarColumn{dir_ * first * kColumnTwips, dir_ * last * kColumnTwips, count});
+        }
+        runEnd_ = last;
     }
 
     double left_;
     double width_;
-    bool ordered_;
+    double dir_;  // 1 for bars that run rightwards (or have no width), −1 leftwards
     BarColumns& out_;
     bool open_ = false;  // a column is being gathered
-    double column_ = 0;
-    double from_ = 0;
-    double to_ = 0;
+    double column_ = 0;  // the open column, in the bars' direction
     std::int32_t tallest_ = 0;
+    double runEnd_ = 0;  // the last column of the last rectangle, in the bars' direction
 };
 
 // Plain array: the empty bins are skipped, the runs inside a column are
@@ -156,11 +174,7 @@ void mergePlain(std::span<const std::int32_t> counts, std::int64_t end, ColumnMe
         if (until <= i) continue;
         std::int32_t tallest = 0;
         for (std::int64_t j = i; j < until; ++j) tallest = std::max(tallest, c[j]);
-        if (tallest > 0) {
-            std::int64_t last = until - 1;
-            while (c[last] == 0) --last;
-            merger.extend(last, tallest);
-        }
+        if (tallest > 0) merger.extend(tallest);
         i = until;
     }
 }
@@ -180,7 +194,7 @@ void mergeSorted(std::span<const BinCount> bins, std::int32_t m, ColumnMerger& m
             ++q;
         }
         if (q != p) {
-            merger.extend(q[-1].bin, tallest);
+            merger.extend(tallest);
             p = q;
         }
     }

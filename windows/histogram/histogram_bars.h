@@ -4,22 +4,28 @@
 // at least kMinBarTwips wide every bin gets its own rectangle, the empty ones
 // included (height 0 on the x-axis). Narrower bars cannot be told apart on
 // the screen, and a histogram of two billion bins would otherwise cost two
-// billion rectangles, so then the drawing goes by columns of kColumnTwips
-// (one pixel at 96 dpi), counted from the left edge of the surface:
-// - only non-empty bins are visited, in rising order;
-// - a bar belongs to every column its span [x1, x2] reaches into (a bar
-//   narrower than a column reaches at most two);
-// - each column gets one rectangle, from where the first of its bars begins
-//   to where the last one ends, both cut to the column's edges, whose top is
-//   that of its tallest bar (the bar of the largest count: the tops are
-//   computed with the same formula, so the tallest top is reproduced exactly).
-// So every column shows the height of the tallest bar reaching into it, as
-// the rectangles of the single bars would; empty bins have no rectangle, the
-// x-axis covers them. The columns are gathered in one pass over the non-empty
-// bins: the rule above is applied bar by bar only where a column begins or a
-// bar reaches past its column; the run of bars wholly inside the open column
-// (found by a search over the bin numbers) only adds to its largest count
-// and moves its right end. So the cost grows with the non-empty bins (a few
+// billion rectangles, so then the drawing goes by screen columns of
+// kColumnTwips (one pixel at 96 dpi), counted from the left edge of the
+// surface, and gives exactly the pixels the single rectangles would:
+// - the surface puts an x on column p(x) = ⌊x / kColumnTwips + 0.5⌋ (column
+//   k is centred on x = k·kColumnTwips), and a filled rectangle covers the
+//   columns p(x1)..p(x2), both included; so bar i, from x1 = left + i·width
+//   to x2 = left + (i + 1)·width (formed as the single bars are), covers the
+//   columns p(x1)..p(x2), and shares the column of its right edge with the
+//   bar that follows;
+// - every column gets the top of the tallest bar covering it (the bar of the
+//   largest count: the tops are computed with the same formula, so that top
+//   is reproduced exactly, and the one farthest from the axis covers what
+//   the lower ones do);
+// - neighbouring columns of the same top make one rectangle, whose edges are
+//   the centres of its outer columns, which the surface rounds to exactly
+//   those columns.
+// Only non-empty bins are visited, in rising order; empty bins have no
+// rectangle, the x-axis covers them. The edges of the bars never go back, so
+// a column is complete once a bar begins beyond it, and only the last column
+// reached is ever open. Bars reaching past it are added one by one; the run
+// of bars that end in it (found by a search over the bin numbers) only adds
+// to its largest count. So the cost grows with the non-empty bins (a few
 // instructions each) and the columns, never with m alone.
 #pragma once
 
@@ -50,8 +56,9 @@ inline double barTop(const BarFrame& frame, double count) {
     return frame.scaleTop - (frame.span * (frame.maxY - count)) / frame.maxY;
 }
 
-// One column of merged bars: from where its first bar begins to where its
-// last one ends, both cut to the column's edges, and their largest count.
+// Neighbouring columns of merged bars that share the largest count: from the
+// centre of the first column to the centre of the last (k·kColumnTwips for
+// column k; `to` < `from` when the bars run leftwards).
 struct BarColumn {
     double from = 0;
     double to = 0;
@@ -59,18 +66,19 @@ struct BarColumn {
 };
 
 struct BarColumns {
-    std::vector<BarColumn> columns;  // from left to right
+    std::vector<BarColumn> columns;  // in the order of the bars
     std::int32_t largest = 0;        // the largest of the counters 0..m − 1
 };
 
-// The columns reached by the non-empty bars among bins 0..m − 1, bar i
-// spanning [left + i·barWidth, left + (i + 1)·barWidth].
+// The columns covered by the non-empty bars among bins 0..m − 1, bar i
+// spanning [left + i·barWidth, left + (i + 1)·barWidth], left to right
+// (right to left for bars of negative width).
 BarColumns mergeBarColumns(const BinCounters& counts, std::int32_t m, double left, double barWidth);
 
 // One rectangle for each of the bins 0..m − 1.
 void drawEveryBar(platform::Window& objForm, const BinCounters& counts, std::int32_t m,
                   const BarFrame& frame);
-// One rectangle per column reached by non-empty bars.
+// One rectangle per run of columns covered by non-empty bars.
 void drawBarColumns(platform::Window& objForm, const BinCounters& counts, std::int32_t m,
                     const BarFrame& frame);
 // The same from columns merged already.

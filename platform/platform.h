@@ -43,6 +43,37 @@ struct ControlBox {
     double height = 0;
 };
 
+// The pixels of a surface kept as an image in memory, for the long drawing
+// loops: PSet(x, y) on such a surface does exactly set(x, y).
+struct PixelGrid {
+    std::uint32_t* bits = nullptr;  // rows of `stride` pixels, top row first
+    std::ptrdiff_t stride = 0;
+    double width = 0;  // pixels
+    double height = 0;
+    double pixelsPerTwip = 0;
+    std::uint32_t ink = 0;  // the drawing colour as stored
+
+    // A coordinate in twips, before its pixel is taken: the pixel is
+    // floor(t / twips per pixel + 0.5), here multiplied by the reciprocal.
+    double place(double twips) const { return twips * pixelsPerTwip + 0.5; }
+    // Whether a placed coordinate lies on the image; NaN and the infinities
+    // do not, and truncation equals floor for the values that do.
+    bool acrossInside(double placed) const { return placed >= 0 && placed < width; }
+    bool downInside(double placed) const { return placed >= 0 && placed < height; }
+    std::uint32_t* pixel(double across, double down) const {
+        return bits + static_cast<std::ptrdiff_t>(down) * stride +
+               static_cast<std::ptrdiff_t>(across);
+    }
+    // Sets the pixel of the point (x, y) in twips; false when it is off the image.
+    bool set(double x, double y) const {
+        const double across = place(x);
+        const double down = place(y);
+        if (!(acrossInside(across) && downInside(down))) return false;
+        *pixel(across, down) = ink;
+        return true;
+    }
+};
+
 // A window with a persistent drawing surface. Coordinates are twips with the
 // origin at the top-left corner of the client area, y growing downwards.
 // Everything drawn stays on the surface until Cls, also while the window is
@@ -89,6 +120,13 @@ public:
     virtual void PSetPoints(const double* xy, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) PSet(xy[2 * i], xy[2 * i + 1]);
     }
+    // The image behind the surface when it is one in memory, for a loop that
+    // sets many pixels itself; null for a surface that must see every point
+    // through PSet. The grid stays valid until the loop next calls out of
+    // itself (a poll, a message); after setting pixels the loop calls
+    // pixelsSet before that, so the window shows them.
+    virtual const PixelGrid* pixelGrid() { return nullptr; }
+    virtual void pixelsSet() {}
     virtual void Line(double x1, double y1, double x2, double y2) = 0;
     virtual void Box(double x1, double y1, double x2, double y2, bool filled) = 0;
     virtual void Cls() = 0;  // erase to white; text position back to 0, 0

@@ -324,6 +324,12 @@ QtWindow::QtWindow(std::shared_ptr<QtDesktop> desktop, const std::string& name)
     stride_ = image_.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(std::uint32_t));
     imageWidth_ = image_.width();
     imageHeight_ = image_.height();
+    grid_.bits = bits_;
+    grid_.stride = stride_;
+    grid_.width = imageWidth_;
+    grid_.height = imageHeight_;
+    grid_.pixelsPerTwip = pixelsPerTwip_;
+    grid_.ink = kBlack;
 
     form_ = new QtForm;
     form_->setObjectName(toQString(name));
@@ -548,32 +554,25 @@ void QtWindow::frameClosed() {
 // Drawing. Everything goes into the image; the canvas is repainted by flush().
 
 void QtWindow::PSet(double x, double y) {
-    // floor(t / tpp + 0.5), bounds-checked in floating point: NaN and
-    // infinities fail the comparisons, and truncation equals floor for the
-    // non-negative values that pass. Multiplying by the reciprocal keeps the
-    // divider free for the orbit's own arithmetic; it can differ from the
-    // division only on an exact half-pixel boundary.
-    const double px = x * pixelsPerTwip_ + 0.5;
-    const double py = y * pixelsPerTwip_ + 0.5;
-    if (px >= 0 && px < imageWidth_ && py >= 0 && py < imageHeight_) {
-        bits_[static_cast<std::ptrdiff_t>(py) * stride_ + static_cast<std::ptrdiff_t>(px)] = kBlack;
-        dirty_ = true;
-    }
+    // Multiplying by the reciprocal keeps the divider free for the orbit's
+    // own arithmetic; it can differ from the division only on an exact
+    // half-pixel boundary.
+    if (grid_.set(x, y)) dirty_ = true;
 }
 
 void QtWindow::PSetPoints(const double* xy, std::size_t count) {
     // PSet's rounding and bounds, without a call per point.
+    const PixelGrid grid = grid_;
     bool drawn = false;
     for (std::size_t i = 0; i < count; ++i) {
-        const double px = xy[2 * i] * pixelsPerTwip_ + 0.5;
-        const double py = xy[2 * i + 1] * pixelsPerTwip_ + 0.5;
-        if (px >= 0 && px < imageWidth_ && py >= 0 && py < imageHeight_) {
-            bits_[static_cast<std::size_t>(py) * stride_ + static_cast<std::size_t>(px)] = kBlack;
-            drawn = true;
-        }
+        if (grid.set(xy[2 * i], xy[2 * i + 1])) drawn = true;
     }
     if (drawn) dirty_ = true;
 }
+
+const PixelGrid* QtWindow::pixelGrid() { return &grid_; }
+
+void QtWindow::pixelsSet() { dirty_ = true; }
 
 QPainter& QtWindow::painter() {
     if (!painter_) {

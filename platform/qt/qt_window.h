@@ -131,6 +131,8 @@ public:
 
     void PSet(double x, double y) override;
     void PSetPoints(const double* xy, std::size_t count) override;
+    const PixelGrid* pixelGrid() override;
+    void pixelsSet() override;
     void Line(double x1, double y1, double x2, double y2) override;
     void Box(double x1, double y1, double x2, double y2, bool filled) override;
     void Cls() override;
@@ -181,6 +183,7 @@ private:
     std::ptrdiff_t stride_ = 0;  // in pixels
     double imageWidth_ = 0;
     double imageHeight_ = 0;
+    PixelGrid grid_;  // the same image, for PSet and the drawing loops
     bool dirty_ = false;
     std::unique_ptr<QPainter> painter_;
 

@@ -1,4 +1,5 @@
 // Difference of two orbits in Form2.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -18,13 +19,6 @@ namespace {
 // The half-range M of the scale stays where M + 1 still fits its 32-bit integer.
 constexpr std::int32_t kLargestScale = std::numeric_limits<std::int32_t>::max() - 1;
 
-// One iterate with the selected map; with no map selected nothing is
-// computed and the iterate is 0, so every difference is 0.
-double nextIterate(int choice, double a, double x) {
-    if (choice != 1 && choice != 2) return 0;
-    return applyMap(choice, a, x);
-}
-
 // |d| to the nearest integer, an exact half to the even neighbour.
 std::int32_t scaleFor(double magnitude) {
     const double rounded = std::nearbyint(magnitude);
@@ -36,6 +30,80 @@ std::int32_t scaleFor(double magnitude) {
 MaybeNumber rawAnswer(const std::string& text) {
     const auto value = toDouble(text);
     return value ? MaybeNumber(*value) : MaybeNumber();
+}
+
+// The two orbits side by side, at iterate n.
+struct Orbits {
+    double u;
+    double v;
+    std::int64_t n;
+};
+
+// Both passes go in stretches: from iterate n + 1 up to the next poll step
+// or `last`. A stretch is a function of its own with no call in it (other
+// than the map's sine), so the chains u and v stay in registers however the
+// caller's loop with its polls and messages is compiled.
+
+// The first pass: the largest finite |u - v| so far, through the stretch.
+template <class Map>
+[[gnu::noinline]] Orbits scanStretch(Map map, double a1, double a2, Orbits at, std::int64_t last,
+                                     std::int64_t mask, double& largest) {
+    clearUpperVectorState();
+    double u = at.u;
+    double v = at.v;
+    double most = largest;
+    std::int64_t n = at.n;
+    do {
+        ++n;
+        const double un = map(a1, u);
+        const double vn = map(a2, v);
+        // NaN and the infinities fail the first comparison.
+        const double size = std::fabs(un - vn);
+        if (size <= std::numeric_limits<double>::max() && size > most) most = size;
+        u = un;
+        v = vn;
+    } while (n != last && (n & mask) != 0);
+    largest = most;
+    return {u, v, n};
+}
+
+// The vertical scale of the chart: from bottom - height at d = scale down to
+// bottom at d = -scale.
+struct DifferenceScale {
+    double bottom;
+    double height;  // bottom - top
+    double scale;
+    double perScale;  // 1 / scale
+};
+
+// The second pass: the points of the stretch go to `out`. Dividing by a power
+// of two is the same as multiplying by its reciprocal, bit for bit; the usual
+// scales 1 and 2 need no division.
+template <bool powerOfTwo, class Map, class Points>
+[[gnu::noinline]] Orbits drawStretch(Map map, double a1, double a2, Orbits at, std::int64_t last,
+                                     std::int64_t mask, DifferenceScale chart, Points& out) {
+    clearUpperVectorState();
+    Points points = out;
+    double u = at.u;
+    double v = at.v;
+    std::int64_t n = at.n;
+    do {
+        ++n;
+        const double un = map(a1, u);
+        const double vn = map(a2, v);
+        const double d = un - vn;
+        // Only a scale that had to stop at its largest value leaves
+        // differences beyond it; they lie outside the chart and are not
+        // drawn. NaN and the infinities fail the comparison too.
+        if (std::fabs(d) <= chart.scale) [[likely]] {
+            const double half = (chart.height * (d + chart.scale)) / 2;
+            points.put(n, chart.bottom - (powerOfTwo ? half * chart.perScale : half / chart.scale));
+        }
+        u = un;
+        v = vn;
+    } while (n != last && (n & mask) != 0);
+    out = points;
+    return {u, v, n};
 }
 
 }  // namespace
@@ -109,60 +177,57 @@ void Form1::plotDifference(bool& ok) {
     const std::int64_t mask = m_.progressMask;
     const auto progress = program_.ui.beginProgress("Difference", 2 * N);
 
-    // An orbit that left the double range gives no difference to scale by.
-    std::int32_t M = 0;
-    double u = x01;
-    double v = x02;
-    for (std::int64_t n = 1; n <= N; ++n) {
-        const double un = nextIterate(choice, a1, u);
-        const double vn = nextIterate(choice, a2, v);
-        const double d = un - vn;
-        if (std::isfinite(d) && std::fabs(d) > M) M = scaleFor(std::fabs(d));
-        u = un;
-        v = vn;
-        if ((n & mask) == 0 && progress->poll(n)) return;
-    }
-    M += 1;
-    diffScale = M;
-
-    platform::Window& target = program_.form2().window();
-    const double left = m_.chartLeft;
-    const double right = m_.chartRight;
-    const double bottom = m_.chartBottom;
-    const double top = m_.chartTop;
-    u = x01;
-    v = x02;
-    PointBatch points(target);
-    // Dividing by a power of two is the same as multiplying by its
-    // reciprocal, bit for bit; the usual scales 1 and 2 need no division.
-    const double scale = M;
-    const bool powerOfTwo = (M & (M - 1)) == 0;
-    const double perScale = 1.0 / scale;
-    for (std::int64_t n = 1; n <= N; ++n) {
-        const double un = nextIterate(choice, a1, u);
-        const double vn = nextIterate(choice, a2, v);
-        const double d = un - vn;
-        // Only a scale that had to stop at its largest value leaves differences
-        // beyond it; they lie outside the chart and are not drawn.
-        if (std::isfinite(d) && std::fabs(d) <= scale) {
-            const double px =
-                left + ((right - left) * static_cast<double>(n)) / static_cast<double>(N);
-            const double half = ((bottom - top) * (d + scale)) / 2;
-            const double py = bottom - (powerOfTwo ? half * perScale : half / scale);
-            points.add(px, py);
+    // False when the user stopped it.
+    const auto difference = [&](auto map) {
+        // The first pass finds the largest finite |u - v|; the scale is that
+        // to the nearest integer. It is the number that raising the scale,
+        // difference by difference, to each one above it would end with:
+        // rounding is monotone and leaves integers as they are.
+        double largest = 0;
+        for (Orbits at{x01, x02, 0}; at.n < N;) {
+            at = scanStretch(map, a1, a2, at, N, mask, largest);
+            if ((at.n & mask) == 0 && progress->poll(at.n)) return false;
         }
-        u = un;
-        v = vn;
-        if ((n & mask) == 0) {
-            points.flush();
-            if (progress->poll(N + n)) {
-                points.discard();
+        // An orbit that left the double range gives no difference to scale by.
+        const std::int32_t M = scaleFor(largest) + 1;
+        diffScale = M;
+
+        platform::Window& target = program_.form2().window();
+        const double left = m_.chartLeft;
+        const double right = m_.chartRight;
+        const double bottom = m_.chartBottom;
+        const double top = m_.chartTop;
+        StretchDrawing drawing(target, StepAxis(left, right, N));
+        const DifferenceScale chart{bottom, bottom - top, static_cast<double>(M), 1.0 / M};
+        const bool powerOfTwo = (M & (M - 1)) == 0;
+        for (Orbits at{x01, x02, 0}; at.n < N;) {
+            const std::int64_t last = at.n + std::min(N - at.n, kStretch);
+            at = drawing.run(at.n + 1, last, [&](auto& points) {
+                return powerOfTwo ? drawStretch<true>(map, a1, a2, at, last, mask, chart, points)
+                                  : drawStretch<false>(map, a1, a2, at, last, mask, chart, points);
+            });
+            if ((at.n & mask) == 0 && progress->poll(N + at.n)) {
                 target.Cls();  // stopped by the user: no half-drawn chart is left
-                return;
+                return false;
             }
         }
+        return true;
+    };
+    bool done = false;
+    switch (choice) {
+        case 1:
+            done = difference([](double a, double x) { return f1(a, x); });
+            break;
+        case 2:
+            done = difference([](double a, double x) { return f2(a, x); });
+            break;
+        default:
+            // With no map selected nothing is computed and every iterate is
+            // 0, so every difference is 0.
+            done = difference([](double, double) { return 0.0; });
+            break;
     }
-    points.flush();
+    if (!done) return;
 
     m_.deltaA = a1 - a2;
     m_.deltaX0 = x01 - x02;

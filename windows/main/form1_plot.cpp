@@ -1,6 +1,10 @@
 // Orbits in the six panels, clearing, exit and printing.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <string>
 
+#include "core/maps.h"
 #include "core/number_text.h"
 #include "core/point_batch.h"
 #include "windows/main/form1.h"
@@ -8,6 +12,51 @@
 #include "windows/zoom/form2.h"
 
 namespace corvane {
+
+namespace {
+
+// The chart's vertical placement: y = -0.25 at bottom, 1.25 at the top.
+struct OrbitChart {
+    double bottom;
+    double height;  // bottom - top
+};
+
+// Where a stretch of the orbit stopped: at step n with the orbit at x, or
+// before step n with its value off the chart.
+struct OrbitStretch {
+    double x;
+    std::int64_t n;
+    bool offChart;
+};
+
+// Steps n .. last of the orbit from x, ending early after a poll step or at a
+// value off the chart. No call in it but the map's sine: the chain
+// x -> y -> py -> x stays in registers while the points go to `out` beside it.
+template <class Map, class Points>
+[[gnu::noinline]] OrbitStretch orbitStretch(Map map, double x, std::int64_t n, std::int64_t last,
+                                            std::int64_t mask, OrbitChart chart, Points& out) {
+    clearUpperVectorState();
+    Points points = out;
+    bool offChart = false;
+    for (;;) {
+        const double y = map(x);
+        // -0.25 and 1.25 themselves are drawn; anything else outside is not.
+        if (!(y >= -0.25 && y <= 1.25)) [[unlikely]] {
+            offChart = true;
+            break;
+        }
+        const double py = chart.bottom - ((y + 0.25) * chart.height) / 1.5;
+        points.put(n, py);
+        // The read-back keeps the orbit on the drawn pixel grid of this chart.
+        x = (1.5 * (chart.bottom - py)) / chart.height - 0.25;
+        if (n == last || (n & mask) == 0) break;
+        ++n;
+    }
+    out = points;
+    return {x, n, offChart};
+}
+
+}  // namespace
 
 void Form1::mnuPlot_Click() {
     auto& ui = program_.ui;
@@ -51,33 +100,42 @@ void Form1::plotOrbit(platform::Window& objForm) {
     const double top = m_.chartTop;
     const std::int64_t mask = m_.progressMask;
     const auto progress = program_.ui.beginProgress("Corvane", N);
-    PointBatch points(objForm);
+    StretchDrawing drawing(objForm, StepAxis(left, right, N));
+    const OrbitChart chart{bottom, bottom - top};
     double x = m_.curX0;
-    for (std::int64_t n = 1; n <= N; ++n) {
-        const double y = applyMap(choice, a, x);
-        // -0.25 and 1.25 themselves are drawn; anything else outside is not.
-        if (!(y >= -0.25 && y <= 1.25)) {
-            points.flush();
-            program_.ui.MsgBox("An overflow has occured. Only points up to " +
-                                   std::to_string(n - 1) + " are ploted.",
-                               platform::Buttons::Ok);
-            m_.curN = static_cast<double>(n - 1);
-            break;
-        }
-        const double px = left + ((right - left) * static_cast<double>(n)) / static_cast<double>(N);
-        const double py = bottom - ((y + 0.25) * (bottom - top)) / 1.5;
-        points.add(px, py);
-        // The read-back keeps the orbit on the drawn pixel grid of this chart.
-        x = (1.5 * (bottom - py)) / (bottom - top) - 0.25;
-        if ((n & mask) == 0) {
-            points.flush();  // a repaint shows the orbit so far
-            if (progress->poll(n)) {
+    const auto plot = [&](auto map) {
+        for (std::int64_t n = 1; n <= N; ++n) {
+            const std::int64_t last = n + std::min(N - n, kStretch - 1);
+            const OrbitStretch stretch = drawing.run(n, last, [&](auto& points) {
+                return orbitStretch(map, x, n, last, mask, chart, points);
+            });
+            x = stretch.x;
+            n = stretch.n;
+            if (stretch.offChart) {
+                program_.ui.MsgBox("An overflow has occured. Only points up to " +
+                                       std::to_string(n - 1) + " are ploted.",
+                                   platform::Buttons::Ok);
+                m_.curN = static_cast<double>(n - 1);
+                return;
+            }
+            // A repaint during the poll shows the orbit so far.
+            if ((n & mask) == 0 && progress->poll(n)) {
                 m_.curN = static_cast<double>(n);  // stopped by the user: keep what is drawn
-                break;
+                return;
             }
         }
+    };
+    switch (choice) {
+        case 1:
+            plot([a](double v) { return f1(a, v); });
+            break;
+        case 2:
+            plot([a](double v) { return f2(a, v); });
+            break;
+        default:
+            plot([choice, a](double v) { return applyMap(choice, a, v); });
+            break;
     }
-    points.flush();
     drawOrbitAxes(objForm);
 }
 

@@ -24,4 +24,18 @@ inline double applyMap(int choice, double a, double x) {
     return x;
 }
 
+// Runs `fn` with the selected map as a function of (a, x), chosen once so
+// that a long loop gets it inlined; with no map selected `none` stands in.
+template <class None, class Fn>
+decltype(auto) withMap(int choice, None none, Fn&& fn) {
+    switch (choice) {
+        case 1:
+            return fn([](double a, double x) { return f1(a, x); });
+        case 2:
+            return fn([](double a, double x) { return f2(a, x); });
+        default:
+            return fn(none);
+    }
+}
+
 }  // namespace corvane

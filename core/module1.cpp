@@ -2,47 +2,32 @@
 
 namespace corvane {
 
-void Module1::setPanel1Origin(platform::Window& objForm) {
-    chartLeft = panelMarginX;
-    chartBottom = ((objForm.ScaleHeight() - panelMarginY) - panelHeight) - 300;
+void Module1::loadSlot(int k) {
+    curA = slotA[k];
+    curX0 = slotX0[k];
+    curN = slotN[k];
 }
 
-void Module1::setPanel2Origin(platform::Window& objForm) {
-    chartLeft = panelWidth + 2 * panelMarginX;
-    chartBottom = ((objForm.ScaleHeight() - panelMarginY) - panelHeight) - 300;
+std::string Module1::orbitLegend(int number) const {
+    return std::to_string(number) + ": a = " + curA.text() + ", x0 = " + curX0.text() +
+           ", n = " + curN.text();
 }
 
-void Module1::setPanel3Origin(platform::Window& objForm) {
-    chartLeft = 2 * panelWidth + 3 * panelMarginX;
-    chartBottom = ((objForm.ScaleHeight() - panelMarginY) - panelHeight) - 300;
-}
-
-void Module1::setPanel4Origin(platform::Window& objForm) {
-    chartLeft = panelMarginX;
-    chartBottom = objForm.ScaleHeight() - 200;
-}
-
-void Module1::setPanel5Origin(platform::Window& objForm) {
-    chartLeft = panelWidth + 2 * panelMarginX;
-    chartBottom = objForm.ScaleHeight() - 200;
-}
-
-void Module1::setPanel6Origin(platform::Window& objForm) {
-    chartLeft = 2 * panelWidth + 3 * panelMarginX;
-    chartBottom = objForm.ScaleHeight() - 200;
-}
-
+// Panels 1 to 3 form the top row, 4 to 6 the bottom row, left to right.
 void Module1::setPanelOrigin(int k, platform::Window& objForm) {
-    switch (k) {
-        case 1: setPanel1Origin(objForm); break;
-        case 2: setPanel2Origin(objForm); break;
-        case 3: setPanel3Origin(objForm); break;
-        case 4: setPanel4Origin(objForm); break;
-        case 5: setPanel5Origin(objForm); break;
-        case 6: setPanel6Origin(objForm); break;
-        default: break;
-    }
+    if (k < 1 || k > 6) return;
+    const double column = (k - 1) % 3;
+    const double height = objForm.ScaleHeight();
+    chartLeft = column * panelWidth + (column + 1) * panelMarginX;
+    chartBottom = k <= 3 ? ((height - panelMarginY) - panelHeight) - 300 : height - 200;
 }
+
+void Module1::setPanel1Origin(platform::Window& objForm) { setPanelOrigin(1, objForm); }
+void Module1::setPanel2Origin(platform::Window& objForm) { setPanelOrigin(2, objForm); }
+void Module1::setPanel3Origin(platform::Window& objForm) { setPanelOrigin(3, objForm); }
+void Module1::setPanel4Origin(platform::Window& objForm) { setPanelOrigin(4, objForm); }
+void Module1::setPanel5Origin(platform::Window& objForm) { setPanelOrigin(5, objForm); }
+void Module1::setPanel6Origin(platform::Window& objForm) { setPanelOrigin(6, objForm); }
 
 void Module1::completePanelGeometry() {
     chartRight = chartLeft + panelWidth;

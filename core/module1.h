@@ -52,6 +52,11 @@ public:
     // curN as the 32-bit integer it holds.
     std::int32_t curNValue() const { return static_cast<std::int32_t>(curN.value()); }
 
+    // Copies orbit slot k (1 to 6) into curA, curX0 and curN.
+    void loadSlot(int k);
+    // "k: a = …, x0 = …, n = …" for the current orbit, headed by `number`.
+    std::string orbitLegend(int number) const;
+
     // Chart placement.
     void setPanel1Origin(platform::Window& objForm);
     void setPanel2Origin(platform::Window& objForm);

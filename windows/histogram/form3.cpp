@@ -57,28 +57,7 @@ void Form3::mnuHistogram_Click() {
     countStopped_ = false;
     if (rescaleTarget == 0) enterM();
     if (binCount == 0) return;
-    switch (plotChoice) {
-        case 1:
-            addHisto1();
-            break;
-        case 2:
-            addHisto2();
-            break;
-        case 3:
-            addHisto3();
-            break;
-        case 4:
-            addHisto4();
-            break;
-        case 5:
-            addHisto5();
-            break;
-        case 6:
-            addHisto6();
-            break;
-        default:
-            break;
-    }
+    if (plotChoice >= 1 && plotChoice <= 6) addHisto(plotChoice);
 }
 
 void Form3::enterM() {
@@ -108,9 +87,7 @@ void Form3::enterM() {
 
 void Form3::addHisto(int k) {
     histCount = histCount + 1;
-    m_.curA = m_.slotA[k];
-    m_.curX0 = m_.slotX0[k];
-    m_.curN = m_.slotN[k];
+    m_.loadSlot(k);
     placingPlot_ = k;
     placeHisto();
 }
@@ -151,10 +128,7 @@ void Form3::placeHisto() {
     histBinCount[j - 1] = binCountValue();
     m_.setPanelOrigin(j, *win_);
     m_.completePanelGeometry();
-    const std::string legend = std::to_string(j) + ": a = " + m_.curA.text() +
-                               ", x0 = " + m_.curX0.text() + ", n = " + m_.curN.text() +
-                               ", m = " + binCount.text();
-    m_.printChartTitle(*win_, legend);
+    m_.printChartTitle(*win_, m_.orbitLegend(j) + ", m = " + binCount.text());
     std::int16_t shift = 500;
     plotHisto(*win_, shift);
 }

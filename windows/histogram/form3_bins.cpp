@@ -100,22 +100,14 @@ bool Form3::countBins() {
         binWidth = 1.0 / m;
         const double a = m_.curA;
         const auto progress = program_.ui.beginProgress("Histogram", N);
-        const auto count = [&](auto map) {
-            return countOrbitInto(binCounts, map, m_.curX0, N, m, binWidth, m_.progressMask,
-                                  *progress);
-        };
-        bool done = false;
-        switch (m_.funcChoice) {
-            case 1:
-                done = count([a](double x) { return f1(a, x); });
-                break;
-            case 2:
-                done = count([a](double x) { return f2(a, x); });
-                break;
-            default:
-                done = count([](double x) { return x; });  // no map: the orbit stays at x0
-                break;
-        }
+        // With no map selected the orbit stays at x0.
+        const bool done = withMap(
+            m_.funcChoice, [](double, double x) { return x; },
+            [&](auto map) {
+                const auto step = [a, map](double x) { return map(a, x); };
+                return countOrbitInto(binCounts, step, m_.curX0, N, m, binWidth, m_.progressMask,
+                                      *progress);
+            });
         if (!done) {
             binCounts.release();
             return false;

@@ -69,15 +69,11 @@ void Form3::zoomHisto(int j) {
     binCount = histBinCount[j - 1];
     // Counted before Form2 is cleared: a cancelled count leaves it as it was.
     if (!countBins()) return;
-    platform::Window& form2 = program_.form2().window();
-    form2.Cls();
+    Form2& form2 = program_.form2();
+    form2.window().Cls();
     std::int16_t shift = j == 1 ? 500 : 1000;
-    plotHisto(form2, shift);
-    const std::string title = number + ": a = " + m_.curA.text() + ", x0 = " + m_.curX0.text() +
-                              ", n = " + m_.curN.text() + ", m = " + binCount.text();
-    m_.printChartTitle(form2, title);
-    form2.setTitle("Zoom of histogram " + number);
-    form2.show();
+    plotHisto(form2.window(), shift);
+    form2.showChart(m_.orbitLegend(j) + ", m = " + binCount.text(), "Zoom of histogram " + number);
 }
 
 void Form3::mnuZoomHisto1_Click() { zoomHisto(1); }
@@ -92,9 +88,7 @@ void Form3::loadZoomSlot() {
     if (target < 1 || target > 6) return;
     const int k = static_cast<int>(histPlot[target].value());
     if (k < 1 || k > 6) return;
-    m_.curA = m_.slotA[k];
-    m_.curX0 = m_.slotX0[k];
-    m_.curN = m_.slotN[k];
+    m_.loadSlot(k);
 }
 
 void Form3::mnuPrintHisto_Click() { m_.printWindow(*win_); }

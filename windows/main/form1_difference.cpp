@@ -156,15 +156,11 @@ void Form1::plotDifference(bool& ok) {
     const int i = static_cast<int>(first);
     const int j = static_cast<int>(second);
 
-    m_.curA = m_.slotA[i];
-    m_.curX0 = m_.slotX0[i];
-    m_.curN = m_.slotN[i];
+    m_.loadSlot(i);
     const double a1 = m_.curA;
     const double x01 = m_.curX0;
     const std::int32_t n1 = m_.curNValue();
-    m_.curA = m_.slotA[j];
-    m_.curX0 = m_.slotX0[j];
-    m_.curN = m_.slotN[j];
+    m_.loadSlot(j);
     const double a2 = m_.curA;
     const double x02 = m_.curX0;
     const std::int64_t N = m_.curNValue();
@@ -178,55 +174,46 @@ void Form1::plotDifference(bool& ok) {
     const auto progress = program_.ui.beginProgress("Difference", 2 * N);
 
     // False when the user stopped it.
-    const auto difference = [&](auto map) {
-        // The first pass finds the largest finite |u - v|; the scale is that
-        // to the nearest integer. It is the number that raising the scale,
-        // difference by difference, to each one above it would end with:
-        // rounding is monotone and leaves integers as they are.
-        double largest = 0;
-        for (Orbits at{x01, x02, 0}; at.n < N;) {
-            at = scanStretch(map, a1, a2, at, N, mask, largest);
-            if ((at.n & mask) == 0 && progress->poll(at.n)) return false;
-        }
-        // An orbit that left the double range gives no difference to scale by.
-        const std::int32_t M = scaleFor(largest) + 1;
-        diffScale = M;
-
-        platform::Window& target = program_.form2().window();
-        const double left = m_.chartLeft;
-        const double right = m_.chartRight;
-        const double bottom = m_.chartBottom;
-        const double top = m_.chartTop;
-        StretchDrawing drawing(target, StepAxis(left, right, N));
-        const DifferenceScale chart{bottom, bottom - top, static_cast<double>(M), 1.0 / M};
-        const bool powerOfTwo = (M & (M - 1)) == 0;
-        for (Orbits at{x01, x02, 0}; at.n < N;) {
-            const std::int64_t last = at.n + std::min(N - at.n, kStretch);
-            at = drawing.run(at.n + 1, last, [&](auto& points) {
-                return powerOfTwo ? drawStretch<true>(map, a1, a2, at, last, mask, chart, points)
-                                  : drawStretch<false>(map, a1, a2, at, last, mask, chart, points);
-            });
-            if ((at.n & mask) == 0 && progress->poll(N + at.n)) {
-                target.Cls();  // stopped by the user: no half-drawn chart is left
-                return false;
+    // With no map selected nothing is computed and every iterate is 0, so
+    // every difference is 0.
+    const bool done = withMap(
+        choice, [](double, double) { return 0.0; },
+        [&](auto map) {
+            // The first pass finds the largest finite |u - v|; the scale is that
+            // to the nearest integer. It is the number that raising the scale,
+            // difference by difference, to each one above it would end with:
+            // rounding is monotone and leaves integers as they are.
+            double largest = 0;
+            for (Orbits at{x01, x02, 0}; at.n < N;) {
+                at = scanStretch(map, a1, a2, at, N, mask, largest);
+                if ((at.n & mask) == 0 && progress->poll(at.n)) return false;
             }
-        }
-        return true;
-    };
-    bool done = false;
-    switch (choice) {
-        case 1:
-            done = difference([](double a, double x) { return f1(a, x); });
-            break;
-        case 2:
-            done = difference([](double a, double x) { return f2(a, x); });
-            break;
-        default:
-            // With no map selected nothing is computed and every iterate is
-            // 0, so every difference is 0.
-            done = difference([](double, double) { return 0.0; });
-            break;
-    }
+            // An orbit that left the double range gives no difference to scale by.
+            const std::int32_t M = scaleFor(largest) + 1;
+            diffScale = M;
+
+            platform::Window& target = program_.form2().window();
+            const double left = m_.chartLeft;
+            const double right = m_.chartRight;
+            const double bottom = m_.chartBottom;
+            const double top = m_.chartTop;
+            StretchDrawing drawing(target, StepAxis(left, right, N));
+            const DifferenceScale chart{bottom, bottom - top, static_cast<double>(M), 1.0 / M};
+            const bool powerOfTwo = (M & (M - 1)) == 0;
+            for (Orbits at{x01, x02, 0}; at.n < N;) {
+                const std::int64_t last = at.n + std::min(N - at.n, kStretch);
+                at = drawing.run(at.n + 1, last, [&](auto& points) {
+                    return powerOfTwo
+                               ? drawStretch<true>(map, a1, a2, at, last, mask, chart, points)
+                               : drawStretch<false>(map, a1, a2, at, last, mask, chart, points);
+                });
+                if ((at.n & mask) == 0 && progress->poll(N + at.n)) {
+                    target.Cls();  // stopped by the user: no half-drawn chart is left
+                    return false;
+                }
+            }
+            return true;
+        });
     if (!done) return;
 
     m_.deltaA = a1 - a2;

@@ -82,9 +82,7 @@ void Form1::mnuPlot_Click() {
     m_.setPanelOrigin(k, *win_);
     m_.completePanelGeometry();
     plotOrbit(*win_);
-    const std::string legend = std::to_string(k) + ": a = " + m_.curA.text() +
-                               ", x0 = " + m_.curX0.text() + ", n = " + m_.curN.text();
-    m_.printChartTitle(*win_, legend);
+    m_.printChartTitle(*win_, m_.orbitLegend(k));
     m_.slotA[k] = m_.curA;
     m_.slotX0[k] = m_.curX0;
     m_.slotN[k] = m_.curNValue();
@@ -103,39 +101,32 @@ void Form1::plotOrbit(platform::Window& objForm) {
     StretchDrawing drawing(objForm, StepAxis(left, right, N));
     const OrbitChart chart{bottom, bottom - top};
     double x = m_.curX0;
-    const auto plot = [&](auto map) {
-        for (std::int64_t n = 1; n <= N; ++n) {
-            const std::int64_t last = n + std::min(N - n, kStretch - 1);
-            const OrbitStretch stretch = drawing.run(n, last, [&](auto& points) {
-                return orbitStretch(map, x, n, last, mask, chart, points);
-            });
-            x = stretch.x;
-            n = stretch.n;
-            if (stretch.offChart) {
-                program_.ui.MsgBox("An overflow has occured. Only points up to " +
-                                       std::to_string(n - 1) + " are ploted.",
-                                   platform::Buttons::Ok);
-                m_.curN = static_cast<double>(n - 1);
-                return;
+    // With no map selected the orbit stays where it is.
+    withMap(
+        choice, [](double, double x) { return x; },
+        [&](auto map) {
+            const auto step = [a, map](double v) { return map(a, v); };
+            for (std::int64_t n = 1; n <= N; ++n) {
+                const std::int64_t last = n + std::min(N - n, kStretch - 1);
+                const OrbitStretch stretch = drawing.run(n, last, [&](auto& points) {
+                    return orbitStretch(step, x, n, last, mask, chart, points);
+                });
+                x = stretch.x;
+                n = stretch.n;
+                if (stretch.offChart) {
+                    program_.ui.MsgBox("An overflow has occured. Only points up to " +
+                                           std::to_string(n - 1) + " are ploted.",
+                                       platform::Buttons::Ok);
+                    m_.curN = static_cast<double>(n - 1);
+                    return;
+                }
+                // A repaint during the poll shows the orbit so far.
+                if ((n & mask) == 0 && progress->poll(n)) {
+                    m_.curN = static_cast<double>(n);  // stopped by the user: keep what is drawn
+                    return;
+                }
             }
-            // A repaint during the poll shows the orbit so far.
-            if ((n & mask) == 0 && progress->poll(n)) {
-                m_.curN = static_cast<double>(n);  // stopped by the user: keep what is drawn
-                return;
-            }
-        }
-    };
-    switch (choice) {
-        case 1:
-            plot([a](double v) { return f1(a, v); });
-            break;
-        case 2:
-            plot([a](double v) { return f2(a, v); });
-            break;
-        default:
-            plot([choice, a](double v) { return applyMap(choice, a, v); });
-            break;
-    }
+        });
     drawOrbitAxes(objForm);
 }
 
@@ -143,14 +134,15 @@ void Form1::drawOrbitAxes(platform::Window& objForm) {
     const double left = m_.chartLeft;
     const double bottom = m_.chartBottom;
     const double top = m_.chartTop;
-    const double y0 = bottom - (bottom - top) / 6;
-    const float half0 = static_cast<float>(objForm.TextHeight("0")) / 2.0f;
-    printAt(objForm, (left - objForm.TextWidth("0")) - 20, y0 - half0, "0");
-    objForm.Line(left, y0, left + 100, y0);
-    const double y1 = bottom - ((bottom - top) * 5) / 6;
-    const float half1 = static_cast<float>(objForm.TextHeight("1")) / 2.0f;
-    printAt(objForm, (left - objForm.TextWidth("1")) - 20, y1 - half1, "1");
-    objForm.Line(left, y1, left + 100, y1);
+    // A label ending 20 twips left of the y-axis, centred on a tick of 100
+    // twips pointing into the chart (half its height in single precision).
+    const auto mark = [&](const char* label, double y) {
+        const float half = static_cast<float>(objForm.TextHeight(label)) / 2.0f;
+        printAt(objForm, (left - objForm.TextWidth(label)) - 20, y - half, label);
+        objForm.Line(left, y, left + 100, y);
+    };
+    mark("0", bottom - (bottom - top) / 6);
+    mark("1", bottom - ((bottom - top) * 5) / 6);
     m_.drawChartAxes(objForm);
     m_.printYTopLabel(objForm, "Xn");
     m_.printXEndLabel(objForm, "N");

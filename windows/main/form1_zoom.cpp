@@ -22,14 +22,10 @@ void Form1::zoomPlot(int k) {
     Form2& form2 = program_.form2();
     platform::Window& target = form2.window();
     target.Cls();
-    m_.curA = m_.slotA[k];
-    m_.curX0 = m_.slotX0[k];
-    m_.curN = m_.slotN[k];
+    m_.loadSlot(k);
     plotOrbit(target);
     // curN is read after plotOrbit, so an orbit cut off there shows its shortened N.
-    const std::string titleLine = number + ": a = " + m_.curA.text() + ", x0 = " + m_.curX0.text() +
-                                  ", n = " + m_.curN.text();
-    form2.showChart(titleLine, "Zoom of plot " + number);
+    form2.showChart(m_.orbitLegend(k), "Zoom of plot " + number);
 }
 
 void Form1::mnuPlot1_Click() { zoomPlot(1); }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "bench/bench_support.h"
-#include "core/maps.h"
+#include "core/numeric/maps.h"
 #include "windows/histogram/form3.h"
 
 namespace corvane::bench {

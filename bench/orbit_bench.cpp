@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "bench/bench_support.h"
-#include "core/maps.h"
+#include "core/numeric/maps.h"
 #include "windows/main/form1.h"
 #include "windows/zoom/form2.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/number_text.h"
+#include "core/numeric/number_text.h"
 
 namespace corvane {
 

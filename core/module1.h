@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/maps.h"
+#include "core/numeric/maps.h"
 #include "core/maybe_number.h"
 #include "platform/platform.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/number_text.h"
+#include "core/numeric/number_text.h"
 
 namespace {
 

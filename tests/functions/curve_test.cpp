@@ -5,7 +5,7 @@
 #include <cmath>
 #include <ostream>
 
-#include "core/number_text.h"
+#include "core/numeric/number_text.h"
 #include "tests/functions/graph_test_support.h"
 
 namespace corvane::testing {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/maps.h"
+#include "core/numeric/maps.h"
 #include "tests/histogram/histogram_test.h"
 
 namespace corvane::testing {

@@ -1,7 +1,7 @@
 // Orbits in the six panels of the main window, clearing, exit and printing.
 #include <cmath>
 
-#include "core/number_text.h"
+#include "core/numeric/number_text.h"
 #include "tests/support/program_test.h"
 
 namespace corvane::testing {

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/maps.h"
+#include "core/numeric/maps.h"
 #include "tests/qt/qt_test_support.h"
-#include "windows/histogram/bin_counters.h"
+#include "core/numeric/bin_counters.h"
 #include "windows/histogram/histogram_bars.h"
 
 namespace corvane::platform::testing {

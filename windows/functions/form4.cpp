@@ -4,10 +4,10 @@
 #include <cfloat>
 #include <cmath>
 
-#include "core/maps.h"
+#include "core/numeric/maps.h"
 #include "core/module1.h"
-#include "core/number_text.h"
-#include "windows/functions/segment_clip.h"
+#include "core/numeric/number_text.h"
+#include "core/numeric/segment_clip.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/number_text.h"
+#include "core/numeric/number_text.h"
 #include "windows/program.h"
 
 namespace corvane {

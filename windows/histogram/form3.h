@@ -9,7 +9,7 @@
 #include "core/maybe_number.h"
 #include "core/module1.h"
 #include "platform/platform.h"
-#include "windows/histogram/bin_counters.h"
+#include "core/numeric/bin_counters.h"
 
 namespace corvane {
 

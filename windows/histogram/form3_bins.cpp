@@ -5,8 +5,8 @@
 #include <new>
 #include <string>
 
-#include "core/maps.h"
-#include "core/number_text.h"
+#include "core/numeric/maps.h"
+#include "core/numeric/number_text.h"
 #include "windows/histogram/form3.h"
 #include "windows/histogram/histogram_bars.h"
 #include "windows/program.h"

@@ -1,7 +1,7 @@
 // Rescale, zoom and printing of the histograms.
 #include <string>
 
-#include "core/number_text.h"
+#include "core/numeric/number_text.h"
 #include "windows/histogram/form3.h"
 #include "windows/program.h"
 #include "windows/zoom/form2.h"

@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "windows/histogram/bin_counters.h"
+#include "core/numeric/bin_counters.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
 #include "windows/main/form1.h"
 
-#include "core/number_text.h"
+#include "core/numeric/number_text.h"
 #include "windows/program.h"
 
 namespace corvane {

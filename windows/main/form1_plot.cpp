@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/maps.h"
-#include "core/number_text.h"
+#include "core/numeric/maps.h"
+#include "core/numeric/number_text.h"
 #include "core/point_batch.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"

@@ -1,5 +1,5 @@
 // Cutting a segment to a horizontal band, for any finite heights.
-#include "windows/functions/segment_clip.h"
+#include "core/numeric/segment_clip.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "windows/histogram/bin_counters.h"
+#include "core/numeric/bin_counters.h"
 
 #include <algorithm>
 #include <new>

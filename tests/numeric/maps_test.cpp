@@ -1,4 +1,4 @@
-#include "core/maps.h"
+#include "core/numeric/maps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/number_text.h"
+#include "core/numeric/number_text.h"
 
 #include <cerrno>
 #include <cmath>

@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "windows/histogram/bin_counters.h"
+#include "core/numeric/bin_counters.h"
 
 namespace corvane {
 namespace {

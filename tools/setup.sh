@@ -33,6 +33,26 @@ corvane_install_packages() {
         "${missing[@]}"
 }
 
+# Generates a locale (e.g. de_DE.UTF-8, whose decimal separator is a comma)
+# for the tests that run the program under it, when it is not there yet.
+corvane_ensure_locale() {
+    local name="$1"
+    if locale -a 2>/dev/null | grep -qix "${name/UTF-8/utf8}"; then
+        return 0
+    fi
+    local sudo=()
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo=(sudo)
+    fi
+    echo "Generating the locale $name"
+    if [[ -f /etc/locale.gen ]] && grep -q "^# *$name UTF-8" /etc/locale.gen; then
+        "${sudo[@]}" sed -i "s/^# *\($name UTF-8\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$name UTF-8" /etc/locale.gen 2>/dev/null; then
+        echo "$name UTF-8" | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+    "${sudo[@]}" locale-gen >/dev/null
+}
+
 corvane_build() {
     cmake -S "$CORVANE_ROOT" -B "$CORVANE_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$CORVANE_ROOT/build" -j "$(nproc)"

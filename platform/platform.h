@@ -95,6 +95,9 @@ public:
     // Client drawing area below the menu bar, in twips.
     virtual double ScaleWidth() const = 0;
     virtual double ScaleHeight() const = 0;
+    // Twips per pixel of the drawing surface (15 at 96 dots per inch). What
+    // is drawn lands on pixels this wide.
+    virtual double twipsPerPixel() const { return 15; }
 
     virtual std::string title() const = 0;
     virtual void setTitle(const std::string& title) = 0;

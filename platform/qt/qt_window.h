@@ -114,6 +114,7 @@ public:
     void setHeight(float twips) override;
     double ScaleWidth() const override;
     double ScaleHeight() const override;
+    double twipsPerPixel() const override { return tpp_; }
 
     std::string title() const override;
     void setTitle(const std::string& title) override;

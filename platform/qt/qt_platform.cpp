@@ -186,6 +186,8 @@ void QtPlatform::endProgram() { desktop_->endProgram(); }
 
 double QtPlatform::twipsPerPixel() const { return desktop_->twipsPerPixel(); }
 
+double QtPlatform::surfaceTwipsPerPixel() const { return desktop_->surfaceTwipsPerPixel(); }
+
 void QtPlatform::flushDrawing() { desktop_->flush(); }
 
 bool QtPlatform::endRequested() const { return desktop_->ending(); }

@@ -31,6 +31,9 @@ public:
 
     // Twips per screen pixel: 1440 over the primary screen's logical DPI.
     double twipsPerPixel() const;
+    // Twips per pixel of the drawing surfaces: twipsPerPixel() divided by the
+    // screen's device pixel ratio.
+    double surfaceTwipsPerPixel() const;
     // Repaints the windows whose drawing changed since the last repaint.
     // Happens by itself after each menu command and before dialogs; code
     // that draws outside a command (start-up) calls it when done.

@@ -35,7 +35,7 @@ BinCounters countOrbit(double a, double x0, std::int64_t n, std::int32_t m) {
 TEST(HistogramPixels, ColumnsGiveThePixelsOfEveryBar) {
     QtPlatform platform;
     // Whatever the density: a pixel is 15 twips at 96 dots per inch, 7.5 at 192.
-    const double column = platform.twipsPerPixel();
+    const double column = platform.surfaceTwipsPerPixel();
     struct Case {
         double a, x0;
         std::int64_t n;

@@ -43,7 +43,15 @@ void FakeWindow::record(DrawOp op) {
     if (cls) lastCls_ = ops_.size();
 }
 
+void FakeWindow::failIfAsked() {
+    if (failure_.empty()) return;
+    const std::string what = std::move(failure_);
+    failure_.clear();
+    throw std::runtime_error(what);
+}
+
 void FakeWindow::PSet(double x, double y) {
+    failIfAsked();
     check(x), check(y);
     ++opCount_;
     ++pointCount_;
@@ -51,11 +59,13 @@ void FakeWindow::PSet(double x, double y) {
 }
 
 void FakeWindow::Line(double x1, double y1, double x2, double y2) {
+    failIfAsked();
     check(x1), check(y1), check(x2), check(y2);
     record({DrawOp::Kind::Line, x1, y1, x2, y2, {}, false});
 }
 
 void FakeWindow::Box(double x1, double y1, double x2, double y2, bool filled) {
+    failIfAsked();
     check(x1), check(y1), check(x2), check(y2);
     record({DrawOp::Kind::Box, x1, y1, x2, y2, {}, filled});
 }
@@ -67,6 +77,7 @@ void FakeWindow::Cls() {
 }
 
 void FakeWindow::Print(const std::string& text) {
+    failIfAsked();
     check(currentX_), check(currentY_);
     record({DrawOp::Kind::Print, currentX_, currentY_, 0, 0, text, false});
     currentX_ = 0;

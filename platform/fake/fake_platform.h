@@ -110,6 +110,10 @@ public:
     // The user closes the window through its frame.
     void closeByFrame();
 
+    // The next drawing operation (a point, line, box or text) throws
+    // std::runtime_error(what), as a failing surface would.
+    void failNextDrawing(std::string what) { failure_ = std::move(what); }
+
     // Every operation since creation, Cls included.
     const std::vector<DrawOp>& ops() const { return ops_; }
     // The operations since the last Cls.
@@ -126,6 +130,7 @@ public:
 
 private:
     void record(DrawOp op);
+    void failIfAsked();
     void check(double v) {
         if (!(v == v) || v == 1.0 / 0.0 || v == -1.0 / 0.0) allFinite_ = false;
     }
@@ -134,6 +139,7 @@ private:
     std::string name_;
     float top_ = 0, left_ = 0, width_ = 9600, height_ = 7200;
     std::string title_;
+    std::string failure_;
     bool visible_ = false;
     platform::Font font_;
     platform::MenuBar menu_;

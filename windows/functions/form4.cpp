@@ -31,14 +31,14 @@ double single(double v) { return static_cast<float>(v); }
 Form4::Form4(Program& program)
     : program_(program), m_(program.module), win_(program.ui.createWindow("Form4")) {
     win_->setTitle("Form4");
-    win_->setMenu({
+    win_->setMenu(program_.guarded({
         {"mnuFunction",
          "Function",
          [this] { mnuFunction_Click(); },
          {{"mnuFL", "Function 1: a*x*(1-x)", [this] { mnuFL_Click(); }, {}},
           {"mnuFS", "Function 2: a*x^2*sin(PI*x)", [this] { mnuFS_Click(); }, {}}}},
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
-    });
+    }));
     // Closed through its frame, the window is gone with its graphs; the next
     // reference loads it again, numbering from panel 1.
     win_->setOnFrameClose([this] { program_.discardForm4(); });
@@ -80,6 +80,7 @@ void Form4::newGraph(int func, const std::string& suffix) {
 void Form4::enterK() {
     auto& ui = program_.ui;
     const std::string text =
+        // The program's fixed text: "converlution" is deliberate; do not correct it.
         ui.InputBox("Enter number of converlution k, then click OK", "Input m");
     if (text.empty() || !isNumeric(text)) {
         ui.MsgBox("Enter a valid number", platform::Buttons::Ok);

@@ -13,7 +13,7 @@ Form3::Form3(Program& program)
     : program_(program), m_(program.module), win_(program.ui.createWindow("Form3")) {
     win_->setTitle("Histogram");
     win_->setFont(platform::Font{});  // the desktop's default font
-    win_->setMenu({
+    win_->setMenu(program_.guarded({
         {"mnuHistogram", "Histogram", [this] { mnuHistogram_Click(); }, {}},
         {"mnuREscale",
          "Rescale",
@@ -40,7 +40,7 @@ Form3::Form3(Program& program)
           {"mnuPrintZoom", "Zoom", [this] { mnuPrintZoom_Click(); }, {}}}},
         {"mnuClear", "Clear", [this] { mnuClear_Click(); }, {}},
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
-    });
+    }));
     win_->setOnFrameClose([this] { program_.discardForm3(); });
 }
 

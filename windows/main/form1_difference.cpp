@@ -28,6 +28,7 @@ MaybeNumber rawAnswer(const std::string& text) {
 void Form1::mnuDifference_Click() {
     auto& ui = program_.ui;
     if (m_.plotCount < 2) {
+        // The program's fixed text: "two plot" is deliberate; do not correct it.
         ui.MsgBox("You need at least two plot to see the difference", platform::Buttons::Ok);
         return;
     }

@@ -37,8 +37,15 @@ void Form1::mnuPlot_Click() {
     const int k = m_.plotCount;
     m_.setPanelOrigin(k, *win_);
     m_.completePanelGeometry();
-    plotOrbit(*win_);
-    m_.printChartTitle(*win_, m_.orbitLegend(k));
+    try {
+        plotOrbit(*win_);
+        m_.printChartTitle(*win_, m_.orbitLegend(k));
+    } catch (...) {
+        // A plot that failed half-way takes no panel: the next one is drawn
+        // over it, and its slot keeps what it held.
+        m_.plotCount = static_cast<std::int16_t>(k - 1);
+        throw;
+    }
     m_.slotA[k] = m_.curA;
     m_.slotX0[k] = m_.curX0;
     m_.slotN[k] = m_.curNValue();
@@ -70,6 +77,8 @@ void Form1::plotOrbit(platform::Window& objForm) {
                 x = stretch.x;
                 n = stretch.n;
                 if (stretch.offChart) {
+                    // The program's fixed text: "occured" and "ploted" are spelled so on
+                    // purpose, as users and their handouts know them. Do not correct them.
                     program_.ui.MsgBox("An overflow has occured. Only points up to " +
                                            std::to_string(n - 1) + " are ploted.",
                                        platform::Buttons::Ok);

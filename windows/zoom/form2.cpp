@@ -8,7 +8,7 @@ namespace corvane {
 // surface, and prints its titles and labels in its own font.
 Form2::Form2(Program& program) : program_(program), win_(program.ui.createWindow("Form2")) {
     win_->setFont({"MS Sans Serif", 12, true});
-    win_->setMenu({{"mnuClose", "Close", [this] { mnuClose_Click(); }, {}}});
+    win_->setMenu(program_.guarded({{"mnuClose", "Close", [this] { mnuClose_Click(); }, {}}}));
     // Closed through its frame, the window is gone with its picture; the next
     // reference creates it again.
     win_->setOnFrameClose([this] { program_.discardForm2(); });

@@ -75,7 +75,8 @@ public:
     void printYTopLabel(platform::Window& objForm, const std::string& text);
     void printXEndLabel(platform::Window& objForm, const std::string& text);
 
-    // Prints the window's image; failures are reported with a message.
+    // Prints the window's image; failures are reported with a message, a print
+    // the user cancelled is not.
     void printWindow(platform::Window& objForm);
 };
 

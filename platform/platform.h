@@ -160,6 +160,8 @@ public:
 inline constexpr int kPrintOk = 0;
 inline constexpr int kPrintDeviceUnavailable = 68;
 inline constexpr int kPrintDeviceIoError = 57;
+// Not an error: the user stopped the print, and no job of it is left.
+inline constexpr int kPrintCancelled = 32755;
 
 class Platform {
 public:
@@ -179,7 +181,9 @@ public:
     virtual std::string InputBox(const std::string& prompt, const std::string& title) = 0;
 
     // Prints the window's client area (drawing and controls) as one page on
-    // the default printer. Returns kPrintOk or the error number.
+    // the default printer. Returns kPrintOk or the error number. A print
+    // that takes long shows the progress dialog; its Cancel gives
+    // kPrintCancelled.
     virtual int printWindow(Window& window) = 0;
 
     // A command that may run long; a dialog with Cancel appears if it does.

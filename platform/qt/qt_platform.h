@@ -3,6 +3,7 @@
 // and outlive it.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -41,9 +42,13 @@ public:
     // True once endProgram() has been called: the event loop must not run
     // (again), and the process should exit with status 0.
     bool endRequested() const;
+    // How long printing waits on a print server that keeps silent before it
+    // gives up (device unavailable); 10 s unless a test shortens it.
+    void setPrintServerSilence(std::chrono::milliseconds silence) { printServerSilence_ = silence; }
 
 private:
     std::shared_ptr<QtDesktop> desktop_;
+    std::chrono::milliseconds printServerSilence_;
 };
 
 }  // namespace corvane::platform

@@ -38,4 +38,10 @@ std::string csvField(std::string_view text) {
     return quoted;
 }
 
+void CsvWriter::appendInteger(std::int64_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    buffer_.append(digits, result.ptr);
+}
+
 }  // namespace corvane

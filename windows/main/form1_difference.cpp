@@ -55,6 +55,7 @@ void Form1::mnuDifference_Click() {
     secondPlotNo = *j;
     Form2& form2 = program_.form2();
     form2.window().Cls();
+    form2.shows = {};
     m_.setSingleChartGeometry(form2.window());
     bool ok = false;
     plotDifference(ok);
@@ -138,6 +139,8 @@ void Form1::plotDifference(bool& ok) {
     m_.deltaX0 = x01 - x02;
     drawDifferenceAxes();
     ok = true;
+    program_.form2().shows = {Form2Shows::Kind::Difference, i, j, a1, x01, a2, x02, N, choice,
+                              OrbitChart{0, 0}, diffScale, {}};
 }
 
 void Form1::drawDifferenceAxes() {

@@ -1,0 +1,161 @@
+// Exporting pictures and data: Qt's save dialog, and files written beside
+// their place and renamed into it when whole (QSaveFile), so that a failed
+// or abandoned export leaves nothing behind and an existing file untouched.
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <cmath>
+
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_window.h"
+
+namespace corvane::platform {
+
+namespace {
+
+const QString kPngFilter = QStringLiteral("PNG image (*.png)");
+const QString kPdfFilter = QStringLiteral("PDF document (*.pdf)");
+const QString kCsvFilter = QStringLiteral("CSV data (*.csv)");
+
+QString toQString(const std::string& text) { return QString::fromUtf8(text); }
+
+ExportOutcome failed(const QString& path, const QString& reason) {
+    return {ExportOutcome::Status::Failed,
+            ("Cannot write " + QDir::toNativeSeparators(path) + ": " + reason).toStdString()};
+}
+
+// The reason a save file failed, without Qt's wording around the system's.
+QString reasonOf(const QSaveFile& file) {
+    QString reason = file.errorString();
+    return reason.isEmpty() ? QStringLiteral("unknown error") : reason;
+}
+
+}  // namespace
+
+std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
+                                                        const std::string& defaultName,
+                                                        bool picture) {
+    if (desktop_->ending()) return std::nullopt;
+    desktop_->flush();
+    auto* window = dynamic_cast<QtWindow*>(&owner);
+    QFileDialog dialog(window ? window->form() : nullptr,
+                       picture ? QStringLiteral("Export picture") : QStringLiteral("Export data"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Qt's own dialog: the same on every desktop, and scriptable in tests.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(picture ? QStringList{kPngFilter, kPdfFilter} : QStringList{kCsvFilter});
+    const QString folder =
+        desktop_->exportFolder().isEmpty() ? QDir::currentPath() : desktop_->exportFolder();
+    dialog.setDirectory(folder);
+    dialog.selectFile(toQString(defaultName));
+    // The name's extension follows the chosen type, unless the user typed one.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+        dialog.setDefaultSuffix(f == kPdfFilter ? "pdf" : f == kPngFilter ? "png" : "csv");
+    });
+    dialog.setDefaultSuffix(picture ? "png" : "csv");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString path = dialog.selectedFiles().constFirst();
+    desktop_->setExportFolder(QFileInfo(path).absolutePath());
+    ExportFormat format = ExportFormat::Csv;
+    if (picture) {
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if (suffix == "pdf") {
+            format = ExportFormat::Pdf;
+        } else if (suffix == "png") {
+            format = ExportFormat::Png;
+        } else {
+            format = dialog.selectedNameFilter() == kPdfFilter ? ExportFormat::Pdf : ExportFormat::Png;
+        }
+    }
+    return ExportTarget{path.toStdString(), format};
+}
+
+ExportOutcome QtPlatform::exportPicture(Window& window, const ExportTarget& target) {
+    auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+    if (!qtWindow) return {ExportOutcome::Status::Failed, "Cannot export this window"};
+    const QImage picture = qtWindow->surfaceImage();
+    const QString path = toQString(target.path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return failed(path, reasonOf(file));
+    if (target.format == ExportFormat::Pdf) {
+        QPdfWriter pdf(&file);
+        pdf.setTitle(toQString(window.title()));
+        pdf.setCreator(QStringLiteral("Corvane"));
+        // One page of the picture's physical size: its pixels at the
+        // surface's dots per inch (1440 twips to the inch).
+        const double dpi = picture.dotsPerMeterX() * 0.0254;
+        const int resolution = static_cast<int>(std::lround(dpi));
+        pdf.setResolution(resolution);
+        const QSizeF inches(picture.width() / dpi, picture.height() / dpi);
+        pdf.setPageLayout(QPageLayout(QPageSize(inches, QPageSize::Inch, QString(),
+                                                QPageSize::ExactMatch),
+                                      QPageLayout::Portrait, QMarginsF()));
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            file.cancelWriting();
+            return failed(path, QStringLiteral("the PDF could not be started"));
+        }
+        painter.drawImage(QRectF(0, 0, picture.width() * resolution / dpi,
+                                 picture.height() * resolution / dpi),
+                          picture);
+        painter.end();
+    } else if (!picture.save(&file, "PNG")) {
+        file.cancelWriting();
+        return failed(path, file.error() != QFileDevice::NoError ? reasonOf(file)
+                                                                 : QStringLiteral("PNG error"));
+    }
+    if (!file.commit()) return failed(path, reasonOf(file));
+    return {};
+}
+
+namespace {
+
+// Writes into the save file until the first failure, which it keeps.
+class SaveFileSink : public TextSink {
+public:
+    explicit SaveFileSink(QSaveFile& file) : file_(file) {}
+    void write(std::string_view text) override {
+        if (failed_) return;
+        if (file_.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size())) {
+            failed_ = true;
+        }
+    }
+    bool failed() const { return failed_; }
+
+private:
+    QSaveFile& file_;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+ExportOutcome QtPlatform::exportData(const std::string& path,
+                                     const std::function<bool(TextSink&)>& produce) {
+    const QString name = toQString(path);
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly)) return failed(name, reasonOf(file));
+    SaveFileSink sink(file);
+    if (!produce(sink)) {
+        file.cancelWriting();
+        return {ExportOutcome::Status::Abandoned, {}};
+    }
+    if (sink.failed()) {
+        const QString reason = reasonOf(file);
+        file.cancelWriting();
+        return failed(name, reason);
+    }
+    if (!file.commit()) return failed(name, reasonOf(file));
+    return {};
+}
+
+}  // namespace corvane::platform

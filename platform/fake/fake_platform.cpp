@@ -233,12 +233,16 @@ std::optional<platform::ExportTarget> FakePlatform::askExportTarget(platform::Wi
                                                                     bool picture) {
     auto* fake = dynamic_cast<FakeWindow*>(&owner);
     exportRequests_.push_back({fake ? fake->name() : owner.title(), defaultName, picture});
-    if (exports_.empty()) {
+    std::optional<std::string> path;
+    if (!exports_.empty()) {
+        path = exports_.front();
+        exports_.pop_front();
+    } else if (exportSource) {
+        path = exportSource(defaultName);
+    } else {
         unexpected_.push_back("unexpected save dialog for " + defaultName);
         return std::nullopt;
     }
-    std::optional<std::string> path = exports_.front();
-    exports_.pop_front();
     if (!path) return std::nullopt;
     const auto endsWith = [&](const char* tail) {
         const std::string t = tail;

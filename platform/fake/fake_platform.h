@@ -208,6 +208,8 @@ public:
     // The next exports fail with "Cannot write <path>: <reason>" after
     // their data was produced; "" lets them succeed again.
     void failExports(std::string reason) { exportFailure_ = std::move(reason); }
+    // When set, answers save dialogs that have no queued answer.
+    std::function<std::optional<std::string>(const std::string& defaultName)> exportSource;
 
     // --- observations ---
     struct ExportRequest {

@@ -34,8 +34,14 @@ bool writeHistograms(Program& program, CsvWriter& csv,
                     ", maximum = " + csvNumber(r.maxY) + ", map = " + mapCaption(r.map));
         total += r.N;
     }
-    csv.comment("bin j counts the iterates x with lower <= x < upper; iterates outside [0, 1] "
-                "are not counted");
+    for (const auto& [j, r] : histograms) {
+        if (r.m > kEveryBinLimit) {
+            csv.comment("histogram " + std::to_string(j) +
+                        ": more than 1000000 bins, only those holding a count are written");
+        }
+    }
+    csv.comment("bin j < m counts the iterates x with lower <= x < upper; bin m counts those "
+                "from m/m up to 1; iterates outside [0, 1] are not counted");
     csv.header({"histogram", "bin", "lower", "upper", "count"});
     ExportProgress progress(program, total);
     std::int64_t done = 0;
@@ -60,30 +66,28 @@ bool writeHistograms(Program& program, CsvWriter& csv,
         done += r.N;
         counts.finish();
         std::int64_t rows = 0;
-        const auto row = [&](std::int32_t bin, std::int32_t count) {
+        const auto row = [&](std::int32_t bin, std::int32_t count, double upper) {
             csv.integer(j);
             csv.integer(bin);
             csv.number(binEdge(bin, binWidth));
-            csv.number(binEdge(std::int64_t{bin} + 1, binWidth));
+            csv.number(upper);
             csv.integer(count);
             csv.endRow();
             return (++rows & kExportPollMask) == 0 && progress.stopped(done);
         };
         if (r.m <= kEveryBinLimit) {
             for (std::int32_t bin = 0; bin < r.m; ++bin) {
-                if (row(bin, counts.at(bin))) return false;
+                if (row(bin, counts.at(bin), binEdge(std::int64_t{bin} + 1, binWidth))) return false;
             }
         } else {
-            csv.comment("histogram " + std::to_string(j) +
-                        ": more than 1000000 bins, only those holding a count follow");
             bool stop = false;
             counts.forEachNonEmpty(r.m, [&](std::int32_t bin, std::int32_t count) {
-                if (!stop) stop = row(bin, count);
+                if (!stop) stop = row(bin, count, binEdge(std::int64_t{bin} + 1, binWidth));
             });
             if (stop) return false;
         }
-        csv.comment("histogram " + std::to_string(j) + ": iterates at 1 (counter m): " +
-                    std::to_string(counts.at(r.m)));
+        // Counter m: the iterates at the upper end.
+        if (row(r.m, counts.at(r.m), 1.0)) return false;
     }
     return true;
 }

@@ -10,7 +10,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_window.h"
@@ -125,16 +127,21 @@ public:
     explicit SaveFileSink(QSaveFile& file) : file_(file) {}
     void write(std::string_view text) override {
         if (failed_) return;
+        errno = 0;
         if (file_.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size())) {
             failed_ = true;
+            // The system's reason, before anything else can change it.
+            if (errno != 0) reason_ = QString::fromLocal8Bit(std::strerror(errno));
         }
     }
     bool failed() const { return failed_; }
+    QString reason() const { return reason_.isEmpty() ? reasonOf(file_) : reason_; }
 
 private:
     QSaveFile& file_;
     bool failed_ = false;
+    QString reason_;
 };
 
 }  // namespace
@@ -143,14 +150,17 @@ ExportOutcome QtPlatform::exportData(const std::string& path,
                                      const std::function<bool(TextSink&)>& produce) {
     const QString name = toQString(path);
     QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) return failed(name, reasonOf(file));
+    // The text comes in large pieces already: each goes straight to the file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return failed(name, reasonOf(file));
+    }
     SaveFileSink sink(file);
     if (!produce(sink)) {
         file.cancelWriting();
         return {ExportOutcome::Status::Abandoned, {}};
     }
     if (sink.failed()) {
-        const QString reason = reasonOf(file);
+        const QString reason = sink.reason();
         file.cancelWriting();
         return failed(name, reason);
     }

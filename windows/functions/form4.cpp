@@ -187,7 +187,7 @@ bool Form4::writeData(CsvWriter& csv) {
     for (int j = 1; j <= graphCount && j <= 6; ++j) {
         const Graph& g = graphs_[j];
         if (!g.drawn) continue;
-        csv.comment("graph " + std::to_string(j) + ": a = " + csvNumber(g.a) +
+        csv.comment("graph " + std::to_string(j) + ": a = " + exactNumber(g.a) +
                     ", k = " + std::to_string(g.k) + ", map = " + mapCaption(g.map) +
                     (g.k == 0 ? " (no curve: k was not accepted)" : ""));
     }

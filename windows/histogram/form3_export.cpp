@@ -29,9 +29,9 @@ bool writeHistograms(Program& program, CsvWriter& csv,
     std::int64_t total = 0;
     for (const auto& [j, r] : histograms) {
         csv.comment("histogram " + std::to_string(j) + ": plot " + std::to_string(r.plot) +
-                    ", a = " + csvNumber(r.a) + ", x0 = " + csvNumber(r.x0) +
+                    ", a = " + exactNumber(r.a) + ", x0 = " + exactNumber(r.x0) +
                     ", N = " + std::to_string(r.N) + ", m = " + std::to_string(r.m) +
-                    ", maximum = " + csvNumber(r.maxY) + ", map = " + mapCaption(r.map));
+                    ", maximum = " + exactNumber(r.maxY) + ", map = " + mapCaption(r.map));
         total += r.N;
     }
     for (const auto& [j, r] : histograms) {

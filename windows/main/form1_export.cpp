@@ -20,8 +20,8 @@ bool Form1::writeData(CsvWriter& csv) {
     std::int64_t total = 0;
     for (int k = 1; k <= panels; ++k) {
         const auto& drawing = m_.slotDrawing[k];
-        csv.comment("plot " + std::to_string(k) + ": a = " + csvNumber(m_.slotA[k]) +
-                    ", x0 = " + csvNumber(m_.slotX0[k]) + ", N = " +
+        csv.comment("plot " + std::to_string(k) + ": a = " + exactNumber(m_.slotA[k]) +
+                    ", x0 = " + exactNumber(m_.slotX0[k]) + ", N = " +
                     std::to_string(m_.slotN[k]) + ", map = " + mapCaption(drawing.map));
         total += m_.slotN[k];
     }

@@ -32,7 +32,7 @@ namespace {
 
 bool writeOrbit(Program& program, CsvWriter& csv, const Form2Shows& s) {
     csv.comment("Corvane: zoom of plot " + std::to_string(s.number) + ", as plotted");
-    csv.comment("a = " + csvNumber(s.a) + ", x0 = " + csvNumber(s.x0) +
+    csv.comment("a = " + exactNumber(s.a) + ", x0 = " + exactNumber(s.x0) +
                 ", N = " + std::to_string(s.N) + ", map = " + mapCaption(s.map));
     csv.comment("x: the value of iterate n as its point was placed; each iterate is read back "
                 "from the chart before the next step");
@@ -58,10 +58,10 @@ bool writeOrbit(Program& program, CsvWriter& csv, const Form2Shows& s) {
 bool writeDifference(Program& program, CsvWriter& csv, const Form2Shows& s) {
     csv.comment("Corvane: difference between plots " + std::to_string(s.number) + " and " +
                 std::to_string(s.second));
-    csv.comment("plot " + std::to_string(s.number) + ": a = " + csvNumber(s.a) +
-                ", x0 = " + csvNumber(s.x0));
-    csv.comment("plot " + std::to_string(s.second) + ": a = " + csvNumber(s.a2) +
-                ", x0 = " + csvNumber(s.x02));
+    csv.comment("plot " + std::to_string(s.number) + ": a = " + exactNumber(s.a) +
+                ", x0 = " + exactNumber(s.x0));
+    csv.comment("plot " + std::to_string(s.second) + ": a = " + exactNumber(s.a2) +
+                ", x0 = " + exactNumber(s.x02));
     csv.comment("N = " + std::to_string(s.N) + ", map = " + mapCaption(s.map) +
                 ", M = " + std::to_string(s.scale) + " (the chart shows -M <= d <= M)");
     csv.comment("d: iterate n of the first orbit minus iterate n of the second");

@@ -57,27 +57,28 @@ std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
         desktop_->exportFolder().isEmpty() ? QDir::currentPath() : desktop_->exportFolder();
     dialog.setDirectory(folder);
     dialog.selectFile(toQString(defaultName));
-    // The name's extension follows the chosen type, unless the user typed one.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
-        dialog.setDefaultSuffix(f == kPdfFilter ? "pdf" : f == kPngFilter ? "png" : "csv");
-    });
-    dialog.setDefaultSuffix(picture ? "png" : "csv");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    const QString path = dialog.selectedFiles().constFirst();
-    desktop_->setExportFolder(QFileInfo(path).absolutePath());
+    // The type is the name's extension when it has one of the offered types,
+    // else the type chosen in the dialog, whose extension is added.
+    QString path = dialog.selectedFiles().constFirst();
+    const QString suffix = QFileInfo(path).suffix().toLower();
     ExportFormat format = ExportFormat::Csv;
     if (picture) {
-        const QString suffix = QFileInfo(path).suffix().toLower();
         if (suffix == "pdf") {
             format = ExportFormat::Pdf;
         } else if (suffix == "png") {
             format = ExportFormat::Png;
         } else {
-            format = dialog.selectedNameFilter() == kPdfFilter ? ExportFormat::Pdf : ExportFormat::Png;
+            const bool pdf = dialog.selectedNameFilter() == kPdfFilter;
+            format = pdf ? ExportFormat::Pdf : ExportFormat::Png;
+            path += pdf ? ".pdf" : ".png";
         }
+    } else if (suffix.isEmpty()) {
+        path += ".csv";
     }
+    desktop_->setExportFolder(QFileInfo(path).absolutePath());
     return ExportTarget{path.toStdString(), format};
 }
 

@@ -227,7 +227,10 @@ TEST_F(QtExportTest, TheSaveDialogTakesTheTypeFromTheNameOrTheFilterAndRemembers
                 dialog->reject();
                 return;
             }
-            dialog->selectFile(name);
+            // Typed into the name field, as a user does.
+            auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(field, nullptr);
+            field->setText(name);
             QMetaObject::invokeMethod(dialog, "accept");
         });
     };
@@ -242,6 +245,7 @@ TEST_F(QtExportTest, TheSaveDialogTakesTheTypeFromTheNameOrTheFilterAndRemembers
     target = platform.askExportTarget(window, "corvane-plots.png", true);
     ASSERT_TRUE(target);
     EXPECT_EQ(target->format, ExportFormat::Pdf);
+    EXPECT_EQ(target->path, (folder.path() / "by-filter.pdf").string());
 
     // The next dialog opens in the folder used last, with the name offered.
     whenModalAppears([&](QWidget* modal) {

@@ -1,6 +1,3 @@
-// Exporting pictures and data: Qt's save dialog, and files written beside
-// their place and renamed into it when whole (QSaveFile), so that a failed
-// or abandoned export leaves nothing behind and an existing file untouched.
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,6 +10,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+
+#include "platform/qt/qt_export.h"
 
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_window.h"
@@ -46,7 +45,21 @@ std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
     if (desktop_->ending()) return std::nullopt;
     desktop_->flush();
     auto* window = dynamic_cast<QtWindow*>(&owner);
-    QFileDialog dialog(window ? window->form() : nullptr,
+    return platform::askExportTarget(window ? window->form() : nullptr, defaultName, picture);
+}
+
+namespace {
+// The folder of the last file exported in this run: every window's dialog
+// opens there.
+QString& lastExportFolder() {
+    static QString folder;
+    return folder;
+}
+}  // namespace
+
+std::optional<ExportTarget> askExportTarget(QWidget* owner, const std::string& defaultName,
+                                            bool picture) {
+    QFileDialog dialog(owner,
                        picture ? QStringLiteral("Export picture") : QStringLiteral("Export data"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -54,7 +67,7 @@ std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(picture ? QStringList{kPngFilter, kPdfFilter} : QStringList{kCsvFilter});
     const QString folder =
-        desktop_->exportFolder().isEmpty() ? QDir::currentPath() : desktop_->exportFolder();
+        lastExportFolder().isEmpty() ? QDir::currentPath() : lastExportFolder();
     dialog.setDirectory(folder);
     dialog.selectFile(toQString(defaultName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -78,20 +91,23 @@ std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
     } else if (suffix.isEmpty()) {
         path += ".csv";
     }
-    desktop_->setExportFolder(QFileInfo(path).absolutePath());
+    lastExportFolder() = QFileInfo(path).absolutePath();
     return ExportTarget{path.toStdString(), format};
 }
 
 ExportOutcome QtPlatform::exportPicture(Window& window, const ExportTarget& target) {
     auto* qtWindow = dynamic_cast<QtWindow*>(&window);
     if (!qtWindow) return {ExportOutcome::Status::Failed, "Cannot export this window"};
-    const QImage picture = qtWindow->surfaceImage();
+    return savePicture(qtWindow->surfaceImage(), toQString(window.title()), target);
+}
+
+ExportOutcome savePicture(const QImage& picture, const QString& title, const ExportTarget& target) {
     const QString path = toQString(target.path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return failed(path, reasonOf(file));
     if (target.format == ExportFormat::Pdf) {
         QPdfWriter pdf(&file);
-        pdf.setTitle(toQString(window.title()));
+        pdf.setTitle(title);
         pdf.setCreator(QStringLiteral("Corvane"));
         // One page of the picture's physical size: its pixels at the
         // surface's dots per inch (1440 twips to the inch).
@@ -149,6 +165,10 @@ private:
 
 ExportOutcome QtPlatform::exportData(const std::string& path,
                                      const std::function<bool(TextSink&)>& produce) {
+    return saveData(path, produce);
+}
+
+ExportOutcome saveData(const std::string& path, const std::function<bool(TextSink&)>& produce) {
     const QString name = toQString(path);
     QSaveFile file(name);
     // The text comes in large pieces already: each goes straight to the file.

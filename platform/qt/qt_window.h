@@ -65,9 +65,6 @@ public:
 
     bool ending() const { return ending_; }
 
-    // The folder of the last file exported in this run (empty before the first).
-    QString exportFolder() const { return exportFolder_; }
-    void setExportFolder(const QString& folder) { exportFolder_ = folder; }
     void endProgram();
 
     void add(QtWindow* window) { windows_.push_back(window); }
@@ -84,7 +81,6 @@ private:
     bool stacking_ = true;
     bool commandRunning_ = false;
     bool ending_ = false;
-    QString exportFolder_;
     std::vector<QtWindow*> windows_;
 };
 

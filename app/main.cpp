@@ -13,6 +13,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "platform/qt/qt_platform.h"
 #include "windows/program.h"
 
@@ -59,6 +60,14 @@ bool displayConfigured(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const corvane::app::CommandLine commandLine =
+        corvane::app::readCommandLine(argc, argv, QStringLiteral(CORVANE_VERSION));
+    if (!commandLine.start) {
+        std::fputs(commandLine.standardOutput.c_str(), stdout);
+        std::fputs(commandLine.standardError.c_str(), stderr);
+        return commandLine.exitStatus;
+    }
+
     if (!displayConfigured(argc, argv)) {
         std::fprintf(stderr,
                      "corvane: no display found (DISPLAY is not set); start it under a desktop "
@@ -71,6 +80,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     // Only the program ends the program (closing its main window does).
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -81,6 +82,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    // The installed menu entry and icon (data/) carry this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.corvane.Corvane")));
     // Only the program ends the program (closing its main window does).
     QApplication::setQuitOnLastWindowClosed(false);
 

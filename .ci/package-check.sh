@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# CI: the Debian package. Builds build/ with the arguments given (the ones
-# ./test.sh gets next, so its build finds nothing left to do), makes the
-# package with CPack, checks the desktop entry, the AppStream metadata, the
+# CI: the Debian package. Builds build/ as ./test.sh does (with the CMake
+# options in CORVANE_CMAKE_ARGS, so that its build finds nothing left), makes
+# the package with CPack, checks the desktop entry, the AppStream metadata, the
 # icons, the manual page and the package (lintian), installs it with apt, runs
 # the installed program, removes it and checks that nothing of it is left.
-# Usage: .ci/package-check.sh [cmake configure arguments]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/setup.sh
@@ -30,7 +29,8 @@ fail() {
 }
 
 part "build build/"
-corvane_build "$@"
+read -r -a cmake_args <<<"${CORVANE_CMAKE_ARGS:-}"
+corvane_build "${cmake_args[@]}"
 
 part "cpack -G DEB"
 rm -f build/corvane_*.deb

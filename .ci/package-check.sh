@@ -74,8 +74,9 @@ for f in /usr/share/applications/org.corvane.Corvane.desktop \
 done
 
 part "the installed corvane"
-/usr/bin/corvane --version
-[[ "$(/usr/bin/corvane --version)" == "Corvane $version" ]] || fail "--version is not $version"
+answer="$(/usr/bin/corvane --version)"
+echo "$answer"
+[[ $answer == "Corvane $version" ]] || fail "--version does not say $version"
 tests/app/options_test.sh /usr/bin/corvane "$version"
 tests/app/smoke_test.sh /usr/bin/corvane offscreen
 tests/app/smoke_test.sh /usr/bin/corvane x11

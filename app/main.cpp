@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "platform/qt/qt_platform.h"
 #include "windows/program.h"
 
@@ -59,6 +61,14 @@ bool displayConfigured(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const corvane::app::CommandLine commandLine =
+        corvane::app::readCommandLine(argc, argv, QStringLiteral(CORVANE_VERSION));
+    if (!commandLine.start) {
+        std::fputs(commandLine.standardOutput.c_str(), stdout);
+        std::fputs(commandLine.standardError.c_str(), stderr);
+        return commandLine.exitStatus;
+    }
+
     if (!displayConfigured(argc, argv)) {
         std::fprintf(stderr,
                      "corvane: no display found (DISPLAY is not set); start it under a desktop "
@@ -71,6 +81,10 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    // The installed menu entry and icon (data/) carry this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.corvane.Corvane")));
     // Only the program ends the program (closing its main window does).
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -10,7 +10,10 @@
 namespace corvane {
 
 Form3::Form3(Program& program)
-    : program_(program), m_(program.module), win_(program.ui.createWindow("Form3")) {
+    : program_(program),
+      m_(program.module),
+      win_(program.ui.createWindow("Form3")),
+      description_(*win_, "Histograms", "Histogram", "Histograms", "No histograms.") {
     win_->setTitle("Histogram");
     win_->setFont(platform::Font{});  // the desktop's default font
     win_->setMenu(program_.guarded({
@@ -42,6 +45,8 @@ Form3::Form3(Program& program)
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
     }));
     win_->setOnFrameClose([this] { program_.discardForm3(); });
+    // Escape does what Close does.
+    win_->setOnEscape([this] { program_.runGuarded([this] { mnuClose_Click(); }); });
 }
 
 void Form3::Form_Load() {
@@ -122,20 +127,27 @@ void Form3::placeHisto() {
         countStopped_ = true;
         return;
     }
-    if (erase) win_->Cls();
+    if (erase) clearSurface();
     const int j = histCountValue();
     histPlot[j] = placingPlot_;
     histBinCount[j - 1] = binCountValue();
     m_.setPanelOrigin(j, *win_);
     m_.completePanelGeometry();
-    m_.printChartTitle(*win_, m_.orbitLegend(j) + ", m = " + binCount.text());
+    const std::string legend = m_.orbitLegend(j) + ", m = " + binCount.text();
+    m_.printChartTitle(*win_, legend);
+    description_.setPanel(j, legend);
     std::int16_t shift = 500;
     plotHisto(*win_, shift);
 }
 
 void Form3::mnuClear_Click() {
-    win_->Cls();
+    clearSurface();
     histCount = 0;
+}
+
+void Form3::clearSurface() {
+    win_->Cls();
+    description_.clear();
 }
 
 void Form3::mnuClose_Click() { win_->hide(); }

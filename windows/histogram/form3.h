@@ -10,6 +10,7 @@
 #include "core/module1.h"
 #include "platform/platform.h"
 #include "core/numeric/bin_counters.h"
+#include "windows/surface_description.h"
 
 namespace corvane {
 
@@ -35,6 +36,9 @@ public:
     void placeHisto();
     void mnuClear_Click();
     void mnuClose_Click();
+    // Erases the drawing (Cls); the records stay.
+    void clearSurface();
+    const SurfaceDescription& description() const { return description_; }
 
     // Counting and drawing. countBins is false when the count did not finish
     // (cancelled, or no memory for the counters: then it has said so).
@@ -100,6 +104,7 @@ private:
     std::unique_ptr<platform::Window> win_;
     int placingPlot_ = 0;        // plot number of the histogram placeHisto adds
     bool countStopped_ = false;  // the last placeHisto stopped in its count
+    SurfaceDescription description_;
 };
 
 }  // namespace corvane

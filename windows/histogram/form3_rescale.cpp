@@ -24,7 +24,7 @@ void Form3::rescaleHisto() {
     savedHistCount = static_cast<std::int16_t>(histCountValue());
     enterMaxY();
     histCount = 0;
-    win_->Cls();
+    clearSurface();
     for (int i = 1; i <= savedHistCount; ++i) {
         binCount = histBinCount[i - 1];
         plotChoice = static_cast<std::int16_t>(histPlot[i].value());
@@ -70,7 +70,7 @@ void Form3::zoomHisto(int j) {
     // Counted before Form2 is cleared: a cancelled count leaves it as it was.
     if (!countBins()) return;
     Form2& form2 = program_.form2();
-    form2.window().Cls();
+    form2.clearSurface();
     std::int16_t shift = j == 1 ? 500 : 1000;
     plotHisto(form2.window(), shift);
     form2.showChart(m_.orbitLegend(j) + ", m = " + binCount.text(), "Zoom of histogram " + number);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "windows/surface_description.h"
 
 namespace corvane {
 
@@ -22,10 +23,15 @@ public:
     // the single-chart geometry and then ends with this: the title line
     // centred above the chart, the window title, and the window shown.
     void showChart(const std::string& titleLine, const std::string& windowTitle);
+    // Erases the chart (Cls), before a command draws a new one.
+    void clearSurface();
+
+    const SurfaceDescription& description() const { return description_; }
 
 private:
     Program& program_;
     std::unique_ptr<platform::Window> win_;
+    SurfaceDescription description_;
 };
 
 }  // namespace corvane

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QRect>
 #include <cmath>
 #include <cstdio>
@@ -168,6 +169,14 @@ QImage histogramOf(const std::string& a, const std::string& n, const std::string
     return s.panels(s.program.form3().window(), 1, 1);
 }
 
+// A thin grey frame sets the window's white apart from the page's.
+QImage framed(QImage image) {
+    QPainter painter(&image);
+    painter.setPen(QColor(0xb0, 0xb8, 0xc4));
+    painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    return image;
+}
+
 const std::map<std::string, std::function<QImage()>>& pictures() {
     static const std::map<std::string, std::function<QImage()>> all = {
         {"main-window",
@@ -250,7 +259,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         try {
-            const QImage image = it->second();
+            const QImage image = corvane::framed(it->second());
             const QString file = out.filePath(args[i] + QStringLiteral(".png"));
             if (image.isNull() || !image.save(file, "PNG")) {
                 std::fprintf(stderr, "corvane_guide_pictures: cannot write %s\n", qPrintable(file));

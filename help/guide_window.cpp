@@ -70,7 +70,6 @@ GuideWindow::GuideWindow(QWidget* parent) : QMainWindow(parent) {
     findField_->setObjectName(QStringLiteral("find"));
     findField_->setAccessibleName(QStringLiteral("Find in the guide"));
     findField_->setPlaceholderText(QStringLiteral("word to find"));
-    findField_->setClearButtonEnabled(true);
     findField_->setMaximumWidth(220);
     findLabel->setBuddy(findField_);
     bar->addWidget(findLabel);

@@ -133,14 +133,19 @@ public:
         const QImage image = page(window);
         return image.copy(area & image.rect());
     }
-    // The input row and the top row of panels of the main window.
+    // The main window as it looks on screen, menu bar and input row
+    // included, down to the top row of panels.
     QImage topRow(Window& window) {
         Module1& m = program.module;
         m.setPanelOrigin(3, window);
         m.completePanelGeometry();
-        const QImage image = page(window);
-        return image.copy(pixels(window, 0, 0, window.ScaleWidth(), m.chartBottom + 260) &
-                          image.rect());
+        platform::QtForm* form = dynamic_cast<platform::QtWindow&>(window).form();
+        const QImage image = form->grab().toImage();
+        const int menuBar = form->height() - dynamic_cast<platform::QtWindow&>(window)
+                                                 .canvasPixels()
+                                                 .height();
+        const QRect rows = pixels(window, 0, 0, window.ScaleWidth(), m.chartBottom + 260);
+        return image.copy(QRect(0, 0, rows.width(), menuBar + rows.height()) & image.rect());
     }
 
     QtPlatform qt;

@@ -37,6 +37,15 @@ public:
     MaybeNumber curN;  // a 32-bit integer once written
     std::array<std::int32_t, 7> slotN{};
 
+    // Beside each orbit slot, for its export: the map it was drawn with and
+    // the vertical placement of the chart its points were read back from.
+    struct SlotDrawing {
+        int map = 0;
+        double chartBottom = 0;
+        double chartHeight = 0;  // bottom - top
+    };
+    std::array<SlotDrawing, 7> slotDrawing{};
+
     std::int16_t plotCount = 0;
     std::int16_t funcChoice = 0;  // 0 none, 1 f1, 2 f2
 

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane::platform {
@@ -182,6 +184,30 @@ inline constexpr int kPrintDeviceIoError = 57;
 // Not an error: the user stopped the print, and no job of it is left.
 inline constexpr int kPrintCancelled = 32755;
 
+// Exporting pictures and data to files.
+enum class ExportFormat { Png, Pdf, Csv };
+
+struct ExportTarget {
+    std::string path;
+    ExportFormat format = ExportFormat::Png;
+};
+
+// How an export ended: written, abandoned (nothing written, no message), or
+// failed with a message naming the file and the reason
+// ("Cannot write /path/x.csv: No space left on device").
+struct ExportOutcome {
+    enum class Status { Written, Abandoned, Failed };
+    Status status = Status::Written;
+    std::string message;
+};
+
+// Receives the text of a data file as it is produced.
+class TextSink {
+public:
+    virtual ~TextSink() = default;
+    virtual void write(std::string_view text) = 0;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -211,6 +237,23 @@ public:
 
     // Ends the program at once with status 0.
     virtual void endProgram() = 0;
+
+    // A save dialog over `owner` for a picture (PNG or PDF, by the chosen
+    // type or the name's extension) or a data file (CSV), suggesting
+    // `defaultName` in the folder used last; empty when the user cancels.
+    virtual std::optional<ExportTarget> askExportTarget(Window& owner,
+                                                        const std::string& defaultName,
+                                                        bool picture) = 0;
+    // Writes what the window's drawing surface shows now: PNG pixel for
+    // pixel, or a one-page PDF of the same picture at its physical size,
+    // titled with the window's title. The file appears whole or not at all.
+    virtual ExportOutcome exportPicture(Window& window, const ExportTarget& target) = 0;
+    // Writes a data file from what `produce` hands its sink; `produce`
+    // returns false to abandon it. The file appears whole or not at all, and
+    // an existing file of that name stays as it was unless it is replaced
+    // by the whole new one.
+    virtual ExportOutcome exportData(const std::string& path,
+                                     const std::function<bool(TextSink&)>& produce) = 0;
 };
 
 }  // namespace corvane::platform

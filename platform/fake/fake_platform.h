@@ -198,6 +198,14 @@ public:
     std::unique_ptr<platform::Progress> beginProgress(const std::string& caption,
                                                       std::int64_t total) override;
     void endProgram() override { ended_ = true; }
+    std::optional<platform::ExportTarget> askExportTarget(platform::Window& owner,
+                                                          const std::string& defaultName,
+                                                          bool picture) override;
+    platform::ExportOutcome exportPicture(platform::Window& window,
+                                          const platform::ExportTarget& target) override;
+    platform::ExportOutcome exportData(
+        const std::string& path,
+        const std::function<bool(platform::TextSink&)>& produce) override;
 
     // --- script ---
     void setScreen(double widthTwips, double heightTwips) {
@@ -216,7 +224,26 @@ public:
     // Progress: the first poll at or past this step reports Cancel.
     void cancelAtStep(std::optional<std::int64_t> step) { cancelAt_ = step; }
 
+    // Answers for the next save dialogs, in order: a path (its extension
+    // gives the format), or nothing for Cancel.
+    void answerExport(std::optional<std::string> path) { exports_.push_back(std::move(path)); }
+    // The next exports fail with "Cannot write <path>: <reason>" after
+    // their data was produced; "" lets them succeed again.
+    void failExports(std::string reason) { exportFailure_ = std::move(reason); }
+    // When set, answers save dialogs that have no queued answer.
+    std::function<std::optional<std::string>(const std::string& defaultName)> exportSource;
+
     // --- observations ---
+    struct ExportRequest {
+        std::string window;  // the asking window's name
+        std::string defaultName;
+        bool picture = false;
+    };
+    const std::vector<ExportRequest>& exportRequests() const { return exportRequests_; }
+    // Files written by exports: data files with their text; pictures with
+    // "picture of <window>" (and "pdf " before it for a PDF).
+    const std::map<std::string, std::string>& files() const { return files_; }
+
     const std::vector<Dialog>& dialogs() const { return dialogs_; }
     std::vector<std::string> messages() const;  // texts of message boxes and questions
     void clearDialogs() { dialogs_.clear(); }
@@ -241,6 +268,10 @@ private:
     std::deque<platform::Answer> questions_;
     std::vector<Dialog> dialogs_;
     std::vector<std::string> unexpected_;
+    std::deque<std::optional<std::string>> exports_;
+    std::vector<ExportRequest> exportRequests_;
+    std::map<std::string, std::string> files_;
+    std::string exportFailure_;
     int printResult_ = platform::kPrintOk;
     std::vector<std::string> printed_;
     std::optional<std::int64_t> cancelAt_;

@@ -31,6 +31,11 @@ public:
     std::unique_ptr<Progress> beginProgress(const std::string& caption,
                                             std::int64_t total) override;
     void endProgram() override;
+    std::optional<ExportTarget> askExportTarget(Window& owner, const std::string& defaultName,
+                                                bool picture) override;
+    ExportOutcome exportPicture(Window& window, const ExportTarget& target) override;
+    ExportOutcome exportData(const std::string& path,
+                             const std::function<bool(TextSink&)>& produce) override;
 
     // Twips per screen pixel: 1440 over the primary screen's logical DPI.
     double twipsPerPixel() const;

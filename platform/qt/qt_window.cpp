@@ -800,6 +800,14 @@ void QtWindow::flush() {
     if (canvas_) canvas_->update();
 }
 
+QImage QtWindow::surfaceImage() const {
+    const QSize size = surfaceSize(canvasPixels()).expandedTo(QSize(1, 1));
+    QImage surface = blankImage(size);
+    QPainter p(&surface);
+    p.drawImage(QPoint(0, 0), image_, QRect(QPoint(0, 0), size) & image_.rect());
+    return surface;
+}
+
 QImage QtWindow::pageImage() const {
     const QSize size = surfaceSize(canvasPixels()).expandedTo(QSize(1, 1));
     QImage page(size, QImage::Format_RGB32);

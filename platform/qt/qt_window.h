@@ -73,6 +73,7 @@ public:
     void learnFrameMargins(const QMargins& margins) { frame_ = margins; }
 
     bool ending() const { return ending_; }
+
     void endProgram();
 
     void add(QtWindow* window) { windows_.push_back(window); }
@@ -180,6 +181,10 @@ public:
     // What a printed page shows: the client area as the user sees it, the
     // drawing with the controls on top, in the surface's pixels.
     QImage pageImage() const;
+    // The drawing surface as the window shows it now: the part of the
+    // backing image under the client area, without the controls, its
+    // resolution set to the surface's dots per inch.
+    QImage surfaceImage() const;
     // Client area below the menu bar, in pixels.
     QSize canvasPixels() const;
 
@@ -188,6 +193,7 @@ public:
 
     // For tests and the platform.
     QtForm* form() const { return form_; }
+    QtDesktop& desktop() const { return *desktop_; }
     QtCanvas* canvas() const { return canvas_; }
     const QImage& image() const { return image_; }
 

@@ -20,6 +20,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -61,6 +62,17 @@ public:
         return std::make_unique<Unstoppable>();
     }
     void endProgram() override {}
+    std::optional<platform::ExportTarget> askExportTarget(Window&, const std::string&,
+                                                          bool) override {
+        throw std::logic_error("pictures never export");
+    }
+    platform::ExportOutcome exportPicture(Window&, const platform::ExportTarget&) override {
+        throw std::logic_error("pictures never export");
+    }
+    platform::ExportOutcome exportData(const std::string&,
+                                       const std::function<bool(platform::TextSink&)>&) override {
+        throw std::logic_error("pictures never export");
+    }
 
     void answer(std::initializer_list<std::string> answers) {
         answers_.insert(answers_.end(), answers);

@@ -9,6 +9,7 @@
 #include "core/numeric/number_text.h"
 #include "core/numeric/segment_clip.h"
 #include "windows/main/form1.h"
+#include "windows/export.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -42,6 +43,9 @@ Form4::Form4(Program& program)
          {{"mnuFL", "Function 1: a*x*(1-x)", [this] { mnuFL_Click(); }, {}},
           {"mnuFS", "Function 2: a*x^2*sin(PI*x)", [this] { mnuFS_Click(); }, {}}}},
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
+        exportMenu(
+            program_, *win_, [] { return std::string("function-graphs"); },
+            [this](CsvWriter& csv) { return writeData(csv); }),
     }));
     // Closed through its frame, the window is gone with its graphs; the next
     // reference loads it again, numbering from panel 1.
@@ -78,12 +82,14 @@ void Form4::newGraph(int func, const std::string& suffix) {
         win_->Cls();
         description_.clear();
     }
+    if (graphCount == 1) graphs_.fill({});
     graphFunc = func;
     drawGraphFrame();
     plotGraph();
     const std::string legend = "a=" + m_.curA.text() + ", k=" + std::to_string(curK) + suffix;
     m_.printChartTitle(*win_, legend);
     description_.setPanel(graphCount, legend);
+    graphs_[graphCount] = {m_.curA, curK, func, true};
 }
 
 void Form4::enterK() {
@@ -160,14 +166,7 @@ void Form4::plotGraph() {
     double prevY = bottom;
     for (std::int64_t i = 1; i <= steps; ++i) {
         const double x = h * static_cast<double>(i);
-        double y = x;
-        for (int j = 0; j < k; ++j) {
-            if (func == 1) {
-                y = (y * a) * (1 - y);
-            } else if (func == 2) {
-                y = ((y * a) * y) * std::sin(y * kPi);
-            }
-        }
+        const double y = iterateMap(func, a, k, x);
         // Once an iterate has left the double range the curve ends at its last
         // finite point.
         if (!std::isfinite(y)) break;
@@ -190,6 +189,33 @@ void Form4::plotGraph() {
         prevX = X;
         prevY = Y;
     }
+}
+
+bool Form4::writeData(CsvWriter& csv) {
+    csv.comment("Corvane: the graphs of the function graph window, y = f^k(x)");
+    for (int j = 1; j <= graphCount && j <= 6; ++j) {
+        const Graph& g = graphs_[j];
+        if (!g.drawn) continue;
+        csv.comment("graph " + std::to_string(j) + ": a = " + exactNumber(g.a) +
+                    ", k = " + std::to_string(g.k) + ", map = " + mapCaption(g.map) +
+                    (g.k == 0 ? " (no curve: k was not accepted)" : ""));
+    }
+    csv.comment("the polyline points from x = 0 to 1 in steps of 1/100; the curve ends before "
+                "the first y that is not a number");
+    csv.header({"graph", "x", "y"});
+    for (int j = 1; j <= graphCount && j <= 6; ++j) {
+        const Graph& g = graphs_[j];
+        if (!g.drawn || g.k == 0) continue;
+        const double h = 1.0 / 100;
+        for (int i = 0; i <= 100; ++i) {
+            const double x = h * static_cast<double>(i);
+            csv.integer(j);
+            csv.number(x);
+            csv.number(iterateMap(g.map, g.a, g.k, x));
+            csv.endRow();
+        }
+    }
+    return true;
 }
 
 }  // namespace corvane

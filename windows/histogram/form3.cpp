@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/numeric/number_text.h"
+#include "windows/export.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -43,6 +44,9 @@ Form3::Form3(Program& program)
           {"mnuPrintZoom", "Zoom", [this] { mnuPrintZoom_Click(); }, {}}}},
         {"mnuClear", "Clear", [this] { mnuClear_Click(); }, {}},
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
+        exportMenu(
+            program_, *win_, [] { return std::string("histograms"); },
+            [this](CsvWriter& csv) { return writeData(csv); }),
     }));
     win_->setOnFrameClose([this] { program_.discardForm3(); });
     // Escape does what Close does.
@@ -127,7 +131,7 @@ void Form3::placeHisto() {
         countStopped_ = true;
         return;
     }
-    if (erase) clearSurface();
+    if (erase) clearDrawing();
     const int j = histCountValue();
     histPlot[j] = placingPlot_;
     histBinCount[j - 1] = binCountValue();
@@ -138,16 +142,19 @@ void Form3::placeHisto() {
     description_.setPanel(j, legend);
     std::int16_t shift = 500;
     plotHisto(*win_, shift);
+    records_[j] = lastDrawn_;
+    drawn_[j] = true;
+}
+
+void Form3::clearDrawing() {
+    win_->Cls();
+    drawn_.fill(false);
+    description_.clear();
 }
 
 void Form3::mnuClear_Click() {
-    clearSurface();
+    clearDrawing();
     histCount = 0;
-}
-
-void Form3::clearSurface() {
-    win_->Cls();
-    description_.clear();
 }
 
 void Form3::mnuClose_Click() { win_->hide(); }

@@ -90,6 +90,7 @@ void Form3::plotHisto(platform::Window& objForm, std::int16_t& nShift) {
     objForm.Line(R - s, B + 20, R - s, B - 30);
     objForm.Line(L - 20, T + s, L + 30, T + s);
 
+    lastDrawn_ = {placingPlot_, m_.curA, m_.curX0, m_.curNValue(), m, maxY, m_.funcChoice};
     if (m < 1 || maxY == 0) return;
     const BarFrame frame{L, B, T + s, (T - B) + s, barWidth, maxY};
     if (merged) {

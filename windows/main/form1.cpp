@@ -1,6 +1,7 @@
 #include "windows/main/form1.h"
 
 #include "core/numeric/number_text.h"
+#include "windows/export.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -40,6 +41,9 @@ Form1::Form1(Program& program)
           {"mnuPrintDiff", "Difference or Zoom", [this] { mnuPrintDiff_Click(); }, {}}}},
         {"mnuClear", "Clear", [this] { mnuClear_Click(); }, {}},
         {"mnuExit", "Exit", [this] { mnuExit_Click(); }, {}},
+        exportMenu(
+            program_, *win_, [] { return std::string("corvane-plots"); },
+            [this](CsvWriter& csv) { return writeData(csv); }),
         helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/maybe_number.h"
+#include "core/numeric/csv.h"
 #include "core/module1.h"
 #include "platform/platform.h"
 #include "windows/surface_description.h"
@@ -59,6 +60,9 @@ public:
     // The histogram and function graph windows.
     void mnuHisto_Click();
     void mnuFGraph_Click();
+
+    // Export: the orbits of the panels in use, as plotted.
+    bool writeData(CsvWriter& csv);
 
     platform::TextField* Text1 = nullptr;
     platform::TextField* Text2 = nullptr;

@@ -139,6 +139,8 @@ void Form1::plotDifference(bool& ok) {
     m_.deltaX0 = x01 - x02;
     drawDifferenceAxes();
     ok = true;
+    program_.form2().shows = {Form2Shows::Kind::Difference, i, j, a1, x01, a2, x02, N, choice,
+                              OrbitChart{0, 0}, diffScale, {}};
 }
 
 void Form1::drawDifferenceAxes() {

@@ -52,6 +52,7 @@ void Form1::mnuPlot_Click() {
     m_.slotA[k] = m_.curA;
     m_.slotX0[k] = m_.curX0;
     m_.slotN[k] = m_.curNValue();
+    m_.slotDrawing[k] = {m_.funcChoice, m_.chartBottom, m_.chartBottom - m_.chartTop};
 }
 
 void Form1::plotOrbit(platform::Window& objForm) {

@@ -1,5 +1,6 @@
 #include "windows/zoom/form2.h"
 
+#include "windows/export.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -11,7 +12,12 @@ Form2::Form2(Program& program)
       win_(program.ui.createWindow("Form2")),
       description_(*win_, "Enlarged chart", "Chart", "Charts", "No chart.") {
     win_->setFont({"MS Sans Serif", 12, true});
-    win_->setMenu(program_.guarded({{"mnuClose", "Close", [this] { mnuClose_Click(); }, {}}}));
+    win_->setMenu(program_.guarded({
+        {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
+        exportMenu(
+            program_, *win_, [this] { return exportName(); },
+            [this](CsvWriter& csv) { return writeData(csv); }),
+    }));
     // Closed through its frame, the window is gone with its picture; the next
     // reference creates it again.
     win_->setOnFrameClose([this] { program_.discardForm2(); });
@@ -38,6 +44,7 @@ void Form2::showChart(const std::string& titleLine, const std::string& windowTit
 
 void Form2::clearSurface() {
     win_->Cls();
+    shows = {};
     description_.clear();
 }
 

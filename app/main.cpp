@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "app/command_line.h"
+#include "help/help.h"
 #include "platform/qt/qt_platform.h"
 #include "windows/program.h"
 
@@ -104,7 +105,13 @@ int main(int argc, char** argv) {
         std::perror("corvane: cannot watch for termination signals");
     }
 
+    // The guide and About; F1 opens the guide from every window.
+    corvane::help::Help help([&platform] { return platform.dialogOwner(); });
+    corvane::help::HelpKey helpKey(help);
+    app.installEventFilter(&helpKey);
+
     corvane::Program program(platform);
+    program.setHelpLink(&help);
     program.startUp();
     platform.flushDrawing();
     if (platform.endRequested()) return 0;

@@ -14,6 +14,7 @@ class Form1;
 class Form2;
 class Form3;
 class Form4;
+class HelpLink;
 
 class Program {
 public:
@@ -48,6 +49,11 @@ public:
     void discardForm3() { form3Discarded_ = true; }
     void discardForm4() { form4Discarded_ = true; }
 
+    // The guide and the About box (help/), set by the application; without
+    // them the Help menu's items do nothing. The link is not owned.
+    void setHelpLink(HelpLink* link) { helpLink_ = link; }
+    HelpLink* helpLink() const { return helpLink_; }
+
 private:
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form2> form2_;
@@ -56,6 +62,7 @@ private:
     bool form2Discarded_ = false;
     bool form3Discarded_ = false;
     bool form4Discarded_ = false;
+    HelpLink* helpLink_ = nullptr;
 };
 
 }  // namespace corvane

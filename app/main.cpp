@@ -13,6 +13,7 @@
 #include <memory>
 #include <string_view>
 
+#include "app/explore_wiring.h"
 #include "platform/qt/qt_platform.h"
 #include "windows/program.h"
 
@@ -91,6 +92,8 @@ int main(int argc, char** argv) {
     }
 
     corvane::Program program(platform);
+    corvane::ExploreWiring explore(program);
+    program.setExploreLink(&explore);
     program.startUp();
     platform.flushDrawing();
     if (platform.endRequested()) return 0;

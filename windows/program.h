@@ -9,6 +9,7 @@
 
 namespace corvane {
 
+class ExploreLink;
 class Form1;
 class Form2;
 class Form3;
@@ -35,6 +36,11 @@ public:
     // Sizes the windows, computes the panel layout and shows the main window.
     void startUp();
 
+    // The explorer's tool windows, when the program has them (not on the
+    // scripted desktop); not owned.
+    void setExploreLink(ExploreLink* link) { exploreLink_ = link; }
+    ExploreLink* exploreLink() const { return exploreLink_; }
+
     // A window closed through its frame is discarded at its next reference.
     void discardForm2() { form2Discarded_ = true; }
     void discardForm3() { form3Discarded_ = true; }
@@ -48,6 +54,7 @@ private:
     bool form2Discarded_ = false;
     bool form3Discarded_ = false;
     bool form4Discarded_ = false;
+    ExploreLink* exploreLink_ = nullptr;
 };
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "windows/main/form1.h"
 
 #include "core/numeric/number_text.h"
+#include "windows/explore_link.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -36,6 +37,9 @@ Form1::Form1(Program& program)
           {"mnuPrintDiff", "Difference or Zoom", [this] { mnuPrintDiff_Click(); }, {}}}},
         {"mnuClear", "Clear", [this] { mnuClear_Click(); }, {}},
         {"mnuExit", "Exit", [this] { mnuExit_Click(); }, {}},
+        {"mnuExplore", "Explore", nullptr,
+         {{"mnuExploreBifurcation", "Bifurcation diagram",
+           [this] { mnuExploreBifurcation_Click(); }, {}}}},
     });
     // The input row, in twips, at the top of the client area.
     win_->addLabel("Label1", "Input a: (0-5)", {480, 0, 1335, 255}, kInputFont);
@@ -61,6 +65,10 @@ void Form1::Form_Load() {
 }
 
 void Form1::mnuLogistic_Click() { m_.funcChoice = 1; }
+
+void Form1::mnuExploreBifurcation_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->openBifurcation(m_.funcChoice);
+}
 
 void Form1::mnuSin_Click() { m_.funcChoice = 2; }
 

@@ -59,6 +59,9 @@ public:
     void mnuHisto_Click();
     void mnuFGraph_Click();
 
+    // Explore menu: the explorer's tool windows.
+    void mnuExploreBifurcation_Click();
+
     platform::TextField* Text1 = nullptr;
     platform::TextField* Text2 = nullptr;
     platform::TextField* Text3 = nullptr;

@@ -1,6 +1,7 @@
 #include "explore/bifurcation_compute.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/numeric/density_shading.h"
 #include "explore/parallel.h"
@@ -39,7 +40,10 @@ ColumnData::ColumnData(int columns_, int rows_) { resize(columns_, rows_); }
 void ColumnData::resize(int columns_, int rows_) {
     columns = columns_;
     rows = rows_;
-    counts.resize(rows_ > 0 ? std::size_t(columns_) * std::size_t(rows_ + 1) : 0);
+    constexpr int kLine = 64 / sizeof(std::uint32_t);
+    const int lines = (columns_ + kLine - 1) / kLine;
+    pitch = (lines % 2 == 0 ? lines + 1 : lines) * kLine;
+    counts.resize(rows_ > 0 ? std::size_t(pitch) * std::size_t(rows_ + 1) : 0);
     densestOf.assign(std::size_t(columns_), 0);
     outcomes.assign(std::size_t(columns_), {});
 }
@@ -75,7 +79,7 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
             const int c = first + g * kLanes;
             const int n = std::min(kLanes, last - c);
             const bifurcation::Bins bins{data.rows > 0 ? data.counts.data() + c : nullptr, 1,
-                                         data.columns};
+                                         data.pitch};
             const bool finished = bifurcation::computeColumns(
                 setup, std::span(a).subspan(std::size_t(c - first), std::size_t(n)), bins,
                 std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n)), keepGoing);
@@ -83,8 +87,14 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
                 // The group's bins are still in the cache.
                 std::uint32_t most[bifurcation::kLanes] = {};
                 for (int b = 0; b < data.rows; ++b) {
-                    const std::uint32_t* row = bins.counts + std::ptrdiff_t(b) * data.columns;
-                    for (int k = 0; k < n; ++k) most[k] = std::max(most[k], row[k]);
+                    const std::uint32_t* row = bins.counts + std::ptrdiff_t(b) * data.pitch;
+                    if (n == bifurcation::kLanes) {
+                        for (int k = 0; k < bifurcation::kLanes; ++k) {
+                            most[k] = std::max(most[k], row[k]);
+                        }
+                    } else {
+                        for (int k = 0; k < n; ++k) most[k] = std::max(most[k], row[k]);
+                    }
                 }
                 for (int k = 0; k < n; ++k) data.densestOf[std::size_t(c + k)] = most[k];
             }
@@ -110,11 +120,22 @@ void shadeRange(const ColumnData& data, int first, int last, std::uint32_t dense
     parallelFor(0, data.rows, 16, [&](int from, int to) {
         for (int r = from; r != to; ++r) {
             const std::uint32_t* count =
-                data.counts.data() + std::size_t(data.rows - 1 - r) * std::size_t(data.columns);
+                data.counts.data() + std::size_t(data.rows - 1 - r) * std::size_t(data.pitch);
             std::uint8_t* pixel = image + r * stride;
-            for (int c = first; c < last; ++c) {
-                pixel[c] = count[c] < size ? table[count[c]] : shade(count[c]);
+            int c = first;
+            // Most pixels are empty: eight at a time while they are.
+            for (; c + 8 <= last; c += 8) {
+                std::uint32_t any = 0;
+                for (int k = 0; k < 8; ++k) any |= count[c + k];
+                if (any == 0) {
+                    std::memset(pixel + c, 255, 8);
+                    continue;
+                }
+                for (int k = c; k < c + 8; ++k) {
+                    pixel[k] = count[k] < size ? table[count[k]] : shade(count[k]);
+                }
             }
+            for (; c < last; ++c) pixel[c] = count[c] < size ? table[count[c]] : shade(count[c]);
         }
     });
 }

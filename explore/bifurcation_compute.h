@@ -63,6 +63,10 @@ struct UninitialisedAllocator : std::allocator<T> {
 struct ColumnData {
     int columns = 0;
     int rows = 0;
+    // Counts between the starts of two rows: the columns rounded up to an
+    // odd number of cache lines, so that a group's bins, one short stretch
+    // in each row, spread over the whole cache instead of a few of its sets.
+    int pitch = 0;
     std::vector<std::uint32_t, UninitialisedAllocator<std::uint32_t>> counts;
     std::vector<std::uint32_t> densestOf;
     std::vector<bifurcation::ColumnOutcome> outcomes;
@@ -72,7 +76,7 @@ struct ColumnData {
     // Sizes the data for another picture; the counts are not cleared.
     void resize(int columns, int rows);
     std::uint32_t count(int column, int bin) const {
-        return counts[std::size_t(bin) * std::size_t(columns) + std::size_t(column)];
+        return counts[std::size_t(bin) * std::size_t(pitch) + std::size_t(column)];
     }
     // The largest count of any pixel of columns [first, last).
     std::uint32_t densest(int first = 0, int last = -1) const;

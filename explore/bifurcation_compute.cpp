@@ -40,10 +40,8 @@ ColumnData::ColumnData(int columns_, int rows_) { resize(columns_, rows_); }
 void ColumnData::resize(int columns_, int rows_) {
     columns = columns_;
     rows = rows_;
-    constexpr int kLine = 64 / sizeof(std::uint32_t);
-    const int lines = (columns_ + kLine - 1) / kLine;
-    pitch = (lines % 2 == 0 ? lines + 1 : lines) * kLine;
-    counts.resize(rows_ > 0 ? std::size_t(pitch) * std::size_t(rows_ + 1) : 0);
+    const std::size_t tiles = std::size_t((columns_ + kTile - 1) / kTile);
+    counts.resize(rows_ > 0 ? tiles * std::size_t(rows_ + 1) * kTile : 0);
     densestOf.assign(std::size_t(columns_), 0);
     outcomes.assign(std::size_t(columns_), {});
 }
@@ -78,8 +76,10 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
             if (stopped.load(std::memory_order_relaxed)) break;
             const int c = first + g * kLanes;
             const int n = std::min(kLanes, last - c);
-            const bifurcation::Bins bins{data.rows > 0 ? data.counts.data() + c : nullptr, 1,
-                                         data.pitch};
+            // c is the first column of its tile.
+            const bifurcation::Bins bins{
+                data.rows > 0 ? data.counts.data() + data.tileStart(c) : nullptr, 1,
+                ColumnData::kTile};
             const bool finished = bifurcation::computeColumns(
                 setup, std::span(a).subspan(std::size_t(c - first), std::size_t(n)), bins,
                 std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n)), keepGoing);
@@ -87,7 +87,7 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
                 // The group's bins are still in the cache.
                 std::uint32_t most[bifurcation::kLanes] = {};
                 for (int b = 0; b < data.rows; ++b) {
-                    const std::uint32_t* row = bins.counts + std::ptrdiff_t(b) * data.pitch;
+                    const std::uint32_t* row = bins.counts + std::ptrdiff_t(b) * ColumnData::kTile;
                     if (n == bifurcation::kLanes) {
                         for (int k = 0; k < bifurcation::kLanes; ++k) {
                             most[k] = std::max(most[k], row[k]);
@@ -116,26 +116,30 @@ void shadeRange(const ColumnData& data, int first, int last, std::uint32_t dense
     const DensityShade shade(densest);
     const std::uint8_t* table = shade.table();
     const std::uint32_t size = shade.tableSize();
-    // Image row r shows bin rows − 1 − r: each row is one stretch of counts.
-    parallelFor(0, data.rows, 16, [&](int from, int to) {
-        for (int r = from; r != to; ++r) {
-            const std::uint32_t* count =
-                data.counts.data() + std::size_t(data.rows - 1 - r) * std::size_t(data.pitch);
-            std::uint8_t* pixel = image + r * stride;
-            int c = first;
-            // Most pixels are empty: eight at a time while they are.
-            for (; c + 8 <= last; c += 8) {
+    // Tile by tile: image row r shows bin rows − 1 − r, a stretch of the
+    // tile's counts.
+    constexpr int kTile = ColumnData::kTile;
+    parallelFor(first / kTile, (last - 1) / kTile + 1, 1, [&](int from, int to) {
+        for (int t = from; t != to; ++t) {
+            const int c0 = std::max(first, t * kTile);
+            const int c1 = std::min(last, (t + 1) * kTile);
+            const std::uint32_t* tile = data.counts.data() + data.tileStart(t * kTile);
+            const int n = c1 - c0;
+            for (int r = 0; r < data.rows; ++r) {
+                const std::uint32_t* count =
+                    tile + std::size_t(data.rows - 1 - r) * kTile + std::size_t(c0 - t * kTile);
+                std::uint8_t* pixel = image + r * stride + c0;
                 std::uint32_t any = 0;
-                for (int k = 0; k < 8; ++k) any |= count[c + k];
+                for (int k = 0; k < n; ++k) any |= count[k];
                 if (any == 0) {
-                    std::memset(pixel + c, 255, 8);
+                    // Most stretches are empty.
+                    std::memset(pixel, 255, std::size_t(n));
                     continue;
                 }
-                for (int k = c; k < c + 8; ++k) {
+                for (int k = 0; k < n; ++k) {
                     pixel[k] = count[k] < size ? table[count[k]] : shade(count[k]);
                 }
             }
-            for (; c < last; ++c) pixel[c] = count[c] < size ? table[count[c]] : shade(count[c]);
         }
     });
 }

@@ -57,16 +57,16 @@ struct UninitialisedAllocator : std::allocator<T> {
     }
 };
 
-// The data behind a picture: per pixel its count, row by row with bin 0
-// (at xMin) first, then a scratch row; per column its densest bin and its
-// outcome.
+// The data behind a picture: per pixel its count, per column its densest
+// bin and its outcome. The counts lie in tiles of bifurcation::kLanes
+// columns, one per group of columns the kernel runs side by side: within a
+// tile, bin b of its columns is one stretch (bin 0 at xMin first, then a
+// scratch bin), so each group counts into memory of its own, in one piece.
 struct ColumnData {
+    static constexpr int kTile = bifurcation::kLanes;
+
     int columns = 0;
     int rows = 0;
-    // Counts between the starts of two rows: the columns rounded up to an
-    // odd number of cache lines, so that a group's bins, one short stretch
-    // in each row, spread over the whole cache instead of a few of its sets.
-    int pitch = 0;
     std::vector<std::uint32_t, UninitialisedAllocator<std::uint32_t>> counts;
     std::vector<std::uint32_t> densestOf;
     std::vector<bifurcation::ColumnOutcome> outcomes;
@@ -75,8 +75,12 @@ struct ColumnData {
     ColumnData(int columns, int rows);
     // Sizes the data for another picture; the counts are not cleared.
     void resize(int columns, int rows);
+    // Where the tile of column c starts.
+    std::size_t tileStart(int c) const {
+        return std::size_t(c / kTile) * std::size_t(rows + 1) * kTile;
+    }
     std::uint32_t count(int column, int bin) const {
-        return counts[std::size_t(bin) * std::size_t(pitch) + std::size_t(column)];
+        return counts[tileStart(column) + std::size_t(bin) * kTile + std::size_t(column % kTile)];
     }
     // The largest count of any pixel of columns [first, last).
     std::uint32_t densest(int first = 0, int last = -1) const;

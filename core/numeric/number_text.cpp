@@ -10,8 +10,13 @@ namespace corvane {
 
 std::string numberText(double value) {
     if (value == 0.0) return "0";  // also for -0
+    // The decimal point is '.' whatever the program's locale: format in the
+    // C locale on this thread only.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    const locale_t previous = uselocale(cLocale);
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    uselocale(previous);
     return buffer;
 }
 

@@ -10,6 +10,25 @@ namespace corvane::explore {
 
 using bifurcation::kLanes;
 
+namespace {
+
+// A tile's row: the counts of its sixteen columns at one bin. (Its helpers
+// stay within this file, so no vector crosses a boundary the ABI matters at.)
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wunknown-warning-option"
+#endif
+#pragma GCC diagnostic ignored "-Wpsabi"
+using TileRow = std::uint32_t __attribute__((vector_size(64)));
+static_assert(sizeof(TileRow) == ColumnData::kTile * sizeof(std::uint32_t));
+
+[[gnu::always_inline]] inline TileRow loadRow(const std::uint32_t* counts) {
+    TileRow row;
+    std::memcpy(&row, counts, sizeof row);
+    return row;
+}
+
+}  // namespace
+
 View startView(int map) {
     const bifurcation::Range r = bifurcation::startRange(map);
     View v;
@@ -89,9 +108,10 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
                 for (int b = 0; b < data.rows; ++b) {
                     const std::uint32_t* row = bins.counts + std::ptrdiff_t(b) * ColumnData::kTile;
                     if (n == bifurcation::kLanes) {
-                        for (int k = 0; k < bifurcation::kLanes; ++k) {
-                            most[k] = std::max(most[k], row[k]);
-                        }
+                        TileRow m = loadRow(most);
+                        const TileRow r = loadRow(row);
+                        m = r > m ? r : m;
+                        std::memcpy(most, &m, sizeof m);
                     } else {
                         for (int k = 0; k < n; ++k) most[k] = std::max(most[k], row[k]);
                     }
@@ -129,12 +149,15 @@ void shadeRange(const ColumnData& data, int first, int last, std::uint32_t dense
                 const std::uint32_t* count =
                     tile + std::size_t(data.rows - 1 - r) * kTile + std::size_t(c0 - t * kTile);
                 std::uint8_t* pixel = image + r * stride + c0;
-                std::uint32_t any = 0;
-                for (int k = 0; k < n; ++k) any |= count[k];
-                if (any == 0) {
+                if (n == kTile) {
                     // Most stretches are empty.
-                    std::memset(pixel, 255, std::size_t(n));
-                    continue;
+                    const TileRow row = loadRow(count);
+                    std::uint32_t any = 0;
+                    for (int k = 0; k < kTile; ++k) any |= row[k];
+                    if (any == 0) {
+                        std::memset(pixel, 255, kTile);
+                        continue;
+                    }
                 }
                 for (int k = 0; k < n; ++k) {
                     pixel[k] = count[k] < size ? table[count[k]] : shade(count[k]);

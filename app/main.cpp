@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/explore_wiring.h"
 #include "help/help.h"
 #include "platform/qt/qt_platform.h"
 #include "windows/program.h"
@@ -111,6 +112,8 @@ int main(int argc, char** argv) {
     app.installEventFilter(&helpKey);
 
     corvane::Program program(platform);
+    corvane::ExploreWiring explore(program);
+    program.setExploreLink(&explore);
     program.setHelpLink(&help);
     program.startUp();
     platform.flushDrawing();

@@ -20,6 +20,7 @@ namespace corvane::bench {
 namespace {
 
 std::map<std::string, double> g_seconds;
+std::map<std::string, double> g_wallSeconds;
 
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
@@ -31,6 +32,8 @@ public:
                 if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
                 g_seconds[name] =
                     run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                g_wallSeconds[name] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -48,9 +51,10 @@ int runAll(int argc, char** argv) {
     std::printf("\n%-58s %10s %8s %s\n", "target", "ratio", "limit", "");
     bool allMet = true;
     for (const auto& target : targets()) {
-        const auto num = g_seconds.find(target.measured);
-        const auto den = g_seconds.find(target.reference);
-        if (num == g_seconds.end() || den == g_seconds.end()) continue;
+        const auto& seconds = target.wallClock ? g_wallSeconds : g_seconds;
+        const auto num = seconds.find(target.measured);
+        const auto den = seconds.find(target.reference);
+        if (num == seconds.end() || den == seconds.end()) continue;
         const double ratio = num->second / den->second;
         const bool met = ratio <= target.limit;
         allMet = allMet && met;

@@ -16,6 +16,9 @@ struct Target {
     std::string measured;   // benchmark name
     std::string reference;  // benchmark name
     double limit;           // measured / reference at most
+    // Compare elapsed times instead of the main thread's processor time
+    // (for work spread over threads).
+    bool wallClock = false;
 };
 
 std::vector<Target>& targets();

@@ -8,7 +8,7 @@ CORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 CORVANE_PACKAGES=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev libcups2-dev
-    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev libtbb-dev
     fonts-dejavu-core librsvg2-bin
 )
 

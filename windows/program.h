@@ -10,6 +10,7 @@
 
 namespace corvane {
 
+class ExploreLink;
 class Form1;
 class Form2;
 class Form3;
@@ -37,6 +38,11 @@ public:
     // Sizes the windows, computes the panel layout and shows the main window.
     void startUp();
 
+    // The explorer's tool windows, when the program has them (not on the
+    // scripted desktop); not owned.
+    void setExploreLink(ExploreLink* link) { exploreLink_ = link; }
+    ExploreLink* exploreLink() const { return exploreLink_; }
+
     // The menu bar with every handler guarded: a command that fails with an
     // exception stops there, its message shown in a message box, and the
     // program goes on.
@@ -62,6 +68,7 @@ private:
     bool form2Discarded_ = false;
     bool form3Discarded_ = false;
     bool form4Discarded_ = false;
+    ExploreLink* exploreLink_ = nullptr;
     HelpLink* helpLink_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "windows/main/form1.h"
 
 #include "core/numeric/number_text.h"
+#include "windows/explore_link.h"
 #include "windows/export.h"
 #include "windows/program.h"
 
@@ -44,6 +45,9 @@ Form1::Form1(Program& program)
         exportMenu(
             program_, *win_, [] { return std::string("corvane-plots"); },
             [this](CsvWriter& csv) { return writeData(csv); }),
+        {"mnuExplore", "Explore", nullptr,
+         {{"mnuExploreBifurcation", "Bifurcation diagram",
+           [this] { mnuExploreBifurcation_Click(); }, {}}}},
         helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.
@@ -78,6 +82,10 @@ void Form1::Form_Load() {
 }
 
 void Form1::mnuLogistic_Click() { m_.funcChoice = 1; }
+
+void Form1::mnuExploreBifurcation_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->openBifurcation(m_.funcChoice);
+}
 
 void Form1::mnuSin_Click() { m_.funcChoice = 2; }
 

@@ -61,6 +61,9 @@ public:
     void mnuHisto_Click();
     void mnuFGraph_Click();
 
+    // Explore menu: the explorer's tool windows.
+    void mnuExploreBifurcation_Click();
+
     // Export: the orbits of the panels in use, as plotted.
     bool writeData(CsvWriter& csv);
 

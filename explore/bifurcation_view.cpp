@@ -1,0 +1,357 @@
+#include "explore/bifurcation_view.h"
+
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace corvane::explore {
+
+namespace {
+
+// Margins around the two panes, in pixels.
+constexpr int kLeft = 64;
+constexpr int kRight = 14;
+constexpr int kTop = 10;
+constexpr int kGap = 8;
+constexpr int kBottom = 40;
+// The diagram's share of the height the panes get.
+constexpr double kDiagramShare = 0.74;
+
+const QColor kEscapedMark(200, 0, 0);
+const QColor kLeftMark(230, 140, 0);
+const QColor kCursor(30, 90, 220);
+const QColor kPeriodicFill(170, 200, 240);
+
+// About `count` round tick values across [lo, hi].
+std::vector<double> ticks(double lo, double hi, int count) {
+    std::vector<double> out;
+    const double span = hi - lo;
+    if (!(span > 0) || !std::isfinite(span)) return out;
+    const double raw = span / std::max(count, 1);
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = magnitude;
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        step = m * magnitude;
+        if (step >= raw) break;
+    }
+    for (double t = std::ceil(lo / step) * step; t <= hi + step * 1e-9; t += step) {
+        out.push_back(std::fabs(t) < step * 1e-9 ? 0.0 : t);
+    }
+    return out;
+}
+
+// Enough digits to tell neighbouring ticks `step` apart.
+QString tickText(double value, double step) {
+    const int decimals = std::clamp(int(std::ceil(-std::log10(step) - 1e-9)), 0, 15);
+    const QString text = QString::number(value, 'f', decimals);
+    return text;
+}
+
+}  // namespace
+
+BifurcationView::BifurcationView(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setMinimumSize(320, 240);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+QRect BifurcationView::diagramRect() const {
+    const int panes = std::max(height() - kTop - kGap - kBottom, 2);
+    const int h = std::max(1, int(std::lround(panes * kDiagramShare)));
+    return {kLeft, kTop, std::max(1, width() - kLeft - kRight), h};
+}
+
+QRect BifurcationView::stripRect() const {
+    const QRect d = diagramRect();
+    const int top = d.bottom() + 1 + kGap;
+    return {kLeft, top, d.width(), std::max(1, height() - kBottom - top)};
+}
+
+int BifurcationView::columns() const { return diagramRect().width(); }
+int BifurcationView::rows() const { return diagramRect().height(); }
+
+void BifurcationView::setView(const View& view) {
+    view_ = view;
+    update();
+}
+
+void BifurcationView::setPicture(QImage diagram, std::vector<double> lyapunov,
+                                 std::vector<ColumnMark> marks) {
+    diagram_ = std::move(diagram);
+    // Grey to 32-bit pixels here, once, so that painting converts nothing
+    // (Qt would convert a large image on threads of its own).
+    shown_ = QImage(diagram_.size(), QImage::Format_RGB32);
+    for (int y = 0; y < diagram_.height(); ++y) {
+        const uchar* grey = diagram_.constScanLine(y);
+        auto* pixel = reinterpret_cast<QRgb*>(shown_.scanLine(y));
+        for (int x = 0; x < diagram_.width(); ++x) pixel[x] = qRgb(grey[x], grey[x], grey[x]);
+    }
+    lyapunov_ = std::move(lyapunov);
+    marks_ = std::move(marks);
+    update();
+}
+
+void BifurcationView::clearPicture() {
+    diagram_ = QImage();
+    shown_ = QImage();
+    lyapunov_.clear();
+    marks_.clear();
+    update();
+}
+
+void BifurcationView::setLyapunovRange(std::optional<std::pair<double, double>> range) {
+    userRange_ = range;
+    update();
+}
+
+std::pair<double, double> BifurcationView::lyapunovRange() const {
+    if (userRange_) return *userRange_;
+    double lo = 0, hi = 0;
+    for (double l : lyapunov_) {
+        if (!std::isfinite(l)) continue;
+        lo = std::min(lo, l);
+        hi = std::max(hi, l);
+    }
+    lo = std::max(lo, -3.0);
+    hi = std::min(hi, 1.0);
+    // Room around the values, and 0 always inside.
+    const double pad = 0.05 * (hi - lo) + 0.05;
+    return {std::max(-3.0, lo - pad), std::min(1.0, hi + pad)};
+}
+
+void BifurcationView::setCursorA(std::optional<double> a) {
+    cursorA_ = a;
+    update();
+}
+
+double BifurcationView::aAt(double px) const {
+    const QRect d = diagramRect();
+    return view_.aMin + (view_.aMax - view_.aMin) * ((px - d.left()) / d.width());
+}
+
+double BifurcationView::xAt(double py) const {
+    const QRect d = diagramRect();
+    return view_.xMax - (view_.xMax - view_.xMin) * ((py - d.top()) / d.height());
+}
+
+double BifurcationView::pxOfA(double a) const {
+    const QRect d = diagramRect();
+    return d.left() + (a - view_.aMin) / (view_.aMax - view_.aMin) * d.width();
+}
+
+int BifurcationView::columnAt(double px) const {
+    const QRect d = diagramRect();
+    const double c = std::floor(px - d.left());
+    return c >= 0 && c < d.width() ? int(c) : -1;
+}
+
+double BifurcationView::stripY(double lambda) const {
+    const QRect s = stripRect();
+    const auto [lo, hi] = lyapunovRange();
+    const double t = (hi - lambda) / (hi - lo);
+    return s.top() + std::clamp(t, 0.0, 1.0) * (s.height() - 1);
+}
+
+void BifurcationView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().window());
+    paintDiagram(p);
+    paintStrip(p);
+    paintAxes(p);
+    const QRect d = diagramRect();
+    const QRect s = stripRect();
+    if (cursorA_) {
+        const double x = pxOfA(*cursorA_);
+        if (x >= d.left() && x <= d.right() + 1) {
+            p.setPen(QPen(kCursor, 1));
+            p.drawLine(QPointF(x, d.top()), QPointF(x, s.bottom()));
+        }
+    }
+    if (pressAt_ && pressInDiagram_) {
+        const QRect band = QRect(*pressAt_, dragTo_).normalized().intersected(d);
+        p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+        p.setBrush(QColor(30, 90, 220, 40));
+        p.drawRect(band);
+    }
+}
+
+void BifurcationView::paintDiagram(QPainter& p) const {
+    const QRect d = diagramRect();
+    p.fillRect(d, Qt::white);
+    if (!shown_.isNull()) p.drawImage(d.topLeft(), shown_);
+    // Marks at the top edge for the columns whose orbit left [0, 1] or
+    // became non-finite.
+    for (std::size_t c = 0; c < marks_.size() && int(c) < d.width(); ++c) {
+        if (marks_[c] == ColumnMark::None) continue;
+        p.setPen(marks_[c] == ColumnMark::Escaped ? kEscapedMark : kLeftMark);
+        p.drawLine(d.left() + int(c), d.top(), d.left() + int(c), d.top() + 3);
+    }
+    p.setPen(Qt::black);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(d.adjusted(-1, -1, 0, 0));
+}
+
+void BifurcationView::paintStrip(QPainter& p) const {
+    const QRect s = stripRect();
+    p.fillRect(s, Qt::white);
+    const double zero = stripY(0);
+    // Shaded where λ < 0: the periodic windows.
+    p.setPen(kPeriodicFill);
+    for (std::size_t c = 0; c < lyapunov_.size() && int(c) < s.width(); ++c) {
+        const double l = lyapunov_[c];
+        if (std::isnan(l) || !(l < 0)) continue;
+        const int x = s.left() + int(c);
+        p.drawLine(QPointF(x, zero), QPointF(x, stripY(l)));
+    }
+    p.setPen(QPen(Qt::darkGray, 1));
+    p.drawLine(QPointF(s.left(), zero), QPointF(s.right(), zero));
+    // λ(a) as a line through the column centres; −∞ at the bottom edge, gaps
+    // where there is no value (not computed yet, escaped, no kept steps).
+    QPainterPath path;
+    bool open = false;
+    for (std::size_t c = 0; c < lyapunov_.size() && int(c) < s.width(); ++c) {
+        const double l = lyapunov_[c];
+        if (std::isnan(l) || l == std::numeric_limits<double>::infinity()) {
+            open = false;
+            continue;
+        }
+        const QPointF point(s.left() + int(c) + 0.5, stripY(l));
+        if (open) {
+            path.lineTo(point);
+        } else {
+            path.moveTo(point);
+            open = true;
+        }
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(path);
+    p.drawRect(s.adjusted(-1, -1, 0, 0));
+}
+
+void BifurcationView::paintAxes(QPainter& p) const {
+    const QRect d = diagramRect();
+    const QRect s = stripRect();
+    const QFontMetrics fm(font());
+    p.setPen(Qt::black);
+    // a below the strip.
+    const auto aTicks = ticks(view_.aMin, view_.aMax, std::max(2, d.width() / 110));
+    const double aStep = aTicks.size() > 1 ? aTicks[1] - aTicks[0] : view_.aMax - view_.aMin;
+    for (double a : aTicks) {
+        const double x = pxOfA(a);
+        p.drawLine(QPointF(x, s.bottom() + 1), QPointF(x, s.bottom() + 5));
+        const QString text = tickText(a, aStep);
+        p.drawText(QPointF(x - fm.horizontalAdvance(text) / 2.0, s.bottom() + 6 + fm.ascent()),
+                   text);
+    }
+    p.drawText(QPointF(d.right() - fm.horizontalAdvance("a"), height() - 4), "a");
+    // x left of the diagram.
+    const auto xTicks = ticks(view_.xMin, view_.xMax, std::max(2, d.height() / 60));
+    const double xStep = xTicks.size() > 1 ? xTicks[1] - xTicks[0] : view_.xMax - view_.xMin;
+    for (double x : xTicks) {
+        const double y = d.top() + (view_.xMax - x) / (view_.xMax - view_.xMin) * d.height();
+        p.drawLine(QPointF(d.left() - 5, y), QPointF(d.left() - 1, y));
+        const QString text = tickText(x, xStep);
+        p.drawText(QPointF(d.left() - 7 - fm.horizontalAdvance(text), y + fm.ascent() / 2.0 - 1),
+                   text);
+    }
+    p.drawText(QPointF(4, d.top() + fm.ascent()), "x");
+    // λ left of the strip.
+    const auto [lo, hi] = lyapunovRange();
+    const auto lTicks = ticks(lo, hi, std::max(2, s.height() / 40));
+    const double lStep = lTicks.size() > 1 ? lTicks[1] - lTicks[0] : hi - lo;
+    for (double l : lTicks) {
+        const double y = stripY(l);
+        p.drawLine(QPointF(s.left() - 5, y), QPointF(s.left() - 1, y));
+        const QString text = tickText(l, lStep);
+        p.drawText(QPointF(s.left() - 7 - fm.horizontalAdvance(text), y + fm.ascent() / 2.0 - 1),
+                   text);
+    }
+    p.drawText(QPointF(4, s.top() + fm.ascent()), QString::fromUtf8("\u03bb"));
+}
+
+void BifurcationView::resizeEvent(QResizeEvent*) {
+    if (onResize) onResize();
+}
+
+void BifurcationView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint at = event->position().toPoint();
+    const bool inDiagram = diagramRect().contains(at);
+    if (!inDiagram && !stripRect().contains(at)) return;
+    pressAt_ = at;
+    dragTo_ = at;
+    pressInDiagram_ = inDiagram;
+}
+
+void BifurcationView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (pressAt_) {
+        dragTo_ = at;
+        update();
+    }
+    const bool inDiagram = diagramRect().contains(at);
+    if (!inDiagram && !stripRect().contains(at)) {
+        if (onLeave) onLeave();
+        return;
+    }
+    if (onHover) {
+        onHover(aAt(at.x()), inDiagram ? std::optional(xAt(at.y())) : std::nullopt,
+                columnAt(at.x()));
+    }
+}
+
+void BifurcationView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !pressAt_) return;
+    const QPoint from = *pressAt_;
+    const QPoint to = event->position().toPoint();
+    pressAt_.reset();
+    update();
+    const bool click =
+        std::abs(to.x() - from.x()) <= kClickSlack && std::abs(to.y() - from.y()) <= kClickSlack;
+    if (click || !pressInDiagram_) {
+        const int column = columnAt(from.x());
+        if (column >= 0 && onClick) onClick(column);
+        return;
+    }
+    // The rectangle's edges, clipped to the diagram, as pixel boundaries.
+    const QRect d = diagramRect();
+    const double left =
+        std::clamp(double(std::min(from.x(), to.x())), double(d.left()), double(d.right() + 1));
+    const double right =
+        std::clamp(double(std::max(from.x(), to.x())), double(d.left()), double(d.right() + 1));
+    const double top =
+        std::clamp(double(std::min(from.y(), to.y())), double(d.top()), double(d.bottom() + 1));
+    const double bottom =
+        std::clamp(double(std::max(from.y(), to.y())), double(d.top()), double(d.bottom() + 1));
+    if (onZoomRect) onZoomRect(aAt(left), aAt(right), xAt(bottom), xAt(top));
+}
+
+void BifurcationView::wheelEvent(QWheelEvent* event) {
+    const QPointF at = event->position();
+    const bool inDiagram = diagramRect().contains(at.toPoint());
+    if (!inDiagram && !stripRect().contains(at.toPoint())) return;
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0 || !onWheel) return;
+    // One notch forward narrows the view to 80 %, about the cursor.
+    onWheel(aAt(at.x()), inDiagram ? std::optional(xAt(at.y())) : std::nullopt,
+            std::pow(0.8, notches));
+    event->accept();
+}
+
+void BifurcationView::leaveEvent(QEvent*) {
+    if (onLeave) onLeave();
+}
+
+void BifurcationView::contextMenuEvent(QContextMenuEvent* event) {
+    const int column = columnAt(event->pos().x());
+    if (onContextMenu) onContextMenu(event->globalPos(), column);
+}
+
+}  // namespace corvane::explore

@@ -1,0 +1,94 @@
+// The explorer's plot: the bifurcation diagram above, the Lyapunov strip
+// below, one a-axis for both. It draws what the window gives it and reports
+// the mouse in the coordinates of the view; it computes nothing.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "explore/bifurcation_compute.h"
+
+namespace corvane::explore {
+
+// What a column's orbit did, for the marks at the diagram's top edge.
+enum class ColumnMark : std::uint8_t { None, LeftUnitInterval, Escaped };
+
+class BifurcationView : public QWidget {
+public:
+    explicit BifurcationView(QWidget* parent = nullptr);
+
+    // The pixels of the diagram: one column per a, one row per x bin.
+    int columns() const;
+    int rows() const;
+    QRect diagramRect() const;
+    QRect stripRect() const;
+
+    void setView(const View& view);
+    const View& view() const { return view_; }
+
+    // The picture so far: the diagram's grey image (columns × rows), and per
+    // column λ (NaN where not known) and its mark.
+    void setPicture(QImage diagram, std::vector<double> lyapunov, std::vector<ColumnMark> marks);
+    void clearPicture();
+    const QImage& diagram() const { return diagram_; }
+    const std::vector<double>& lyapunov() const { return lyapunov_; }
+
+    // The strip's vertical range: the user's, or (when empty) one that fits
+    // the values shown, within [−3, 1].
+    void setLyapunovRange(std::optional<std::pair<double, double>> range);
+    std::pair<double, double> lyapunovRange() const;
+
+    void setCursorA(std::optional<double> a);
+    std::optional<double> cursorA() const { return cursorA_; }
+
+    // The view's coordinates of a point of the widget, and back.
+    double aAt(double px) const;
+    double xAt(double py) const;
+    double pxOfA(double a) const;
+    // The pixel column under px, or -1.
+    int columnAt(double px) const;
+
+    // What the mouse does, in the view's coordinates.
+    std::function<void(double a1, double a2, double x1, double x2)> onZoomRect;
+    std::function<void(double a, std::optional<double> x, double factor)> onWheel;
+    std::function<void(int column)> onClick;
+    std::function<void(double a, std::optional<double> x, int column)> onHover;
+    std::function<void()> onLeave;
+    std::function<void(QPoint global, int column)> onContextMenu;
+    std::function<void()> onResize;
+
+    // Moves within this many pixels between press and release are a click.
+    static constexpr int kClickSlack = 3;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
+    void leaveEvent(QEvent*) override;
+    void contextMenuEvent(QContextMenuEvent*) override;
+
+private:
+    void paintDiagram(QPainter& p) const;
+    void paintStrip(QPainter& p) const;
+    void paintAxes(QPainter& p) const;
+    double stripY(double lambda) const;
+
+    View view_;
+    QImage diagram_;
+    QImage shown_;  // the diagram in the screen's format
+    std::vector<double> lyapunov_;
+    std::vector<ColumnMark> marks_;
+    std::optional<std::pair<double, double>> userRange_;
+    std::optional<double> cursorA_;
+    std::optional<QPoint> pressAt_;
+    QPoint dragTo_;
+    bool pressInDiagram_ = false;
+};
+
+}  // namespace corvane::explore

@@ -1,0 +1,596 @@
+#include "explore/bifurcation_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDockWidget>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "core/numeric/number_text.h"
+#include "explore/bifurcation_view.h"
+
+namespace corvane::explore {
+
+namespace {
+
+constexpr std::size_t kHistoryLimit = 1000;
+constexpr std::int64_t kMostSteps = 100'000'000;
+// A view narrower than this share of its a (or x) is beyond what doubles
+// resolve across a picture's columns.
+constexpr double kNarrowest = 1e-13;
+
+QString text(double value) { return QString::fromStdString(numberText(value)); }
+
+bool tooNarrow(double lo, double hi) {
+    const double scale = std::max({std::fabs(lo), std::fabs(hi), 1e-300});
+    return !(hi - lo > kNarrowest * scale);
+}
+
+}  // namespace
+
+QString refusal(const View& v) {
+    if (!(v.aMin < v.aMax)) return QStringLiteral("a_min must be less than a_max.");
+    if (!(v.xMin < v.xMax)) return QStringLiteral("x_min must be less than x_max.");
+    if (tooNarrow(v.aMin, v.aMax)) {
+        return QStringLiteral(
+                   "The a-range %1 to %2 is narrower than doubles resolve; the view "
+                   "stays as it was.")
+            .arg(text(v.aMin), text(v.aMax));
+    }
+    if (tooNarrow(v.xMin, v.xMax)) {
+        return QStringLiteral(
+                   "The x-range %1 to %2 is narrower than doubles resolve; the view "
+                   "stays as it was.")
+            .arg(text(v.xMin), text(v.xMax));
+    }
+    if (v.transient < 0 || v.transient > kMostSteps) {
+        return QStringLiteral("T must be a whole number from 0 to 100000000.");
+    }
+    if (v.kept < 0 || v.kept > kMostSteps) {
+        return QStringLiteral("K must be a whole number from 0 to 100000000.");
+    }
+    if (!std::isfinite(v.x0)) return QStringLiteral("x0 must be a finite number.");
+    return {};
+}
+
+QString BifurcationWindow::titleFor(int map) {
+    return map == 2 ? QStringLiteral("Bifurcation diagram: a*x^2*sin(PI*x)")
+                    : QStringLiteral("Bifurcation diagram: a*x*(1-x)");
+}
+
+BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
+    : QMainWindow(parent), engine_(threads), startMap_(map == 2 ? 2 : 1) {
+    setObjectName(QStringLiteral("BifurcationWindow"));
+    history_.push_back(startView(startMap_));
+    setWindowTitle(titleFor(startMap_));
+
+    view_ = new BifurcationView(this);
+    view_->setObjectName(QStringLiteral("plot"));
+    setCentralWidget(view_);
+    view_->setView(view());
+    view_->onZoomRect = [this](double a1, double a2, double x1, double x2) {
+        zoomRect(a1, a2, x1, x2);
+    };
+    view_->onWheel = [this](double a, std::optional<double> x, double factor) {
+        wheel(a, x, factor);
+    };
+    view_->onClick = [this](int column) { setCursorColumn(column); };
+    view_->onHover = [this](double a, std::optional<double> x, int column) {
+        hovered(a, x, column);
+    };
+    view_->onLeave = [this] { statusBar()->clearMessage(); };
+    view_->onContextMenu = [this](QPoint global, int column) {
+        QMenu menu(this);
+        QAction* use = menu.addAction(QStringLiteral("Use this a"));
+        menu.addSeparator();
+        menu.addAction(undoAction_);
+        menu.addAction(redoAction_);
+        menu.addAction(QStringLiteral("Home"), this, [this] { home(); });
+        if (menu.exec(global) == use && column >= 0) {
+            setCursorColumn(column);
+            useCursorA();
+        }
+    };
+
+    progress_ = new QLabel(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    statusBar()->addPermanentWidget(progress_);
+
+    pollTimer_ = new QTimer(this);
+    pollTimer_->setInterval(30);
+    connect(pollTimer_, &QTimer::timeout, this, [this] { poll(); });
+    resizeTimer_ = new QTimer(this);
+    resizeTimer_->setSingleShot(true);
+    resizeTimer_->setInterval(80);
+    connect(resizeTimer_, &QTimer::timeout, this, [this] {
+        if (view_->columns() != columns_ || view_->rows() != rows_) startComputation();
+    });
+    view_->onResize = [this] { resizeTimer_->start(); };
+
+    buildMenus();
+    buildFields();
+    showFields(view());
+    updateActions();
+    resize(1100, 760);
+}
+
+BifurcationWindow::~BifurcationWindow() { engine_.cancel(); }
+
+void BifurcationWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    struct Export {
+        const char* name;
+        const char* caption;
+        bool (BifurcationWindow::*run)();
+    };
+    const Export exports[] = {
+        {"actionExportPng", "Export picture as &PNG\u2026", &BifurcationWindow::exportPicturePng},
+        {"actionExportPdf", "Export picture as P&DF\u2026", &BifurcationWindow::exportPicturePdf},
+        {"actionExportLyapunov", "Export \u03bb as &CSV\u2026",
+         &BifurcationWindow::exportLyapunovCsv},
+        {"actionExportKept", "Export &kept values as CSV\u2026",
+         &BifurcationWindow::exportKeptValuesCsv},
+    };
+    for (const Export& e : exports) {
+        QAction* a = file->addAction(QString::fromUtf8(e.caption), this,
+                                     [this, run = e.run] { (this->*run)(); });
+        a->setObjectName(QString::fromLatin1(e.name));
+    }
+    file->addSeparator();
+    QAction* closeAction =
+        file->addAction(QStringLiteral("&Close"), this, [this] { this->close(); });
+    closeAction->setObjectName(QStringLiteral("actionClose"));
+    closeAction->setShortcut(QKeySequence::Close);
+
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    undoAction_ = viewMenu->addAction(QStringLiteral("&Undo view"), this, [this] { undo(); });
+    undoAction_->setObjectName(QStringLiteral("actionUndo"));
+    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction_ = viewMenu->addAction(QStringLiteral("&Redo view"), this, [this] { redo(); });
+    redoAction_->setObjectName(QStringLiteral("actionRedo"));
+    redoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    QAction* homeAction = viewMenu->addAction(QStringLiteral("&Home"), this, [this] { home(); });
+    homeAction->setObjectName(QStringLiteral("actionHome"));
+    homeAction->setShortcut(QKeySequence(Qt::Key_Home));
+    viewMenu->addSeparator();
+    useAAction_ =
+        viewMenu->addAction(QStringLiteral("Use this &a"), this, [this] { useCursorA(); });
+    useAAction_->setObjectName(QStringLiteral("actionUseA"));
+    useAAction_->setToolTip(
+        QStringLiteral("Write the a of the cursor into the main window's a field"));
+
+    QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
+    auto* maps = new QActionGroup(this);
+    const char* captions[] = {"a*x*(1-x)", "a*x^2*sin(PI*x)"};
+    for (int m = 1; m <= 2; ++m) {
+        QAction* a = mapMenu->addAction(QString::fromLatin1(captions[m - 1]), this,
+                                        [this, m] { selectMap(m); });
+        a->setObjectName(QStringLiteral("actionMap%1").arg(m));
+        a->setCheckable(true);
+        maps->addAction(a);
+        mapActions_[m - 1] = a;
+    }
+
+    QToolBar* tools = addToolBar(QStringLiteral("View"));
+    tools->setObjectName(QStringLiteral("toolbar"));
+    tools->addAction(undoAction_);
+    tools->addAction(redoAction_);
+    tools->addAction(homeAction);
+    tools->addSeparator();
+    tools->addAction(useAAction_);
+}
+
+void BifurcationWindow::buildFields() {
+    auto* dock = new QDockWidget(QStringLiteral("View"), this);
+    dock->setObjectName(QStringLiteral("fieldsDock"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    auto* panel = new QWidget(dock);
+    auto* form = new QFormLayout;
+    auto field = [&](const char* name, const char* label, const char* tip) {
+        auto* edit = new QLineEdit(panel);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setToolTip(QString::fromLatin1(tip));
+        edit->setMaximumWidth(160);
+        connect(edit, &QLineEdit::returnPressed, this, [this] { applyFields(); });
+        form->addRow(QString::fromUtf8(label), edit);
+        return edit;
+    };
+    fields_.aMin = field("aMin", "a_min", "Left edge of the diagram");
+    fields_.aMax = field("aMax", "a_max", "Right edge of the diagram");
+    fields_.xMin = field("xMin", "x_min", "Bottom edge of the diagram");
+    fields_.xMax = field("xMax", "x_max", "Top edge of the diagram");
+    fields_.x0 = field("x0", "x0", "Start of every orbit");
+    fields_.transient = field("transient", "T", "Steps discarded before counting");
+    fields_.kept = field("kept", "K", "Steps counted");
+    fields_.lambdaMin = field("lambdaMin", "\u03bb min", "Bottom of the strip; empty: automatic");
+    fields_.lambdaMax = field("lambdaMax", "\u03bb max", "Top of the strip; empty: automatic");
+    auto* apply = new QPushButton(QStringLiteral("Apply"), panel);
+    apply->setObjectName(QStringLiteral("apply"));
+    connect(apply, &QPushButton::clicked, this, [this] { applyFields(); });
+    auto* layout = new QVBoxLayout(panel);
+    layout->addLayout(form);
+    layout->addWidget(apply);
+    layout->addStretch();
+    dock->setWidget(panel);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+}
+
+void BifurcationWindow::showFields(const View& v) {
+    fields_.aMin->setText(text(v.aMin));
+    fields_.aMax->setText(text(v.aMax));
+    fields_.xMin->setText(text(v.xMin));
+    fields_.xMax->setText(text(v.xMax));
+    fields_.x0->setText(text(v.x0));
+    fields_.transient->setText(QString::number(v.transient));
+    fields_.kept->setText(QString::number(v.kept));
+}
+
+void BifurcationWindow::say(const QString& message) { statusBar()->showMessage(message); }
+
+QString BifurcationWindow::statusMessage() const { return statusBar()->currentMessage(); }
+
+bool BifurcationWindow::applyFields() {
+    View v = view();
+    struct Number {
+        QLineEdit* field;
+        const char* name;
+        double* target;
+    };
+    const Number numbers[] = {{fields_.aMin, "a_min", &v.aMin},
+                              {fields_.aMax, "a_max", &v.aMax},
+                              {fields_.xMin, "x_min", &v.xMin},
+                              {fields_.xMax, "x_max", &v.xMax},
+                              {fields_.x0, "x0", &v.x0}};
+    for (const Number& n : numbers) {
+        const QString t = n.field->text().trimmed();
+        if (t.isEmpty()) {
+            say(QStringLiteral("%1 is empty.").arg(QLatin1String(n.name)));
+            return false;
+        }
+        const std::optional<double> value = toDouble(t.toStdString());
+        if (!value) {
+            say(QStringLiteral("%1 is not a number: \"%2\".").arg(QLatin1String(n.name), t));
+            return false;
+        }
+        *n.target = *value;
+    }
+    struct Count {
+        QLineEdit* field;
+        const char* name;
+        std::int64_t* target;
+    };
+    const Count counts[] = {{fields_.transient, "T", &v.transient}, {fields_.kept, "K", &v.kept}};
+    for (const Count& c : counts) {
+        const QString t = c.field->text().trimmed();
+        const std::optional<double> value = toDouble(t.toStdString());
+        if (!value || !(*value >= 0 && *value <= double(kMostSteps)) ||
+            *value != std::floor(*value)) {
+            say(QStringLiteral("%1 must be a whole number from 0 to 100000000%2.")
+                    .arg(QLatin1String(c.name), t.isEmpty()
+                                                    ? QStringLiteral(" (it is empty)")
+                                                    : QStringLiteral(", not \"%1\"").arg(t)));
+            return false;
+        }
+        *c.target = std::int64_t(*value);
+    }
+    // The strip's range: both empty for automatic, or both numbers.
+    const QString lo = fields_.lambdaMin->text().trimmed();
+    const QString hi = fields_.lambdaMax->text().trimmed();
+    std::optional<std::pair<double, double>> range;
+    if (!lo.isEmpty() || !hi.isEmpty()) {
+        const auto l = toDouble(lo.toStdString());
+        const auto h = toDouble(hi.toStdString());
+        if (!l || !h) {
+            say(
+                QStringLiteral("\u03bb min and \u03bb max must both be numbers, or both empty for "
+                               "an automatic range."));
+            return false;
+        }
+        if (!(*l < *h)) {
+            say(QStringLiteral("\u03bb min must be less than \u03bb max."));
+            return false;
+        }
+        range = std::pair(*l, *h);
+    }
+    if (v == view()) {
+        view_->setLyapunovRange(range);
+        say(QString());
+        return true;
+    }
+    if (!showView(v)) return false;
+    view_->setLyapunovRange(range);
+    return true;
+}
+
+bool BifurcationWindow::showView(const View& v) {
+    const QString why = refusal(v);
+    if (!why.isEmpty()) {
+        say(why);
+        return false;
+    }
+    const bool mapChanged = v.map != view().map;
+    history_.resize(historyAt_ + 1);
+    history_.push_back(v);
+    if (history_.size() > kHistoryLimit) history_.erase(history_.begin());
+    historyAt_ = history_.size() - 1;
+    if (mapChanged) setWindowTitle(titleFor(v.map));
+    say(QString());
+    startComputation();
+    return true;
+}
+
+void BifurcationWindow::selectMap(int map) {
+    if (map != 1 && map != 2) return;
+    if (map == view().map) return;
+    showView(startView(map));
+}
+
+void BifurcationWindow::undo() {
+    if (!canUndo()) return;
+    --historyAt_;
+    setWindowTitle(titleFor(view().map));
+    startComputation();
+}
+
+void BifurcationWindow::redo() {
+    if (!canRedo()) return;
+    ++historyAt_;
+    setWindowTitle(titleFor(view().map));
+    startComputation();
+}
+
+void BifurcationWindow::home() { showView(startView(view().map)); }
+
+void BifurcationWindow::zoomRect(double a1, double a2, double x1, double x2) {
+    View v = view();
+    v.aMin = std::min(a1, a2);
+    v.aMax = std::max(a1, a2);
+    v.xMin = std::min(x1, x2);
+    v.xMax = std::max(x1, x2);
+    showView(v);
+}
+
+void BifurcationWindow::wheel(double a, std::optional<double> x, double factor) {
+    View v = view();
+    v.aMin = a - (a - v.aMin) * factor;
+    v.aMax = a + (v.aMax - a) * factor;
+    if (x) {
+        v.xMin = *x - (*x - v.xMin) * factor;
+        v.xMax = *x + (v.xMax - *x) * factor;
+    }
+    showView(v);
+}
+
+void BifurcationWindow::setCursorColumn(int column) {
+    if (column < 0 || column >= columns_) return;
+    cursorColumn_ = column;
+    cursorA_ = bifurcation::columnA(view().aMin, view().aMax, column, columns_);
+    view_->setCursorA(cursorA_);
+    say(QStringLiteral("Cursor at a = %1").arg(text(*cursorA_)));
+    updateActions();
+}
+
+std::optional<double> BifurcationWindow::cursorA() const { return cursorA_; }
+
+void BifurcationWindow::useCursorA() {
+    if (!cursorA_) {
+        say(QStringLiteral("Click the diagram first to choose an a."));
+        return;
+    }
+    if (useA_) useA_(*cursorA_);
+    say(QStringLiteral("a = %1 written into the main window.").arg(text(*cursorA_)));
+}
+
+void BifurcationWindow::updateActions() {
+    undoAction_->setEnabled(canUndo());
+    redoAction_->setEnabled(canRedo());
+    useAAction_->setEnabled(cursorA_.has_value());
+    mapActions_[view().map - 1]->setChecked(true);
+}
+
+bool BifurcationWindow::isComputing() const {
+    return generation_ != 0 && !(snapshot_.generation == generation_ && snapshot_.finished);
+}
+
+void BifurcationWindow::startComputation() {
+    const View& v = view();
+    view_->setView(v);
+    showFields(v);
+    columns_ = view_->columns();
+    rows_ = view_->rows();
+    // The cursor keeps its a while that stays in view.
+    if (cursorA_ && !(*cursorA_ >= v.aMin && *cursorA_ <= v.aMax)) {
+        cursorA_.reset();
+        cursorColumn_.reset();
+    }
+    view_->setCursorA(cursorA_);
+    generation_ = engine_.start(v, columns_, rows_);
+    snapshot_ = {};
+    shadedColumns_ = 0;
+    shadedDensest_ = 0;
+    image_ = QImage(columns_, rows_, QImage::Format_Grayscale8);
+    image_.fill(255);
+    view_->clearPicture();
+    progress_->setText(QStringLiteral("Computing\u2026"));
+    pollTimer_->start();
+    updateActions();
+}
+
+void BifurcationWindow::poll() {
+    const BifurcationEngine::Snapshot s = engine_.poll();
+    // Only the newest computation is ever drawn.
+    if (s.generation != generation_ || !s.data) {
+        if (isComputing()) {
+            progress_->setText(QStringLiteral("Computing\u2026"));
+        }
+        return;
+    }
+    const bool grew = s.columnsDone > snapshot_.columnsDone || s.finished != snapshot_.finished;
+    snapshot_ = s;
+    if (!grew && s.columnsDone == shadedColumns_) {
+        if (!s.finished) {
+            progress_->setText(
+                QStringLiteral("Computing\u2026 %1 %").arg(int(std::floor(s.fractionDone * 100))));
+        }
+        return;
+    }
+    const ColumnData& data = *s.data;
+    const std::uint32_t densest = data.densest(0, s.columnsDone);
+    if (data.rows > 0 && image_.width() == data.columns && image_.height() == data.rows) {
+        // A denser pixel than before changes every shade; otherwise only
+        // the new columns need shading.
+        const int from = densest == shadedDensest_ ? shadedColumns_ : 0;
+        shadeRange(data, from, s.columnsDone, densest, image_.bits(), image_.bytesPerLine());
+    }
+    shadedColumns_ = s.columnsDone;
+    shadedDensest_ = densest;
+    std::vector<double> lambda(std::size_t(data.columns), std::nan(""));
+    std::vector<ColumnMark> marks(std::size_t(data.columns), ColumnMark::None);
+    for (int c = 0; c < s.columnsDone; ++c) {
+        const bifurcation::ColumnOutcome& o = data.outcomes[std::size_t(c)];
+        lambda[std::size_t(c)] = o.lyapunov;
+        marks[std::size_t(c)] = o.escaped            ? ColumnMark::Escaped
+                                : o.leftUnitInterval ? ColumnMark::LeftUnitInterval
+                                                     : ColumnMark::None;
+    }
+    view_->setPicture(image_, std::move(lambda), std::move(marks));
+    drawnGeneration_ = s.generation;
+    if (onDrawn) onDrawn(s.generation);
+    if (s.finished) {
+        pollTimer_->stop();
+        progress_->setText(QString());
+    } else {
+        progress_->setText(
+            QStringLiteral("Computing\u2026 %1 %").arg(int(std::floor(s.fractionDone * 100))));
+    }
+}
+
+QImage BifurcationWindow::diagramImage() const { return view_->diagram(); }
+
+bool BifurcationWindow::pictureComplete() {
+    if (!isComputing() && snapshot_.data) return true;
+    say(QStringLiteral("The picture is still being computed; export it when it is complete."));
+    return false;
+}
+
+bool BifurcationWindow::exportPicturePng() {
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export picture as PNG"),
+                       QStringLiteral("bifurcation.png"), QStringLiteral("PNG images (*.png)"));
+    if (path.isEmpty()) return false;
+    const QString error = savePng(view_->grab().toImage(), path);
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
+}
+
+bool BifurcationWindow::exportPicturePdf() {
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export picture as PDF"),
+                       QStringLiteral("bifurcation.pdf"), QStringLiteral("PDF documents (*.pdf)"));
+    if (path.isEmpty()) return false;
+    const QString error = savePdf(*view_, windowTitle(), path);
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
+}
+
+bool BifurcationWindow::exportLyapunovCsv() {
+    if (!pictureComplete()) return false;
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export \u03bb as CSV"), QStringLiteral("lyapunov.csv"),
+                       QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty()) return false;
+    const QString error = writeLyapunovCsv(view(), *snapshot_.data, path);
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
+}
+
+bool BifurcationWindow::exportKeptValuesCsv() {
+    if (!pictureComplete()) return false;
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export kept values as CSV"),
+                       QStringLiteral("kept-values.csv"), QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty()) return false;
+    QProgressDialog progress(QStringLiteral("Writing the kept values\u2026"),
+                             QStringLiteral("Cancel"), 0, 1000, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    bool cancelled = false;
+    const QString error = writeKeptValuesCsv(
+        view(), columns_, rows_, path,
+        [&](double done) {
+            progress.setValue(int(done * 1000));
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        },
+        &cancelled);
+    progress.reset();
+    if (cancelled) {
+        say(QStringLiteral("Export cancelled; %1 was not written.").arg(path));
+        return false;
+    }
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
+}
+
+QString BifurcationWindow::describeColumn(int column) const {
+    if (column < 0 || !snapshot_.data || column >= snapshot_.columnsDone ||
+        snapshot_.generation != generation_) {
+        return QStringLiteral("computing");
+    }
+    const bifurcation::ColumnOutcome& o = snapshot_.data->outcomes[std::size_t(column)];
+    QString what;
+    if (o.escaped) {
+        what = QStringLiteral("escaped (the orbit is no longer finite)");
+    } else if (o.period > 0) {
+        what = QStringLiteral("period %1").arg(o.period);
+    } else if (view().kept < 2) {
+        what = QStringLiteral("too few kept steps for a period");
+    } else {
+        what = QStringLiteral("chaotic");
+    }
+    if (o.leftUnitInterval && !o.escaped) what += QStringLiteral(", the orbit left [0, 1]");
+    QString lambda;
+    if (std::isnan(o.lyapunov) || o.escaped) {
+        lambda = QStringLiteral("-");
+    } else if (std::isinf(o.lyapunov)) {
+        lambda = o.lyapunov < 0 ? QStringLiteral("-inf") : QStringLiteral("inf");
+    } else {
+        lambda = QString::number(o.lyapunov, 'g', 6);
+    }
+    return QStringLiteral("%1, \u03bb = %2").arg(what, lambda);
+}
+
+void BifurcationWindow::hovered(double a, std::optional<double> x, int column) {
+    QString message = QStringLiteral("a = %1").arg(QString::number(a, 'g', 12));
+    if (x) message += QStringLiteral("   x = %1").arg(QString::number(*x, 'g', 12));
+    message += QStringLiteral("   ") + describeColumn(column);
+    statusBar()->showMessage(message);
+}
+
+void BifurcationWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (generation_ == 0) startComputation();
+}
+
+void BifurcationWindow::closeEvent(QCloseEvent* event) {
+    engine_.cancel();
+    pollTimer_->stop();
+    generation_ = 0;
+    event->accept();
+}
+
+}  // namespace corvane::explore

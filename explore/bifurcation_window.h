@@ -1,0 +1,144 @@
+// The bifurcation explorer: the orbit diagram of a map over a range of a,
+// with the Lyapunov exponent on the same a-axis, computed on every core and
+// zoomed by dragging, with undo. A window of its own next to the program's
+// four; it talks to them only through the "Use this a" callback.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "explore/bifurcation_compute.h"
+#include "explore/bifurcation_engine.h"
+#include "explore/explore_export.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QLineEdit;
+class QTimer;
+
+namespace corvane::explore {
+
+class BifurcationView;
+
+class BifurcationWindow : public QMainWindow {
+public:
+    // map: 1 or 2 (anything else is 1). threads = 0: every core.
+    explicit BifurcationWindow(int map, QWidget* parent = nullptr, int threads = 0);
+    ~BifurcationWindow() override;
+
+    // Receives the a of "Use this a".
+    void setUseA(std::function<void(double)> useA) { useA_ = std::move(useA); }
+
+    static QString titleFor(int map);
+
+    // The view shown (or being computed).
+    const View& view() const { return history_[historyAt_]; }
+    // Shows another view after checking it; false (with a message in the
+    // status bar) when it is refused, the view then stays.
+    bool showView(const View& view);
+    void selectMap(int map);
+    void undo();
+    void redo();
+    void home();
+    bool canUndo() const { return historyAt_ > 0; }
+    bool canRedo() const { return historyAt_ + 1 < history_.size(); }
+    // Takes the values of the fields; false when one of them is refused.
+    bool applyFields();
+    // Sets the a-cursor to a pixel column's a.
+    void setCursorColumn(int column);
+    std::optional<double> cursorA() const;
+    // Writes the cursor's a through the callback.
+    void useCursorA();
+
+    bool isComputing() const;
+    // The generation of the computation last drawn.
+    std::uint64_t drawnGeneration() const { return drawnGeneration_; }
+    // Called with the generation of every picture drawn (tests watch it).
+    std::function<void(std::uint64_t generation)> onDrawn;
+
+    BifurcationView& plot() const { return *view_; }
+    // The picture drawn last, as in the window: grey diagram and per-column λ.
+    QImage diagramImage() const;
+    const ColumnData* data() const { return snapshot_.data.get(); }
+    int columnsDone() const { return snapshot_.columnsDone; }
+    QString statusMessage() const;
+
+    // Steps through the computation now instead of on the timer (for tests).
+    void pollNow() { poll(); }
+
+    // File menu: each asks where to save, then writes; false when nothing
+    // was written (cancelled, refused or failed; the status bar says why).
+    bool exportPicturePng();
+    bool exportPicturePdf();
+    bool exportLyapunovCsv();
+    bool exportKeptValuesCsv();
+    SaveLocations& saveLocations() { return locations_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildFields();
+    void startComputation();
+    void poll();
+    void showFields(const View& view);
+    void say(const QString& message);
+    void hovered(double a, std::optional<double> x, int column);
+    void wheel(double a, std::optional<double> x, double factor);
+    void zoomRect(double a1, double a2, double x1, double x2);
+    void updateActions();
+    QString describeColumn(int column) const;
+
+    bool pictureComplete();
+
+    std::function<void(double)> useA_;
+    SaveLocations locations_;
+    BifurcationEngine engine_;
+    std::vector<View> history_;
+    std::size_t historyAt_ = 0;
+    int startMap_ = 1;
+    BifurcationView* view_ = nullptr;
+    QLabel* progress_ = nullptr;
+    QTimer* pollTimer_ = nullptr;
+    QTimer* resizeTimer_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    QAction* useAAction_ = nullptr;
+    QAction* mapActions_[2] = {nullptr, nullptr};
+    struct Fields {
+        QLineEdit* aMin;
+        QLineEdit* aMax;
+        QLineEdit* xMin;
+        QLineEdit* xMax;
+        QLineEdit* x0;
+        QLineEdit* transient;
+        QLineEdit* kept;
+        QLineEdit* lambdaMin;
+        QLineEdit* lambdaMax;
+    } fields_{};
+
+    // The computation being shown.
+    std::uint64_t generation_ = 0;
+    int columns_ = 0;
+    int rows_ = 0;
+    BifurcationEngine::Snapshot snapshot_;
+    std::uint64_t drawnGeneration_ = 0;
+    int shadedColumns_ = 0;
+    std::uint32_t shadedDensest_ = 0;
+    QImage image_;
+    std::optional<int> cursorColumn_;
+    std::optional<double> cursorA_;
+};
+
+// Checks a view; the reason it is refused, or empty.
+QString refusal(const View& view);
+
+}  // namespace corvane::explore

@@ -1,0 +1,16 @@
+// What the main window needs from the explorer's tool windows, which live
+// outside the windows that run on the platform: the program's wiring
+// supplies it, and without it the Explore menu does nothing.
+#pragma once
+
+namespace corvane {
+
+class ExploreLink {
+public:
+    virtual ~ExploreLink() = default;
+    // Opens the bifurcation diagram (or raises it when open) for the map
+    // chosen in the main window: 1, 2, or 0 for none chosen yet.
+    virtual void openBifurcation(int mapChoice) = 0;
+};
+
+}  // namespace corvane

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -74,6 +75,8 @@ QString BifurcationWindow::titleFor(int map) {
 BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
     : QMainWindow(parent), engine_(threads), startMap_(map == 2 ? 2 : 1) {
     setObjectName(QStringLiteral("BifurcationWindow"));
+    // Escape closes the window, as in every tool window.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
     history_.push_back(startView(startMap_));
     setWindowTitle(titleFor(startMap_));
 

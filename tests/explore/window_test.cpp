@@ -179,6 +179,13 @@ TEST_F(ExploreWindow, KeepsAtLeastAHundredViews) {
     ASSERT_TRUE(waitIdle(*window));
 }
 
+TEST_F(ExploreWindow, EscapeClosesTheWindow) {
+    open();
+    ASSERT_TRUE(window->isVisible());
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(ExploreWindow, HomeKeyGoesBackToTheStartView) {
     open(2);
     View v = window->view();

@@ -89,14 +89,17 @@ TEST_F(StartUp, MenuBarInOrder) {
         for (const auto& inner : item.items) sub.push_back(inner.name + "=" + inner.caption);
     }
     EXPECT_EQ(top, (std::vector<std::string>{"Function", "Corvane", "Histogram", "Difference",
-                                             "Zoom", "FunctionGraph", "Print", "Clear", "Exit",
-                                             "Explore"}));
+                                             "Zoom", "FunctionGraph", "Print", "Clear", "Exit"}));
     EXPECT_EQ(sub, (std::vector<std::string>{
                        "mnuLogistic=a*x*(1-x)", "mnuSin=a*x^2*sin(PI*x)", "mnuPlot1=Corvane 1",
                        "mnuPlot2=Corvane 2", "mnuPlot3=Corvane 3", "mnuPlot4=Corvane 4",
                        "mnuPlot5=Corvane 5", "mnuPlot6=Corvane 6", "mnuPrintPlots=Plots",
-                       "mnuPrintDiff=Difference or Zoom",
-                       "mnuExploreBifurcation=Bifurcation diagram"}));
+                       "mnuPrintDiff=Difference or Zoom"}));
+    // The tools' menus follow them, in this order.
+    std::vector<std::string> all;
+    for (const auto& item : form1().menu()) all.push_back(item.caption);
+    EXPECT_EQ(std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(top.size()), all.end()),
+              (std::vector<std::string>{"Export", "Explore", "Help"}));
 }
 
 TEST_F(StartUp, MapChoiceOnlySetsTheChoice) {

@@ -73,7 +73,7 @@ void Module1::printXEndLabel(platform::Window& objForm, const std::string& text)
 
 void Module1::printWindow(platform::Window& objForm) {
     const int error = ui.printWindow(objForm);
-    if (error == platform::kPrintOk) return;
+    if (error == platform::kPrintOk || error == platform::kPrintCancelled) return;
     if (error == platform::kPrintDeviceUnavailable) {
         ui.MsgBox("Cannot print: device unavailable.", platform::Buttons::Ok);
     } else if (error == platform::kPrintDeviceIoError) {

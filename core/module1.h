@@ -37,6 +37,15 @@ public:
     MaybeNumber curN;  // a 32-bit integer once written
     std::array<std::int32_t, 7> slotN{};
 
+    // Beside each orbit slot, for its export: the map it was drawn with and
+    // the vertical placement of the chart its points were read back from.
+    struct SlotDrawing {
+        int map = 0;
+        double chartBottom = 0;
+        double chartHeight = 0;  // bottom - top
+    };
+    std::array<SlotDrawing, 7> slotDrawing{};
+
     std::int16_t plotCount = 0;
     std::int16_t funcChoice = 0;  // 0 none, 1 f1, 2 f2
 
@@ -75,7 +84,8 @@ public:
     void printYTopLabel(platform::Window& objForm, const std::string& text);
     void printXEndLabel(platform::Window& objForm, const std::string& text);
 
-    // Prints the window's image; failures are reported with a message.
+    // Prints the window's image; failures are reported with a message, a print
+    // the user cancelled is not.
     void printWindow(platform::Window& objForm);
 };
 

@@ -15,24 +15,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/numeric/orbit.h"
 #include "platform/platform.h"
 
 namespace corvane {
-
-// The most steps of one stretch.
-inline constexpr std::int64_t kStretch = 256;
-
-// The toolkit's own drawing code may return with the upper halves of the
-// AVX registers still in use. Until they are cleared every SSE instruction of
-// a loop is merged with them, which makes the orbit loops about a third
-// slower. A stretch calls this first.
-inline void clearUpperVectorState() {
-#if (defined(__x86_64__) || defined(__i386__)) && !defined(__AVX__)
-    // Built without AVX, this program keeps nothing in the upper halves, so
-    // clearing them disturbs none of its values.
-    if (__builtin_cpu_supports("avx")) asm volatile("vzeroupper");
-#endif
-}
 
 // The x of step n of N across [left, right] of a chart, as the orbit and the
 // difference place their points.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     ui.questionSource = [&](const std::string&) {
         return input.ConsumeBool() ? Answer::Yes : Answer::No;
+    };
+    // Save dialogs: cancelled, or a file (kept in memory) under the name offered.
+    ui.exportSource = [&](const std::string& name) -> std::optional<std::string> {
+        if (input.ConsumeBool()) return std::nullopt;
+        return "/exports/" + name;
     };
     corvane::Program program(ui);
     program.startUp();

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane::platform {
@@ -95,6 +97,9 @@ public:
     // Client drawing area below the menu bar, in twips.
     virtual double ScaleWidth() const = 0;
     virtual double ScaleHeight() const = 0;
+    // Twips per pixel of the drawing surface (15 at 96 dots per inch). What
+    // is drawn lands on pixels this wide.
+    virtual double twipsPerPixel() const { return 15; }
 
     virtual std::string title() const = 0;
     virtual void setTitle(const std::string& title) = 0;
@@ -157,6 +162,32 @@ public:
 inline constexpr int kPrintOk = 0;
 inline constexpr int kPrintDeviceUnavailable = 68;
 inline constexpr int kPrintDeviceIoError = 57;
+// Not an error: the user stopped the print, and no job of it is left.
+inline constexpr int kPrintCancelled = 32755;
+
+// Exporting pictures and data to files.
+enum class ExportFormat { Png, Pdf, Csv };
+
+struct ExportTarget {
+    std::string path;
+    ExportFormat format = ExportFormat::Png;
+};
+
+// How an export ended: written, abandoned (nothing written, no message), or
+// failed with a message naming the file and the reason
+// ("Cannot write /path/x.csv: No space left on device").
+struct ExportOutcome {
+    enum class Status { Written, Abandoned, Failed };
+    Status status = Status::Written;
+    std::string message;
+};
+
+// Receives the text of a data file as it is produced.
+class TextSink {
+public:
+    virtual ~TextSink() = default;
+    virtual void write(std::string_view text) = 0;
+};
 
 class Platform {
 public:
@@ -176,7 +207,9 @@ public:
     virtual std::string InputBox(const std::string& prompt, const std::string& title) = 0;
 
     // Prints the window's client area (drawing and controls) as one page on
-    // the default printer. Returns kPrintOk or the error number.
+    // the default printer. Returns kPrintOk or the error number. A print
+    // that takes long shows the progress dialog; its Cancel gives
+    // kPrintCancelled.
     virtual int printWindow(Window& window) = 0;
 
     // A command that may run long; a dialog with Cancel appears if it does.
@@ -185,6 +218,23 @@ public:
 
     // Ends the program at once with status 0.
     virtual void endProgram() = 0;
+
+    // A save dialog over `owner` for a picture (PNG or PDF, by the chosen
+    // type or the name's extension) or a data file (CSV), suggesting
+    // `defaultName` in the folder used last; empty when the user cancels.
+    virtual std::optional<ExportTarget> askExportTarget(Window& owner,
+                                                        const std::string& defaultName,
+                                                        bool picture) = 0;
+    // Writes what the window's drawing surface shows now: PNG pixel for
+    // pixel, or a one-page PDF of the same picture at its physical size,
+    // titled with the window's title. The file appears whole or not at all.
+    virtual ExportOutcome exportPicture(Window& window, const ExportTarget& target) = 0;
+    // Writes a data file from what `produce` hands its sink; `produce`
+    // returns false to abandon it. The file appears whole or not at all, and
+    // an existing file of that name stays as it was unless it is replaced
+    // by the whole new one.
+    virtual ExportOutcome exportData(const std::string& path,
+                                     const std::function<bool(TextSink&)>& produce) = 0;
 };
 
 }  // namespace corvane::platform

@@ -1,5 +1,9 @@
 #include "windows/program.h"
 
+#include <exception>
+#include <new>
+#include <string>
+
 #include "windows/functions/form4.h"
 #include "windows/histogram/form3.h"
 #include "windows/main/form1.h"
@@ -54,6 +58,31 @@ void Program::startUp() {
     module.panelMarginX = main.ScaleWidth() * 0.033;
     module.panelWidth = main.ScaleWidth() * 0.3;
     main.show();
+}
+
+void Program::runGuarded(const std::function<void()>& command) {
+    std::string what;
+    try {
+        command();
+        return;
+    } catch (const std::bad_alloc&) {
+        what = "not enough memory";
+    } catch (const std::exception& e) {
+        what = e.what();
+    } catch (...) {
+        what = "an unknown error";
+    }
+    ui.MsgBox("This command could not be completed:\r" + what, platform::Buttons::Ok);
+}
+
+platform::MenuBar Program::guarded(platform::MenuBar menu) {
+    for (platform::MenuItem& item : menu) {
+        if (item.onClick) {
+            item.onClick = [this, command = std::move(item.onClick)] { runGuarded(command); };
+        }
+        item.items = guarded(std::move(item.items));
+    }
+    return menu;
 }
 
 }  // namespace corvane

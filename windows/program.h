@@ -2,6 +2,7 @@
 // on first use. Nothing here is global, so every test builds its own.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "core/module1.h"
@@ -40,6 +41,13 @@ public:
     // scripted desktop); not owned.
     void setExploreLink(ExploreLink* link) { exploreLink_ = link; }
     ExploreLink* exploreLink() const { return exploreLink_; }
+
+    // The menu bar with every handler guarded: a command that fails with an
+    // exception stops there, its message shown in a message box, and the
+    // program goes on.
+    platform::MenuBar guarded(platform::MenuBar menu);
+    // Runs one command so guarded.
+    void runGuarded(const std::function<void()>& command);
 
     // A window closed through its frame is discarded at its next reference.
     void discardForm2() { form2Discarded_ = true; }

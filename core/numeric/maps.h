@@ -24,6 +24,13 @@ inline double applyMap(int choice, double a, double x) {
     return x;
 }
 
+// The k-fold map f^k(x) of the selected map (1 or 2; any other leaves x
+// unchanged), k >= 0.
+inline double iterateMap(int choice, double a, int k, double x) {
+    for (int j = 0; j < k; ++j) x = applyMap(choice, a, x);
+    return x;
+}
+
 // Runs `fn` with the selected map as a function of (a, x), chosen once so
 // that a long loop gets it inlined; with no map selected `none` stands in.
 template <class None, class Fn>

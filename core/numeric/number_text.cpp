@@ -8,10 +8,25 @@
 
 namespace corvane {
 
+namespace {
+
+// The C locale, for formatting and reading with '.' as the decimal point
+// whatever locale the program runs under (the toolkit sets the C library's
+// from the environment).
+locale_t cLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return c;
+}
+
+}  // namespace
+
 std::string numberText(double value) {
     if (value == 0.0) return "0";  // also for -0
     char buffer[40];
+    // Only this thread formats in the C locale meanwhile.
+    const locale_t previous = uselocale(cLocale());
     std::snprintf(buffer, sizeof buffer, "%.15G", value);
+    uselocale(previous);
     return buffer;
 }
 
@@ -52,10 +67,9 @@ bool isNumeric(std::string_view text) {
 
 std::optional<double> toDouble(std::string_view text) {
     if (!isNumeric(text)) return std::nullopt;
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
     const std::string copy(trimmed(text));
     errno = 0;
-    const double value = strtod_l(copy.c_str(), nullptr, cLocale);
+    const double value = strtod_l(copy.c_str(), nullptr, cLocale());
     if (std::isinf(value)) return std::nullopt;  // beyond the double range
     return value;  // an underflow gives 0 or a tiny value, which is fine
 }

@@ -43,7 +43,15 @@ void FakeWindow::record(DrawOp op) {
     if (cls) lastCls_ = ops_.size();
 }
 
+void FakeWindow::failIfAsked() {
+    if (failure_.empty()) return;
+    const std::string what = std::move(failure_);
+    failure_.clear();
+    throw std::runtime_error(what);
+}
+
 void FakeWindow::PSet(double x, double y) {
+    failIfAsked();
     check(x), check(y);
     ++opCount_;
     ++pointCount_;
@@ -51,11 +59,13 @@ void FakeWindow::PSet(double x, double y) {
 }
 
 void FakeWindow::Line(double x1, double y1, double x2, double y2) {
+    failIfAsked();
     check(x1), check(y1), check(x2), check(y2);
     record({DrawOp::Kind::Line, x1, y1, x2, y2, {}, false});
 }
 
 void FakeWindow::Box(double x1, double y1, double x2, double y2, bool filled) {
+    failIfAsked();
     check(x1), check(y1), check(x2), check(y2);
     record({DrawOp::Kind::Box, x1, y1, x2, y2, {}, filled});
 }
@@ -67,6 +77,7 @@ void FakeWindow::Cls() {
 }
 
 void FakeWindow::Print(const std::string& text) {
+    failIfAsked();
     check(currentX_), check(currentY_);
     record({DrawOp::Kind::Print, currentX_, currentY_, 0, 0, text, false});
     currentX_ = 0;
@@ -217,8 +228,68 @@ std::vector<std::string> FakePlatform::messages() const {
     return out;
 }
 
+std::optional<platform::ExportTarget> FakePlatform::askExportTarget(platform::Window& owner,
+                                                                    const std::string& defaultName,
+                                                                    bool picture) {
+    auto* fake = dynamic_cast<FakeWindow*>(&owner);
+    exportRequests_.push_back({fake ? fake->name() : owner.title(), defaultName, picture});
+    std::optional<std::string> path;
+    if (!exports_.empty()) {
+        path = exports_.front();
+        exports_.pop_front();
+    } else if (exportSource) {
+        path = exportSource(defaultName);
+    } else {
+        unexpected_.push_back("unexpected save dialog for " + defaultName);
+        return std::nullopt;
+    }
+    if (!path) return std::nullopt;
+    const auto endsWith = [&](const char* tail) {
+        const std::string t = tail;
+        return path->size() >= t.size() && path->compare(path->size() - t.size(), t.size(), t) == 0;
+    };
+    platform::ExportFormat format = platform::ExportFormat::Csv;
+    if (picture) format = endsWith(".pdf") ? platform::ExportFormat::Pdf : platform::ExportFormat::Png;
+    return platform::ExportTarget{*path, format};
+}
+
+platform::ExportOutcome FakePlatform::exportPicture(platform::Window& window,
+                                                    const platform::ExportTarget& target) {
+    if (!exportFailure_.empty()) {
+        return {platform::ExportOutcome::Status::Failed,
+                "Cannot write " + target.path + ": " + exportFailure_};
+    }
+    auto* fake = dynamic_cast<FakeWindow*>(&window);
+    files_[target.path] = std::string(target.format == platform::ExportFormat::Pdf ? "pdf " : "") +
+                          "picture of " + (fake ? fake->name() : window.title());
+    return {};
+}
+
+namespace {
+
+class StringSink : public platform::TextSink {
+public:
+    void write(std::string_view text) override { text_.append(text); }
+    std::string text_;
+};
+
+}  // namespace
+
+platform::ExportOutcome FakePlatform::exportData(
+    const std::string& path, const std::function<bool(platform::TextSink&)>& produce) {
+    StringSink sink;
+    if (!produce(sink)) return {platform::ExportOutcome::Status::Abandoned, {}};
+    if (!exportFailure_.empty()) {
+        return {platform::ExportOutcome::Status::Failed,
+                "Cannot write " + path + ": " + exportFailure_};
+    }
+    files_[path] = std::move(sink.text_);
+    return {};
+}
+
 std::vector<std::string> FakePlatform::scriptErrors() const {
     std::vector<std::string> errors = unexpected_;
+    if (!exports_.empty()) errors.push_back("save dialog answers never asked for");
     for (const auto& input : inputs_) errors.push_back("answer never asked for: '" + input + "'");
     if (!questions_.empty()) errors.push_back("question answers never asked for");
     return errors;

@@ -110,6 +110,10 @@ public:
     // The user closes the window through its frame.
     void closeByFrame();
 
+    // The next drawing operation (a point, line, box or text) throws
+    // std::runtime_error(what), as a failing surface would.
+    void failNextDrawing(std::string what) { failure_ = std::move(what); }
+
     // Every operation since creation, Cls included.
     const std::vector<DrawOp>& ops() const { return ops_; }
     // The operations since the last Cls.
@@ -126,6 +130,7 @@ public:
 
 private:
     void record(DrawOp op);
+    void failIfAsked();
     void check(double v) {
         if (!(v == v) || v == 1.0 / 0.0 || v == -1.0 / 0.0) allFinite_ = false;
     }
@@ -134,6 +139,7 @@ private:
     std::string name_;
     float top_ = 0, left_ = 0, width_ = 9600, height_ = 7200;
     std::string title_;
+    std::string failure_;
     bool visible_ = false;
     platform::Font font_;
     platform::MenuBar menu_;
@@ -170,6 +176,14 @@ public:
     std::unique_ptr<platform::Progress> beginProgress(const std::string& caption,
                                                       std::int64_t total) override;
     void endProgram() override { ended_ = true; }
+    std::optional<platform::ExportTarget> askExportTarget(platform::Window& owner,
+                                                          const std::string& defaultName,
+                                                          bool picture) override;
+    platform::ExportOutcome exportPicture(platform::Window& window,
+                                          const platform::ExportTarget& target) override;
+    platform::ExportOutcome exportData(
+        const std::string& path,
+        const std::function<bool(platform::TextSink&)>& produce) override;
 
     // --- script ---
     void setScreen(double widthTwips, double heightTwips) {
@@ -188,7 +202,26 @@ public:
     // Progress: the first poll at or past this step reports Cancel.
     void cancelAtStep(std::optional<std::int64_t> step) { cancelAt_ = step; }
 
+    // Answers for the next save dialogs, in order: a path (its extension
+    // gives the format), or nothing for Cancel.
+    void answerExport(std::optional<std::string> path) { exports_.push_back(std::move(path)); }
+    // The next exports fail with "Cannot write <path>: <reason>" after
+    // their data was produced; "" lets them succeed again.
+    void failExports(std::string reason) { exportFailure_ = std::move(reason); }
+    // When set, answers save dialogs that have no queued answer.
+    std::function<std::optional<std::string>(const std::string& defaultName)> exportSource;
+
     // --- observations ---
+    struct ExportRequest {
+        std::string window;  // the asking window's name
+        std::string defaultName;
+        bool picture = false;
+    };
+    const std::vector<ExportRequest>& exportRequests() const { return exportRequests_; }
+    // Files written by exports: data files with their text; pictures with
+    // "picture of <window>" (and "pdf " before it for a PDF).
+    const std::map<std::string, std::string>& files() const { return files_; }
+
     const std::vector<Dialog>& dialogs() const { return dialogs_; }
     std::vector<std::string> messages() const;  // texts of message boxes and questions
     void clearDialogs() { dialogs_.clear(); }
@@ -213,6 +246,10 @@ private:
     std::deque<platform::Answer> questions_;
     std::vector<Dialog> dialogs_;
     std::vector<std::string> unexpected_;
+    std::deque<std::optional<std::string>> exports_;
+    std::vector<ExportRequest> exportRequests_;
+    std::map<std::string, std::string> files_;
+    std::string exportFailure_;
     int printResult_ = platform::kPrintOk;
     std::vector<std::string> printed_;
     std::optional<std::int64_t> cancelAt_;

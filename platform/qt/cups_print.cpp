@@ -9,8 +9,12 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <stop_token>
 
 namespace corvane::platform {
 
@@ -79,82 +83,189 @@ std::optional<ipp_status_t> finishDocument(http_t* http, const char* resource) {
     return status;
 }
 
-class Connection {
+// One submission's talk with the print server: every connection it opens
+// waits through `keepWaiting`, which ends a wait once the server kept silent
+// for the limit since the current step began, or once the user stopped the
+// print while a step may be abandoned.
+class Exchange {
 public:
-    Connection(cups_dest_t* dest, http_t* http) : dest_(dest), http_(http) {}
-    ~Connection() {
+    using Clock = std::chrono::steady_clock;
+
+    Exchange(std::stop_token stop, std::chrono::milliseconds silence)
+        : stop_(std::move(stop)),
+          silence_(silence),
+          onStop_(stop_, [this] { std::atomic_ref<int>(connectCancel_).store(1); }) {}
+
+    ~Exchange() {
         if (info_) cupsFreeDestInfo(info_);
         if (http_) httpClose(http_);
-        cupsFreeDests(1, dest_);
+        if (dest_) cupsFreeDests(1, dest_);
     }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
 
+    // A step: one request and its answer, or one piece of the document.
+    void step() { since_ = Clock::now(); }
+    bool silent() const { return silent_; }
+    bool stopped() const { return stop_.stop_requested(); }
+    // While the server is asked to create the job, a stop waits for the
+    // answer: a job the server made but never named could not be cancelled.
+    void setAbortable(bool abortable) { abortable_ = abortable; }
+
+    // The default destination; null when there is none or the server failed.
+    cups_dest_t* findDestination() {
+        step();
+        http_t* server = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
+                                      1, connectMilliseconds(), &connectCancel_);
+        if (!server) return nullptr;
+        watch(server);
+        step();
+        dest_ = cupsGetNamedDest(server, nullptr, nullptr);
+        httpClose(server);
+        return dest_;
+    }
+
+    // Connects to the destination; `resource` gets the queue's path there.
+    http_t* connect(char* resource, std::size_t size) {
+        step();
+        http_ = cupsConnectDest(dest_, CUPS_DEST_FLAGS_NONE, connectMilliseconds(), &connectCancel_,
+                                resource, size, nullptr, nullptr);
+        if (http_) watch(http_);
+        return http_;
+    }
     cups_dest_t* dest() const { return dest_; }
     http_t* http() const { return http_; }
     cups_dinfo_t* info() const { return info_; }
     void setInfo(cups_dinfo_t* info) { info_ = info; }
-    void cancel(int jobId) const { cupsCancelDestJob(http_, dest_, jobId); }
+
+    // Cancels the job on a fresh connection, as the one the exchange ran on
+    // may be in the middle of a request. Neither the user nor a server that
+    // kept silent cuts this short; a server that stays silent does, after a
+    // short while.
+    void cancel(int jobId) {
+        if (http_) httpClose(http_);
+        http_ = nullptr;
+        cleaningUp_ = true;
+        int never = 0;
+        step();
+        http_ = cupsConnectDest(dest_, CUPS_DEST_FLAGS_NONE, connectMilliseconds(), &never, nullptr,
+                                0, nullptr, nullptr);
+        if (!http_) return;
+        watch(http_);
+        step();
+        cupsCancelDestJob(http_, dest_, jobId);
+    }
 
 private:
-    cups_dest_t* dest_;
-    http_t* http_;
+    static constexpr double kWaitSeconds = 0.1;  // how often a wait looks up
+    static constexpr std::chrono::milliseconds kCleanUpSilence{3000};
+
+    std::chrono::milliseconds limit() const {
+        return cleaningUp_ ? std::min(silence_, kCleanUpSilence) : silence_;
+    }
+    int connectMilliseconds() const {
+        return static_cast<int>(std::max<long long>(1, limit().count()));
+    }
+
+    void watch(http_t* http) { httpSetTimeout(http, kWaitSeconds, keepWaiting, this); }
+
+    static int keepWaiting(http_t*, void* context) {
+        auto* exchange = static_cast<Exchange*>(context);
+        if (!exchange->cleaningUp_ && exchange->abortable_ && exchange->stopped()) return 0;
+        if (Clock::now() - exchange->since_ >= exchange->limit()) {
+            if (!exchange->cleaningUp_) exchange->silent_ = true;
+            return 0;
+        }
+        return 1;
+    }
+
+    std::stop_token stop_;
+    std::chrono::milliseconds silence_;
+    // Read by libcups while it connects; set from the thread that stops.
+    int connectCancel_ = 0;
+    std::stop_callback<std::function<void()>> onStop_;
+    Clock::time_point since_ = Clock::now();
+    bool silent_ = false;
+    bool abortable_ = true;
+    bool cleaningUp_ = false;
+    cups_dest_t* dest_ = nullptr;
+    http_t* http_ = nullptr;
     cups_dinfo_t* info_ = nullptr;
 };
 
 }  // namespace
 
-int submitPdfToDefaultDestination(const QByteArray& pdf, const std::string& title) {
+int submitPdfToDefaultDestination(const QByteArray& pdf, const std::string& title,
+                                  std::stop_token stop, std::chrono::milliseconds silence) {
     if (pdf.isEmpty()) return kPrintDeviceIoError;
+    Exchange cups(std::move(stop), silence);
+    // A step that failed because the user stopped or the server kept silent
+    // says so, whatever libcups reports.
+    const auto cutShort = [&cups]() -> std::optional<int> {
+        if (cups.stopped()) return kPrintCancelled;
+        if (cups.silent()) return kPrintDeviceUnavailable;
+        return std::nullopt;
+    };
 
     // Null both when there is no default and when no server answers.
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
-    if (!dest) return kPrintDeviceUnavailable;
+    cups_dest_t* dest = cups.findDestination();
+    if (!dest) return cutShort().value_or(kPrintDeviceUnavailable);
     const char* accepting =
         cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
-    if (accepting && std::strcmp(accepting, "false") == 0) {
-        cupsFreeDests(1, dest);
-        return kPrintDeviceUnavailable;
-    }
+    if (accepting && std::strcmp(accepting, "false") == 0) return kPrintDeviceUnavailable;
+    if (cups.stopped()) return kPrintCancelled;
 
     // The queue's path on the server, where the document's answer is read.
     char resource[1024] = "";
-    Connection cups(dest, cupsConnectDest(dest, CUPS_DEST_FLAGS_NONE, 30000, nullptr, resource,
-                                          sizeof resource, nullptr, nullptr));
-    if (!cups.http()) return kPrintDeviceUnavailable;
+    if (!cups.connect(resource, sizeof resource))
+        return cutShort().value_or(kPrintDeviceUnavailable);
+    cups.step();
     cups.setInfo(cupsCopyDestInfo(cups.http(), dest));
-    if (!cups.info())
+    if (!cups.info()) {
+        if (const auto result = cutShort()) return *result;
         return deviceUnavailable(cupsLastError()) ? kPrintDeviceUnavailable : kPrintFailed;
+    }
+    if (cups.stopped()) return kPrintCancelled;
 
     int jobId = 0;
+    cups.setAbortable(false);
+    cups.step();
     const ipp_status_t created =
         cupsCreateDestJob(cups.http(), dest, cups.info(), &jobId, title.c_str(), 0, nullptr);
-    if (failed(created) || jobId <= 0) {
+    cups.setAbortable(true);
+    if (failed(created) || jobId <= 0 || cups.stopped()) {
         if (jobId > 0) cups.cancel(jobId);
+        if (const auto result = cutShort()) return *result;
         return deviceUnavailable(created) ? kPrintDeviceUnavailable : kPrintFailed;
     }
 
-    if (cupsStartDestDocument(cups.http(), dest, cups.info(), jobId, "corvane-page.pdf",
-                              CUPS_FORMAT_PDF, 0, nullptr, 1) != HTTP_STATUS_CONTINUE) {
+    // From here on every failure leaves a job without its document.
+    const auto abandon = [&](int result) {
         cups.cancel(jobId);
-        return kPrintDeviceIoError;
+        return cutShort().value_or(result);
+    };
+    cups.step();
+    if (cupsStartDestDocument(cups.http(), dest, cups.info(), jobId, "corvane-page.pdf",
+                              CUPS_FORMAT_PDF, 0, nullptr, 1) != HTTP_STATUS_CONTINUE ||
+        cups.stopped()) {
+        return abandon(kPrintDeviceIoError);
     }
     constexpr qsizetype kChunk = 64 * 1024;
     for (qsizetype offset = 0; offset < pdf.size(); offset += kChunk) {
         const auto length = static_cast<size_t>(std::min(kChunk, pdf.size() - offset));
+        cups.step();
         if (cupsWriteRequestData(cups.http(), pdf.constData() + offset, length) !=
-            HTTP_STATUS_CONTINUE) {
-            cupsFinishDestDocument(cups.http(), dest, cups.info());
-            cups.cancel(jobId);
-            return kPrintDeviceIoError;
+                HTTP_STATUS_CONTINUE ||
+            cups.stopped()) {
+            return abandon(kPrintDeviceIoError);
         }
     }
+    cups.step();
     const std::optional<ipp_status_t> answer = finishDocument(cups.http(), resource);
     if (!answer) {
         // No answer to the document: the connection broke after its last
         // byte left, so nothing says the server has it.
-        cups.cancel(jobId);
-        return kPrintDeviceIoError;
+        return abandon(kPrintDeviceIoError);
     }
     const ipp_status_t finished = *answer;
     if (failed(finished)) {

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <chrono>
+#include <stop_token>
 #include <string>
 
 #include "platform/platform.h"
@@ -20,14 +22,27 @@ inline constexpr int kPrintFailed = 482;
 // elsewhere), landscape when the image is wider than tall. Empty on failure.
 QByteArray onePagePdf(const QImage& page, const QString& title);
 
+// How long the print server may keep silent, not answering a request nor
+// taking the document's bytes, before the print gives up on it.
+inline constexpr std::chrono::milliseconds kPrintServerSilence{10000};
+
 // Submits `pdf` as one job named `title` to CUPS's default destination (the
 // LPDEST or PRINTER environment variable, then lpoptions, then the server's
 // default). Returns kPrintOk only when the server gave the job an id and
 // accepted the whole document. Errors:
 //   kPrintDeviceUnavailable (68): no default destination, no server
-//     reachable, or the destination does not accept jobs;
+//     reachable, the destination does not accept jobs, or the server kept
+//     silent for `silence`;
 //   kPrintDeviceIoError (57): empty document, or the transfer failed;
-//   kPrintFailed (482): anything else.
-int submitPdfToDefaultDestination(const QByteArray& pdf, const std::string& title);
+//   kPrintFailed (482): anything else;
+//   kPrintCancelled: `stop` was requested before the server took the whole
+//     document.
+// A job that was created but not printed is cancelled on the server. Blocks
+// while it talks to the server; `stop` may be requested from any thread and
+// ends the exchange within about a second (while the server is asked to
+// create the job, only once it answered, so the job is known and cancelled).
+int submitPdfToDefaultDestination(const QByteArray& pdf, const std::string& title,
+                                  std::stop_token stop = {},
+                                  std::chrono::milliseconds silence = kPrintServerSilence);
 
 }  // namespace corvane::platform

@@ -6,9 +6,13 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <climits>
+#include <stop_token>
+#include <thread>
 
 #include "platform/qt/cups_print.h"
 #include "platform/qt/qt_window.h"
@@ -27,42 +31,42 @@ QString withLineBreaks(const std::string& text) {
     return s;
 }
 
-class QtProgress : public Progress {
+// The dialog of a command that runs long: modal, with a bar (a busy
+// indicator when the total is unknown) and Cancel. It opens only once the
+// command ran for half a second.
+class ProgressDialog {
 public:
     using Clock = std::chrono::steady_clock;
 
-    QtProgress(std::shared_ptr<QtDesktop> desktop, QString caption, std::int64_t total)
+    ProgressDialog(std::shared_ptr<QtDesktop> desktop, QString caption, std::int64_t total)
         : desktop_(std::move(desktop)),
           caption_(std::move(caption)),
           total_(total),
           start_(Clock::now()) {}
 
-    ~QtProgress() override {
-        if (dialog_) {
-            dialog_->hide();
-            delete dialog_;
-        }
-    }
+    ~ProgressDialog() { close(); }
+    ProgressDialog(const ProgressDialog&) = delete;
+    ProgressDialog& operator=(const ProgressDialog&) = delete;
 
-    bool poll(std::int64_t done) override {
-        if (desktop_->ending()) return true;
-        const Clock::time_point now = Clock::now();
-        if (!dialog_) {
-            if (now - start_ < kDelay) return false;
-            open();
-        } else if (now - lastPump_ < kPumpInterval) {
-            return cancelled_;
-        }
-        lastPump_ = now;
-        dialog_->setValue(scaled(done));
-        desktop_->flush();
-        QCoreApplication::processEvents();
-        return cancelled_ || desktop_->ending();
+    bool isOpen() const { return dialog_ != nullptr; }
+    // Opens the dialog when the command has run long enough; true when open.
+    bool openWhenDue(Clock::time_point now) {
+        if (!dialog_ && now - start_ >= kDelay) open();
+        return dialog_ != nullptr;
+    }
+    void setValue(std::int64_t done) {
+        if (dialog_) dialog_->setValue(scaled(done));
+    }
+    bool cancelled() const { return cancelled_; }
+    void close() {
+        if (!dialog_) return;
+        dialog_->hide();
+        delete dialog_;
+        dialog_ = nullptr;
     }
 
 private:
     static constexpr Clock::duration kDelay = std::chrono::milliseconds(500);
-    static constexpr Clock::duration kPumpInterval = std::chrono::milliseconds(50);
     static constexpr int kScaledRange = 1000000;
 
     void open() {
@@ -100,14 +104,45 @@ private:
     QString caption_;
     std::int64_t total_;
     Clock::time_point start_;
-    Clock::time_point lastPump_;
     QProgressDialog* dialog_ = nullptr;
     bool cancelled_ = false;
 };
 
+// A long command's loop polls; the events are handled there, now and then.
+class QtProgress : public Progress {
+public:
+    using Clock = ProgressDialog::Clock;
+
+    QtProgress(std::shared_ptr<QtDesktop> desktop, QString caption, std::int64_t total)
+        : desktop_(desktop), dialog_(std::move(desktop), std::move(caption), total) {}
+
+    bool poll(std::int64_t done) override {
+        if (desktop_->ending()) return true;
+        const Clock::time_point now = Clock::now();
+        if (dialog_.isOpen()) {
+            if (now - lastPump_ < kPumpInterval) return dialog_.cancelled();
+        } else if (!dialog_.openWhenDue(now)) {
+            return false;
+        }
+        lastPump_ = now;
+        dialog_.setValue(done);
+        desktop_->flush();
+        QCoreApplication::processEvents();
+        return dialog_.cancelled() || desktop_->ending();
+    }
+
+private:
+    static constexpr Clock::duration kPumpInterval = std::chrono::milliseconds(50);
+
+    std::shared_ptr<QtDesktop> desktop_;
+    ProgressDialog dialog_;
+    Clock::time_point lastPump_;
+};
+
 }  // namespace
 
-QtPlatform::QtPlatform() : desktop_(std::make_shared<QtDesktop>()) {}
+QtPlatform::QtPlatform()
+    : desktop_(std::make_shared<QtDesktop>()), printServerSilence_(kPrintServerSilence) {}
 
 QtPlatform::~QtPlatform() = default;
 
@@ -174,7 +209,35 @@ int QtPlatform::printWindow(Window& window) {
     if (title.empty()) title = kProgramName.toStdString();
     const QByteArray pdf = onePagePdf(qtWindow->pageImage(), QString::fromStdString(title));
     if (pdf.isEmpty()) return kPrintDeviceIoError;
-    return submitPdfToDefaultDestination(pdf, title);
+    if (desktop_->ending()) return kPrintCancelled;  // the program ends at once
+
+    // The print server may take its time, or never answer: the talk with it
+    // runs on a thread of its own while the windows go on handling events,
+    // and the progress dialog comes up as for any long command.
+    ProgressDialog dialog(desktop_, QStringLiteral("Printing"), 0);
+    QTimer watch;
+    std::atomic<bool> finished = false;
+    int result = kPrintCancelled;
+    std::jthread exchange([&, title](std::stop_token stop) {
+        result = submitPdfToDefaultDestination(pdf, title, std::move(stop), printServerSilence_);
+        finished = true;
+        // Wakes the waiting loop below.
+        QMetaObject::invokeMethod(
+            &watch, [] {}, Qt::QueuedConnection);
+    });
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        if (exchange.get_stop_token().stop_requested()) return;
+        dialog.openWhenDue(ProgressDialog::Clock::now());
+        if (dialog.cancelled() || desktop_->ending()) {
+            // Gone at once; the exchange ends the job and then the wait.
+            dialog.close();
+            exchange.request_stop();
+        }
+    });
+    watch.start(50);
+    while (!finished) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    exchange.join();
+    return result;
 }
 
 std::unique_ptr<Progress> QtPlatform::beginProgress(const std::string& caption,
@@ -185,6 +248,8 @@ std::unique_ptr<Progress> QtPlatform::beginProgress(const std::string& caption,
 void QtPlatform::endProgram() { desktop_->endProgram(); }
 
 double QtPlatform::twipsPerPixel() const { return desktop_->twipsPerPixel(); }
+
+double QtPlatform::surfaceTwipsPerPixel() const { return desktop_->surfaceTwipsPerPixel(); }
 
 void QtPlatform::flushDrawing() { desktop_->flush(); }
 

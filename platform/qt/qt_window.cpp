@@ -106,7 +106,18 @@ QtDesktop::QtDesktop() {
         screen_ = screen->size();
     }
     if (screen_.isEmpty()) screen_ = QSize(1024, 768);
+    // Windows may be moved to a larger screen: the drawing surfaces start as
+    // large as the largest one in each direction.
+    largest_ = screen_;
+    for (QScreen* screen : QGuiApplication::screens()) largest_ = largest_.expandedTo(screen->size());
     tpp_ = 1440.0 / dpi_;
+    // On a screen of several device pixels per logical pixel (pixel ratio 2,
+    // QT_SCALE_FACTOR=2) the drawing surfaces have the device's pixels.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const double ratio = screen->devicePixelRatio();
+        if (std::isfinite(ratio) && ratio >= 1) ratio_ = ratio;
+    }
+    surfaceTpp_ = tpp_ / ratio_;
 
     // Frame decorations are known only once a window is on screen (the
     // window manager adds them). Until then: whatever the platform reports for
@@ -126,8 +137,12 @@ QtDesktop::QtDesktop() {
     }
 }
 
-int QtDesktop::toPixel(double twips) const {
-    const double p = std::floor(twips / tpp_ + 0.5);
+int QtDesktop::toPixel(double twips) const { return roundToPixel(twips / tpp_); }
+
+int QtDesktop::toSurfacePixel(double twips) const { return roundToPixel(twips / surfaceTpp_); }
+
+int QtDesktop::roundToPixel(double pixels) {
+    const double p = std::floor(pixels + 0.5);
     if (std::isnan(p)) return 0;
     return static_cast<int>(std::clamp(p, -kPixelLimit, kPixelLimit));
 }
@@ -173,12 +188,17 @@ QtCanvas::QtCanvas(QWidget* parent) : QWidget(parent) {
 void QtCanvas::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect area = event->rect();
-    const QRect stored = image_ ? image_->rect() : QRect();
-    if (!stored.contains(area)) painter.fillRect(area, Qt::white);
-    if (image_) {
-        const QRect part = area & stored;
+    painter.fillRect(area, Qt::white);
+    if (!image_) return;
+    if (ratio_ == 1) {
+        const QRect part = area & image_->rect();
         if (!part.isEmpty()) painter.drawImage(part.topLeft(), *image_, part);
+        return;
     }
+    // The image has the device's pixels: each lands on its own.
+    const QRectF source(area.x() * ratio_, area.y() * ratio_, area.width() * ratio_,
+                        area.height() * ratio_);
+    painter.drawImage(QRectF(area), *image_, source);
 }
 
 QtForm::QtForm() { setAttribute(Qt::WA_DeleteOnClose, false); }
@@ -313,35 +333,25 @@ void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, const Desktop& de
 
 QtWindow::QtWindow(std::shared_ptr<QtDesktop> desktop, const std::string& name)
     : desktop_(std::move(desktop)),
-      tpp_(desktop_->twipsPerPixel()),
+      tpp_(desktop_->surfaceTwipsPerPixel()),
       pixelsPerTwip_(1.0 / tpp_) {
-    image_ = QImage(desktop_->screenPixels(), QImage::Format_RGB32);
-    image_.fill(kWhite);
-    const int dotsPerMeter = static_cast<int>(std::lround(desktop_->screenDpi() / 0.0254));
-    image_.setDotsPerMeterX(dotsPerMeter);
-    image_.setDotsPerMeterY(dotsPerMeter);
-    bits_ = reinterpret_cast<std::uint32_t*>(image_.bits());
-    stride_ = image_.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(std::uint32_t));
-    imageWidth_ = image_.width();
-    imageHeight_ = image_.height();
-    grid_.bits = bits_;
-    grid_.stride = stride_;
-    grid_.width = imageWidth_;
-    grid_.height = imageHeight_;
+    adoptImage(blankImage(surfaceSize(desktop_->largestScreenPixels())));
     grid_.pixelsPerTwip = pixelsPerTwip_;
     grid_.ink = kBlack;
 
     form_ = new QtForm;
     form_->setObjectName(toQString(name));
-    form_->setWindowTitle(toQString(name));
+    // A window starts without a title until its program gives it one.
+    form_->setWindowTitle(QString());
     canvas_ = new QtCanvas(form_);
     canvas_->setObjectName(QStringLiteral("canvas"));
-    canvas_->setImage(&image_);
+    canvas_->setImage(&image_, desktop_->pixelRatio());
     form_->setCentralWidget(canvas_);
     form_->onCloseRequest = [this] { return !desktop_->commandRunning(); };
     form_->onFrameClosed = [this] { frameClosed(); };
     form_->onFrameChanged = [this] {
         if (form_->isVisible()) desktop_->learnFrameMargins(currentFrameMargins());
+        coverCanvas();
     };
 
     font_ = toQFont(Font{});
@@ -349,8 +359,9 @@ QtWindow::QtWindow(std::shared_ptr<QtDesktop> desktop, const std::string& name)
     const QMargins frame = desktop_->frameMargins();
     left_ = 0;
     top_ = 0;
-    width_ = static_cast<float>((640 + frame.left() + frame.right()) * tpp_);
-    height_ = static_cast<float>((480 + frame.top() + frame.bottom()) * tpp_);
+    const double tpp = desktop_->twipsPerPixel();
+    width_ = static_cast<float>((640 + frame.left() + frame.right()) * tpp);
+    height_ = static_cast<float>((480 + frame.top() + frame.bottom()) * tpp);
     applyGeometry(Edge::Left);
     applyGeometry(Edge::Width);
 
@@ -396,7 +407,9 @@ void QtWindow::adoptActualGeometry() const {
     if (!form_ || !form_->isVisible()) return;
     const QRect frame = form_->frameGeometry();
     const auto adopt = [this](float& stored, int pixels) {
-        if (desktop_->toPixel(stored) != pixels) stored = static_cast<float>(pixels * tpp_);
+        if (desktop_->toPixel(stored) != pixels) {
+            stored = static_cast<float>(pixels * desktop_->twipsPerPixel());
+        }
     };
     adopt(left_, frame.x());
     adopt(top_, frame.y());
@@ -414,6 +427,54 @@ void QtWindow::applyGeometry(Edge changed) {
     const QMargins frame = currentFrameMargins();
     form_->resize(limit(desktop_->toPixel(width_) - frame.left() - frame.right(), 1),
                   limit(desktop_->toPixel(height_) - frame.top() - frame.bottom(), 1));
+    coverCanvas();
+}
+
+// --- the backing image ---------------------------------------------------------
+
+QSize QtWindow::surfaceSize(QSize logical) const {
+    const double ratio = desktop_->pixelRatio();
+    return QSize(static_cast<int>(std::ceil(logical.width() * ratio)),
+                 static_cast<int>(std::ceil(logical.height() * ratio)));
+}
+
+QImage QtWindow::blankImage(QSize size) const {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(kWhite);
+    // Text is measured and drawn in the image's own pixels.
+    const double dpi = desktop_->screenDpi() * desktop_->pixelRatio();
+    const int dotsPerMeter = static_cast<int>(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image;
+}
+
+void QtWindow::adoptImage(QImage image) {
+    painter_.reset();
+    image_ = std::move(image);
+    bits_ = reinterpret_cast<std::uint32_t*>(image_.bits());
+    stride_ = image_.bytesPerLine() / static_cast<std::ptrdiff_t>(sizeof(std::uint32_t));
+    imageWidth_ = image_.width();
+    imageHeight_ = image_.height();
+    grid_.bits = bits_;
+    grid_.stride = stride_;
+    grid_.width = imageWidth_;
+    grid_.height = imageHeight_;
+}
+
+// A window made larger than its image (larger than any screen was when it
+// was made) gets a larger image, with everything drawn so far kept where it
+// was. The image never shrinks: what lies beyond a smaller window shows again
+// when it grows back.
+void QtWindow::coverCanvas() {
+    const QSize need = surfaceSize(canvasPixels());
+    if (need.width() <= image_.width() && need.height() <= image_.height()) return;
+    QImage larger = blankImage(image_.size().expandedTo(need));
+    for (int y = 0; y < image_.height(); ++y) {
+        std::copy_n(image_.constScanLine(y), image_.bytesPerLine(), larger.scanLine(y));
+    }
+    adoptImage(std::move(larger));
+    dirty_ = true;
 }
 
 float QtWindow::edge(Edge which) const {
@@ -475,8 +536,10 @@ QSize QtWindow::canvasPixels() const {
     return QSize(width, std::max(0, form_->height() - menuBarHeight(width)));
 }
 
-double QtWindow::ScaleWidth() const { return canvasPixels().width() * tpp_; }
-double QtWindow::ScaleHeight() const { return canvasPixels().height() * tpp_; }
+double QtWindow::ScaleWidth() const { return canvasPixels().width() * desktop_->twipsPerPixel(); }
+double QtWindow::ScaleHeight() const {
+    return canvasPixels().height() * desktop_->twipsPerPixel();
+}
 
 std::string QtWindow::title() const { return form_->windowTitle().toUtf8().toStdString(); }
 void QtWindow::setTitle(const std::string& title) { form_->setWindowTitle(toQString(title)); }
@@ -606,10 +669,10 @@ void QtWindow::Box(double x1, double y1, double x2, double y2, bool filled) {
     // Edges beyond the image are pulled in to just outside it: what shows on
     // the image stays the same.
     const auto clampX = [this](double t) {
-        return std::clamp(desktop_->toPixel(t), -1, static_cast<int>(imageWidth_));
+        return std::clamp(desktop_->toSurfacePixel(t), -1, static_cast<int>(imageWidth_));
     };
     const auto clampY = [this](double t) {
-        return std::clamp(desktop_->toPixel(t), -1, static_cast<int>(imageHeight_));
+        return std::clamp(desktop_->toSurfacePixel(t), -1, static_cast<int>(imageHeight_));
     };
     const int ax = clampX(x1), bx = clampX(x2), ay = clampY(y1), by = clampY(y2);
     const QRect box(QPoint(std::min(ax, bx), std::min(ay, by)),
@@ -638,8 +701,8 @@ void QtWindow::Print(const std::string& text) {
     if (std::isfinite(currentX_) && std::isfinite(currentY_)) {
         QPainter& p = painter();
         p.setFont(font_);
-        const double x = desktop_->toPixel(currentX_);
-        double y = desktop_->toPixel(currentY_);
+        const double x = desktop_->toSurfacePixel(currentX_);
+        double y = desktop_->toSurfacePixel(currentY_);
         for (const QString& line : textLines(text)) {
             if (y > -metrics.height() && y < imageHeight_ && x < imageWidth_) {
                 p.drawText(QPointF(x, y + metrics.ascent()), line);
@@ -672,14 +735,24 @@ void QtWindow::flush() {
     if (canvas_) canvas_->update();
 }
 
+QImage QtWindow::surfaceImage() const {
+    const QSize size = surfaceSize(canvasPixels()).expandedTo(QSize(1, 1));
+    QImage surface = blankImage(size);
+    QPainter p(&surface);
+    p.drawImage(QPoint(0, 0), image_, QRect(QPoint(0, 0), size) & image_.rect());
+    return surface;
+}
+
 QImage QtWindow::pageImage() const {
-    const QSize size = canvasPixels().expandedTo(QSize(1, 1));
+    const QSize size = surfaceSize(canvasPixels()).expandedTo(QSize(1, 1));
     QImage page(size, QImage::Format_RGB32);
     page.fill(kWhite);
     page.setDotsPerMeterX(image_.dotsPerMeterX());
     page.setDotsPerMeterY(image_.dotsPerMeterY());
     QPainter p(&page);
     p.drawImage(QPoint(0, 0), image_, QRect(QPoint(0, 0), size) & image_.rect());
+    // The controls sit in logical pixels.
+    p.scale(desktop_->pixelRatio(), desktop_->pixelRatio());
     for (QWidget* child : canvas_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (child->isHidden()) continue;
         child->render(&p, child->pos(), QRegion(),

@@ -27,8 +27,15 @@ class QtDesktop {
 public:
     QtDesktop();
 
+    // Twips per logical pixel, the unit of window geometry and controls.
     double twipsPerPixel() const { return tpp_; }
+    // Device pixels per logical pixel of the primary screen (1, or 2 on a
+    // high-density screen), and twips per pixel of the drawing surfaces.
+    double pixelRatio() const { return ratio_; }
+    double surfaceTwipsPerPixel() const { return surfaceTpp_; }
     QSize screenPixels() const { return screen_; }
+    // The largest width and the largest height of the screens.
+    QSize largestScreenPixels() const { return largest_; }
     double screenDpi() const { return dpi_; }
     // False on the offscreen and minimal platforms, which have no desktop to
     // stack windows on (nor frames drawn by a window manager).
@@ -38,6 +45,9 @@ public:
     // nearest pixel with halves going right/down. Clamped to +-2^24 so the
     // result is always usable as a widget coordinate; NaN gives 0.
     int toPixel(double twips) const;
+    // The same for the pixels of a drawing surface.
+    int toSurfacePixel(double twips) const;
+    static int roundToPixel(double pixels);
 
     // Runs a command (menu handler, frame-close handler). Commands never
     // overlap: a trigger that arrives while one runs (from a nested event
@@ -54,6 +64,7 @@ public:
     void learnFrameMargins(const QMargins& margins) { frame_ = margins; }
 
     bool ending() const { return ending_; }
+
     void endProgram();
 
     void add(QtWindow* window) { windows_.push_back(window); }
@@ -62,7 +73,10 @@ public:
 private:
     double dpi_ = 96;
     double tpp_ = 15;
+    double ratio_ = 1;
+    double surfaceTpp_ = 15;
     QSize screen_;
+    QSize largest_;
     QMargins frame_;
     bool stacking_ = true;
     bool commandRunning_ = false;
@@ -74,13 +88,18 @@ private:
 class QtCanvas : public QWidget {
 public:
     explicit QtCanvas(QWidget* parent);
-    void setImage(const QImage* image) { image_ = image; }
+    // `ratio`: image pixels per logical pixel of the widget.
+    void setImage(const QImage* image, double ratio = 1) {
+        image_ = image;
+        ratio_ = ratio;
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     const QImage* image_ = nullptr;
+    double ratio_ = 1;
 };
 
 // The top-level widget: menu bar plus canvas. Closing through the frame
@@ -114,6 +133,7 @@ public:
     void setHeight(float twips) override;
     double ScaleWidth() const override;
     double ScaleHeight() const override;
+    double twipsPerPixel() const override { return tpp_; }
 
     std::string title() const override;
     void setTitle(const std::string& title) override;
@@ -146,8 +166,12 @@ public:
     double TextHeight(const std::string& text) const override;
 
     // What a printed page shows: the client area as the user sees it, the
-    // drawing with the controls on top.
+    // drawing with the controls on top, in the surface's pixels.
     QImage pageImage() const;
+    // The drawing surface as the window shows it now: the part of the
+    // backing image under the client area, without the controls, its
+    // resolution set to the surface's dots per inch.
+    QImage surfaceImage() const;
     // Client area below the menu bar, in pixels.
     QSize canvasPixels() const;
 
@@ -156,6 +180,7 @@ public:
 
     // For tests and the platform.
     QtForm* form() const { return form_; }
+    QtDesktop& desktop() const { return *desktop_; }
     QtCanvas* canvas() const { return canvas_; }
     const QImage& image() const { return image_; }
 
@@ -168,6 +193,10 @@ private:
     void setEdge(Edge edge, float twips);
     float edge(Edge edge) const;
     QRect boxPixels(const ControlBox& box) const;
+    QSize surfaceSize(QSize logical) const;
+    QImage blankImage(QSize size) const;
+    void adoptImage(QImage image);
+    void coverCanvas();
     QPainter& painter();
     void frameClosed();
 
@@ -177,7 +206,8 @@ private:
     QPointer<QtForm> form_;
     QtCanvas* canvas_ = nullptr;
 
-    // The backing store: as large as the screen, drawn into directly.
+    // The backing store, drawn into directly: as large as the largest screen,
+    // or the window when that is larger.
     QImage image_;
     std::uint32_t* bits_ = nullptr;
     std::ptrdiff_t stride_ = 0;  // in pixels

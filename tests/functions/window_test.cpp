@@ -34,7 +34,7 @@ TEST_F(FunctionGraphs, IsLoadedOnlyWhenFirstOpened) {
 }
 
 TEST_F(FunctionGraphs, MenuBar) {
-    const auto& menu = openGraphs().menu();
+    const auto menu = ownMenus(openGraphs());
     ASSERT_EQ(menu.size(), 2u);
     EXPECT_EQ(menu[0].name, "mnuFunction");
     EXPECT_EQ(menu[0].caption, "Function");

@@ -18,6 +18,9 @@
 namespace corvane::testing {
 namespace {
 
+// The scripted desktop's pixels: 15 twips wide, as at 96 dots per inch.
+constexpr double kPixel = 15;
+
 double pixel(double t) { return std::floor(t / 15 + 0.5); }
 
 // The pixels covered by the rectangles drawn into it. Each rectangle stands
@@ -114,7 +117,7 @@ void expectSamePixels(std::int32_t m, const Layout& layout, double maxY, double 
     const double top = 2391;
     const BinCounters counts = randomCounts(m, seed, density);
     const double barWidth = ((layout.right - layout.left) - layout.shift) * (1.0 / m);
-    ASSERT_LT(barWidth, kMinBarTwips);
+    ASSERT_TRUE(barsMerge(barWidth, kPixel));
     const double scale = maxY != 0 ? maxY : counts.maxBelow(m);
     const BarFrame frame{layout.left, bottom, top + layout.shift, (top - bottom) + layout.shift,
                          barWidth,    scale};
@@ -148,7 +151,7 @@ TEST(HistogramBars, MergedColumnsGiveThePixelsOfSingleBars) {
     std::uint64_t seed = 1;
     for (const auto& layout : kLayouts) {
         for (std::int32_t m : {401, 1700, 1999, 7919, 49999, 400000, 1000000}) {
-            if (!(((layout.right - layout.left) - layout.shift) / m < kMinBarTwips)) continue;
+            if (!(((layout.right - layout.left) - layout.shift) / m < kPixel)) continue;
             for (double density : {1.0, 0.3, 0.01}) {
                 expectSamePixels(m, layout, 0, density, ++seed);
             }
@@ -265,7 +268,7 @@ TEST(HistogramBars, MergedRectanglesAreExactlyThoseOfTheColumnRule) {
             for (double x : {b.x1, b.x2}) EXPECT_EQ(pixel(x) * 15, x);
         }
         // The same pass finds the largest count of the drawn bins.
-        EXPECT_EQ(mergeBarColumns(counts, c.m, c.left, barWidth).largest, counts.maxBelow(c.m));
+        EXPECT_EQ(mergeBarColumns(counts, c.m, c.left, barWidth, kPixel).largest, counts.maxBelow(c.m));
     }
 }
 
@@ -275,7 +278,7 @@ TEST(HistogramBars, UpperCounterIsNeverMerged) {
         counts.reset(m, 10);
         counts.add(m);  // only the upper counter holds something
         counts.finish();
-        const BarColumns columns = mergeBarColumns(counts, m, 946.44, 8104.0 / m);
+        const BarColumns columns = mergeBarColumns(counts, m, 946.44, 8104.0 / m, kPixel);
         EXPECT_TRUE(columns.columns.empty()) << m;
         EXPECT_EQ(columns.largest, 0) << m;
     }
@@ -289,9 +292,9 @@ TEST_F(HistogramBarWidth, ThresholdBetweenSingleAndMergedBars) {
     setSlot(1, 4, 0.5, 3);  // iterates 1, 0, 0: only bin 0 holds something
     const Chart c = panel(1);
     const double width = (c.right - c.left) - 500;
-    const auto widest = static_cast<std::int32_t>(std::floor(width / kMinBarTwips));
-    ASSERT_GE(width / widest, kMinBarTwips);
-    ASSERT_LT(width / (widest + 1), kMinBarTwips);
+    const auto widest = static_cast<std::int32_t>(std::floor(width / kPixel));
+    ASSERT_GE(width / widest, kPixel);
+    ASSERT_LT(width / (widest + 1), kPixel);
 
     addFromMain("1", std::to_string(widest));
     EXPECT_EQ(bars(form3(), c).size(), static_cast<std::size_t>(widest));
@@ -302,7 +305,7 @@ TEST_F(HistogramBarWidth, ThresholdBetweenSingleAndMergedBars) {
     const double barWidth = width * (1.0 / (widest + 1));
     std::vector<DrawOp> merged;
     for (const auto& op : form3().picture(DrawOp::Kind::Box)) {
-        if (op.y2 == c2.bottom && op.x1 >= c2.left - kColumnTwips && op.x1 <= c2.right) {
+        if (op.y2 == c2.bottom && op.x1 >= c2.left - kPixel && op.x1 <= c2.right) {
             merged.push_back(op);
         }
     }

@@ -51,7 +51,7 @@ TEST_F(HistogramEntry, WindowAsLoaded) {
         {"mnuClear", "Clear", {}},
         {"mnuClose", "Close", {}},
     };
-    const auto& menu = w.menu();
+    const auto menu = ownMenus(w);
     ASSERT_EQ(menu.size(), expected.size());
     for (std::size_t i = 0; i < menu.size(); ++i) {
         EXPECT_EQ(menu[i].name, expected[i].name);

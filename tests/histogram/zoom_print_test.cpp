@@ -177,7 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PrintCase{"Printed", 0, ""},
                       PrintCase{"DeviceUnavailable", 68, "Cannot print: device unavailable."},
                       PrintCase{"DeviceIoError", 57, "Cannot print: device I/O error."},
-                      PrintCase{"OtherError", 482, "Cannot print. Please try again."}),
+                      PrintCase{"OtherError", 482, "Cannot print. Please try again."},
+                      PrintCase{"Cancelled", platform::kPrintCancelled, ""}),
     [](const ::testing::TestParamInfo<PrintCase>& info) { return info.param.name; });
 
 TEST_F(HistogramZoom, PrintZoomCreatesForm2WhenItWasClosed) {

@@ -287,7 +287,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, PrintFailures,
                                            PrintCase{68, "Cannot print: device unavailable."},
                                            PrintCase{57, "Cannot print: device I/O error."},
                                            PrintCase{482, "Cannot print. Please try again."},
-                                           PrintCase{-1, "Cannot print. Please try again."}));
+                                           PrintCase{-1, "Cannot print. Please try again."},
+                                           // The user stopped it: nothing to say.
+                                           PrintCase{platform::kPrintCancelled, nullptr}));
 
 TEST_F(Plot, PrintingADiscardedForm2RecreatesIt) {
     form2().closeByFrame();

@@ -84,7 +84,7 @@ TEST_F(StartUp, InputRowSitsAtTheTopInTabOrder) {
 
 TEST_F(StartUp, MenuBarInOrder) {
     std::vector<std::string> top, sub;
-    for (const auto& item : form1().menu()) {
+    for (const auto& item : ownMenus(form1())) {
         top.push_back(item.caption);
         for (const auto& inner : item.items) sub.push_back(inner.name + "=" + inner.caption);
     }

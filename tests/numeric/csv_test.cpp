@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -14,7 +15,13 @@
 namespace corvane {
 namespace {
 
-TEST(CsvNumber, WritesTheShortestExactForm) {
+std::string printf17(double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    return buffer;
+}
+
+TEST(CsvNumber, WritesSeventeenSignificantDigits) {
     struct Case {
         double value;
         const char* text;
@@ -22,12 +29,18 @@ TEST(CsvNumber, WritesTheShortestExactForm) {
     const Case cases[] = {
         {0.0, "0"},
         {-0.0, "-0"},
-        {3.7, "3.7"},
-        {0.1, "0.1"},
-        {1.0 / 3.0, "0.3333333333333333"},
+        {0.5, "0.5"},
+        {3.7, "3.7000000000000002"},
+        {0.1, "0.10000000000000001"},
+        {1.0 / 3.0, "0.33333333333333331"},
+        {-0.25, "-0.25"},
+        {1.25, "1.25"},
+        {10, "10"},
+        {99.999999999999986, "99.999999999999986"},
+        {1e-5, "1.0000000000000001e-05"},
         {1e-300, "1e-300"},
         {DBL_MAX, "1.7976931348623157e+308"},
-        {DBL_TRUE_MIN, "5e-324"},
+        {DBL_TRUE_MIN, "4.9406564584124654e-324"},
         {std::numeric_limits<double>::infinity(), "inf"},
         {-std::numeric_limits<double>::infinity(), "-inf"},
         {std::numeric_limits<double>::quiet_NaN(), "nan"},
@@ -35,29 +48,82 @@ TEST(CsvNumber, WritesTheShortestExactForm) {
     for (const Case& c : cases) EXPECT_EQ(csvNumber(c.value), c.text) << c.text;
 }
 
-TEST(CsvNumber, EveryValueReadsBackExactly) {
+// The quick path for the values orbits take must write what printf writes,
+// and everything must read back exactly.
+TEST(CsvNumber, AgreesWithPrintfAndReadsBackExactly) {
     std::mt19937_64 random(7);
-    for (int i = 0; i < 100000; ++i) {
+    std::uniform_real_distribution<double> unit(-0.25, 1.25);
+    std::uniform_real_distribution<double> power(-8, 3);
+    for (int i = 0; i < 300000; ++i) {
         double value;
-        const std::uint64_t bits = random();
-        std::memcpy(&value, &bits, sizeof value);
-        if (!std::isfinite(value)) continue;
+        if (i % 3 == 0) {
+            const std::uint64_t bits = random();
+            std::memcpy(&value, &bits, sizeof value);
+            if (!std::isfinite(value)) continue;
+        } else if (i % 3 == 1) {
+            value = unit(random);
+        } else {
+            value = std::pow(10.0, power(random)) * (random() % 2 ? 1 : -1);
+        }
         const std::string text = csvNumber(value);
-        EXPECT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+        ASSERT_EQ(text, printf17(value)) << value;
+        ASSERT_EQ(std::strtod(text.c_str(), nullptr), value) << text;
+    }
+    // Around the powers of ten, where the first digit moves.
+    for (int e = -7; e <= 2; ++e) {
+        double value = std::pow(10.0, e);
+        for (int step = 0; step < 50; ++step) value = std::nextafter(value, 0.0);
+        for (int step = 0; step < 100; ++step) {
+            ASSERT_EQ(csvNumber(value), printf17(value));
+            value = std::nextafter(value, 1e300);
+        }
     }
 }
 
+TEST(CsvNumber, ExactNumberIsTheShortestThatReadsBack) {
+    EXPECT_EQ(exactNumber(3.7), "3.7");
+    EXPECT_EQ(exactNumber(0.1), "0.1");
+    EXPECT_EQ(exactNumber(1.0 / 3.0), "0.3333333333333333");
+    EXPECT_EQ(exactNumber(-std::numeric_limits<double>::infinity()), "-inf");
+}
+
 TEST(CsvNumber, IgnoresACommaLocale) {
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const char* previous = std::setlocale(LC_ALL, nullptr);
     const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
         if (const char* ci = std::getenv("CI"); ci && std::string(ci) == "true")
             FAIL() << "the locale de_DE.UTF-8 must be installed under CI";
         GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed";
     }
-    const std::string text = csvNumber(2.5);
-    std::setlocale(LC_NUMERIC, saved.c_str());
-    EXPECT_EQ(text, "2.5");
+    const std::string quick = csvNumber(2.5);
+    const std::string slow = csvNumber(2.5e-200);  // through printf
+    const std::string shortest = exactNumber(3.7);
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(quick, "2.5");
+    EXPECT_EQ(slow, "2.5e-200");
+    EXPECT_EQ(shortest, "3.7");
+}
+
+TEST(CsvWriter, RowsGoOutInLargePiecesAndWhole) {
+    std::string all;
+    int pieces = 0;
+    {
+        CsvWriter csv([&](std::string_view text) {
+            all.append(text);
+            ++pieces;
+        });
+        csv.comment("a, comment");
+        csv.header({"n", "x"});
+        for (int n = 1; n <= 20000; ++n) {
+            csv.integer(n);
+            csv.number(n / 7.0);
+            csv.endRow();
+        }
+        csv.flush();
+    }
+    EXPECT_GT(pieces, 3);
+    EXPECT_EQ(all.rfind("# a, comment\nn,x\n1,0.14285714285714285\n", 0), 0u);
+    EXPECT_EQ(all.substr(all.size() - 25), "20000,2857.1428571428573\n");
 }
 
 TEST(CsvField, QuotesOnlyWhenNeeded) {

@@ -227,7 +227,10 @@ void FakeIppServer::serve(int fd) {
                 expectContinue = true;
             }
         }
-        if (expectContinue && !sendAll(fd, "HTTP/1.1 100 Continue\r\n\r\n")) break;
+        if (expectContinue && behaviour_ != Behaviour::NeverAnswer &&
+            !sendAll(fd, "HTTP/1.1 100 Continue\r\n\r\n")) {
+            break;
+        }
 
         // The body: IPP request, then the document for Send-Document.
         std::string body;
@@ -274,6 +277,17 @@ void FakeIppServer::serve(int fd) {
             dropDocument(fd, body.substr(memory.offset));
             return;
         }
+        if (behaviour_ == Behaviour::NeverAnswer ||
+            (behaviour_ == Behaviour::SilentOnTheDocument && operation == IPP_OP_SEND_DOCUMENT)) {
+            std::lock_guard lock(mutex_);
+            received_.operations.push_back(operation);
+            if (operation == IPP_OP_SEND_DOCUMENT) {
+                received_.documentFormat = stringAttribute(request, "document-format");
+                received_.document = body.substr(memory.offset);
+            }
+            ippDelete(request);
+            continue;  // reads on, until the client leaves
+        }
         ipp_t* response = ippNewResponse(request);
         const std::string uri = "ipp://" + server() + "/printers/" + kQueue;
         {
@@ -303,8 +317,11 @@ void FakeIppServer::serve(int fd) {
                     ippAddInteger(response, IPP_TAG_JOB, IPP_TAG_ENUM, "job-state",
                                   IPP_JSTATE_PROCESSING);
                     break;
-                case IPP_OP_CANCEL_JOB:
+                case IPP_OP_CANCEL_JOB: {
+                    ipp_attribute_t* job = ippFindAttribute(request, "job-id", IPP_TAG_INTEGER);
+                    received_.cancelledJobs.push_back(job ? ippGetInteger(job, 0) : 0);
                     break;
+                }
                 default:
                     ippSetStatusCode(response, IPP_STATUS_ERROR_OPERATION_NOT_SUPPORTED);
                     break;

@@ -1,7 +1,7 @@
 // A tiny IPP printer on 127.0.0.1 with a queue named "fake", for the print
 // server's answers that a real CUPS gives only when things go wrong: a job
 // refused, a job without an id, a connection lost while the document is sent
-// or before its answer.
+// or before its answer, a server that keeps silent.
 // Point libcups at it with CUPS_SERVER=server() and LPDEST=fake.
 #pragma once
 
@@ -16,11 +16,13 @@ namespace corvane::platform::testing {
 class FakeIppServer {
 public:
     enum class Behaviour {
-        Print,            // takes the job and the whole document
-        RefuseJobs,       // Create-Job: server-error-not-accepting-jobs
-        GiveNoJobId,      // Create-Job succeeds but names no job
-        DropTheDocument,  // resets the connection when the document starts
-        DropTheAnswer,    // takes the whole document, then resets instead of answering
+        Print,                // takes the job and the whole document
+        RefuseJobs,           // Create-Job: server-error-not-accepting-jobs
+        GiveNoJobId,          // Create-Job succeeds but names no job
+        DropTheDocument,      // resets the connection when the document starts
+        DropTheAnswer,        // takes the whole document, then resets instead of answering
+        NeverAnswer,          // reads every request and answers none, not even "100 Continue"
+        SilentOnTheDocument,  // makes the job, takes the whole document, never answers it
     };
 
     explicit FakeIppServer(Behaviour behaviour);
@@ -36,7 +38,8 @@ public:
         std::vector<int> operations;  // IPP operation ids, in order
         std::string jobName;
         std::string documentFormat;
-        std::string document;  // the bytes of the (last) Send-Document
+        std::string document;            // the bytes of the (last) Send-Document
+        std::vector<int> cancelledJobs;  // the job ids of the Cancel-Job requests
     };
     Received received() const;
 

@@ -93,6 +93,17 @@ public:
         return qt_.beginProgress(caption, total);
     }
     void endProgram() override { qt_.endProgram(); }
+    std::optional<ExportTarget> askExportTarget(Window& owner, const std::string& name,
+                                                bool picture) override {
+        return qt_.askExportTarget(static_cast<PSetOnlyWindow&>(owner).inner(), name, picture);
+    }
+    ExportOutcome exportPicture(Window& window, const ExportTarget& target) override {
+        return qt_.exportPicture(static_cast<PSetOnlyWindow&>(window).inner(), target);
+    }
+    ExportOutcome exportData(const std::string& path,
+                             const std::function<bool(TextSink&)>& produce) override {
+        return qt_.exportData(path, produce);
+    }
 
 private:
     QtPlatform qt_;

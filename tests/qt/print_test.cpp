@@ -8,17 +8,23 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -186,6 +192,146 @@ TEST_F(PrintTest, AnEmptyDocumentIsNotSent) {
     auto env = destination("fake", server.server());
     EXPECT_EQ(submitPdfToDefaultDestination(QByteArray(), "nothing"), kPrintDeviceIoError);
     EXPECT_TRUE(server.received().operations.empty());
+}
+
+// --- a print server that keeps silent ------------------------------------------
+
+// Looks at the desktop from a timer while a print runs: a timer that fires
+// at all shows that events are handled during the wait.
+class Watch {
+public:
+    // `onDialog` runs once, when the progress dialog is first seen.
+    explicit Watch(std::function<void(QProgressDialog&)> onDialog = {})
+        : onDialog_(std::move(onDialog)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
+        clock_.start();
+        timer_.start(20);
+    }
+
+    int ticks() const { return ticks_; }
+    // Milliseconds from the start until the dialog was seen; nothing if never.
+    std::optional<qint64> dialogSeenAfter() const { return dialogSeenAfter_; }
+    QString dialogLabel() const { return label_; }
+
+private:
+    void look() {
+        ++ticks_;
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialogSeenAfter_) return;
+        dialogSeenAfter_ = clock_.elapsed();
+        label_ = dialog->labelText();
+        if (onDialog_) onDialog_(*dialog);
+    }
+
+    std::function<void(QProgressDialog&)> onDialog_;
+    QTimer timer_;
+    QElapsedTimer clock_;
+    int ticks_ = 0;
+    std::optional<qint64> dialogSeenAfter_;
+    QString label_;
+};
+
+void clickCancel(QProgressDialog& dialog) {
+    for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
+        if (button->isVisible() && button->text().remove('&') == "Cancel") {
+            button->click();
+            return;
+        }
+    }
+    ADD_FAILURE() << "the progress dialog has no Cancel button";
+}
+
+bool asked(const FakeIppServer::Received& got, ipp_op_t operation) {
+    return std::find(got.operations.begin(), got.operations.end(), static_cast<int>(operation)) !=
+           got.operations.end();
+}
+
+struct SilenceCase {
+    const char* what;
+    FakeIppServer::Behaviour behaviour;
+    bool jobMade;  // the server made job 7 before it fell silent
+};
+
+const std::vector<SilenceCase> kSilences = {
+    {"silent from the first request", FakeIppServer::Behaviour::NeverAnswer, false},
+    {"silent on the document", FakeIppServer::Behaviour::SilentOnTheDocument, true},
+};
+
+// The job made for the print, if any, is cancelled; none is made otherwise.
+void expectNoJobLeft(const SilenceCase& c, const FakeIppServer::Received& got) {
+    EXPECT_FALSE(got.operations.empty()) << "the server was asked";
+    if (c.jobMade) {
+        EXPECT_EQ(got.document.rfind("%PDF-", 0), 0u) << "the document reached the server";
+        EXPECT_EQ(got.cancelledJobs, std::vector<int>{7});
+    } else {
+        EXPECT_FALSE(asked(got, IPP_OP_CREATE_JOB));
+    }
+}
+
+TEST_F(PrintTest, AServerThatKeepsSilentMeansTheDeviceIsUnavailable) {
+    platform.setPrintServerSilence(std::chrono::seconds(1));
+    for (const SilenceCase& c : kSilences) {
+        SCOPED_TRACE(c.what);
+        FakeIppServer server(c.behaviour);
+        ASSERT_TRUE(server.listening());
+        auto window = drawnWindow("Silence");
+        int result = 0;
+        qint64 took = 0;
+        Watch watch;
+        {
+            auto env = destination("fake", server.server());
+            QElapsedTimer clock;
+            clock.start();
+            result = printUnchanged(*window);
+            took = clock.elapsed();
+        }
+        EXPECT_EQ(result, kPrintDeviceUnavailable);
+        EXPECT_GE(took, 1000) << "the server was silent for less than the limit";
+        EXPECT_LT(took, 10000) << "the limit was not the one set";
+        EXPECT_GE(watch.ticks(), 10) << "events were not handled while waiting";
+        ASSERT_TRUE(watch.dialogSeenAfter()) << "no progress dialog";
+        EXPECT_GE(*watch.dialogSeenAfter(), 450) << "the dialog came before half a second";
+        EXPECT_EQ(watch.dialogLabel(), "Printing");
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the dialog stayed";
+        expectNoJobLeft(c, server.received());
+    }
+}
+
+// Cancel ends the print, long before the server's silence would.
+TEST_F(PrintTest, CancelEndsThePrintAndLeavesNoJob) {
+    platform.setPrintServerSilence(std::chrono::seconds(30));
+    for (const SilenceCase& c : kSilences) {
+        SCOPED_TRACE(c.what);
+        FakeIppServer server(c.behaviour);
+        ASSERT_TRUE(server.listening());
+        auto window = drawnWindow("Cancelled");
+        int result = 0;
+        qint64 took = 0;
+        Watch watch(clickCancel);
+        {
+            auto env = destination("fake", server.server());
+            QElapsedTimer clock;
+            clock.start();
+            result = printUnchanged(*window);
+            took = clock.elapsed();
+        }
+        EXPECT_EQ(result, kPrintCancelled);
+        EXPECT_LT(took, 15000) << "the print waited for the silence to end it";
+        EXPECT_TRUE(watch.dialogSeenAfter()) << "no progress dialog";
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a dialog stayed";
+        expectNoJobLeft(c, server.received());
+    }
+}
+
+TEST_F(PrintTest, APrintStoppedBeforeItBeginsAsksNothing) {
+    FakeIppServer server(FakeIppServer::Behaviour::Print);
+    auto env = destination("fake", server.server());
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(submitPdfToDefaultDestination(onePagePdf(QImage(10, 10, QImage::Format_RGB32), "x"),
+                                            "x", stop.get_token()),
+              kPrintCancelled);
+    EXPECT_FALSE(asked(server.received(), IPP_OP_CREATE_JOB));
 }
 
 TEST(OnePagePdfTest, FitsThePageKeepingTheAspect) {

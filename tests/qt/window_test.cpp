@@ -30,7 +30,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 class QtWindowTest : public ::testing::Test {
 protected:
-    QtWindowTest() : tpp(platform.twipsPerPixel()) {}
+    QtWindowTest() : tpp(platform.twipsPerPixel()), px(platform.surfaceTwipsPerPixel()) {}
 
     std::unique_ptr<Window> makeWindow(bool shown) {
         auto window = platform.createWindow("Form1");
@@ -42,13 +42,16 @@ protected:
         return window;
     }
 
-    // Twips that land on pixel `p` (its centre, away from rounding edges).
-    double at(int p) const { return p * tpp; }
+    // Twips that land on surface pixel `p` (its centre, away from rounding edges).
+    double at(int p) const { return p * px; }
+    // Twips of `p` logical pixels, for controls and geometry.
+    double logical(int p) const { return p * tpp; }
 
     const QImage& image(Window& window) { return qtWindow(window).image(); }
 
     QtPlatform platform;
-    const double tpp;
+    const double tpp;  // twips per logical pixel: window geometry and controls
+    const double px;   // twips per pixel of the drawing surface
 };
 
 TEST_F(QtWindowTest, TwipsPerPixelFollowsTheScreensLogicalDpi) {
@@ -63,7 +66,10 @@ TEST_F(QtWindowTest, TwipsPerPixelFollowsTheScreensLogicalDpi) {
 TEST_F(QtWindowTest, BackingStoreIsAsLargeAsTheScreenAndStartsWhite) {
     auto window = makeWindow(false);
     const QImage& stored = image(*window);
-    EXPECT_EQ(stored.size(), QGuiApplication::primaryScreen()->size());
+    QScreen* screen = QGuiApplication::primaryScreen();
+    EXPECT_EQ(stored.size(), screen->size() * screen->devicePixelRatio());
+    EXPECT_DOUBLE_EQ(window->twipsPerPixel(), px);
+    EXPECT_DOUBLE_EQ(px * screen->devicePixelRatio(), tpp);
     EXPECT_EQ(countBlack(stored), 0);
     EXPECT_EQ(stored.pixel(0, 0), QColor(Qt::white).rgb());
 }
@@ -82,7 +88,7 @@ TEST_F(QtWindowTest, PSetSetsExactlyOnePixelRoundedToTheNearest) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "PSet at pixel " << c.x << ", " << c.y);
         window->Cls();
-        window->PSet(c.x * tpp, c.y * tpp);
+        window->PSet(c.x * px, c.y * px);
         EXPECT_TRUE(isBlack(image(*window), c.px, c.py));
         EXPECT_EQ(countBlack(image(*window)), 1);
     }
@@ -92,10 +98,10 @@ TEST_F(QtWindowTest, PSetOutsideTheSurfaceOrNotFiniteDrawsNothing) {
     auto window = makeWindow(false);
     const QSize screen = image(*window).size();
     const std::vector<std::pair<double, double>> points = {
-        {-0.51 * tpp, 5 * tpp},
-        {5 * tpp, -0.51 * tpp},
-        {(screen.width() - 0.5) * tpp, 5 * tpp},
-        {5 * tpp, (screen.height() - 0.5) * tpp},
+        {-0.51 * px, 5 * px},
+        {5 * px, -0.51 * px},
+        {(screen.width() - 0.5) * px, 5 * px},
+        {5 * px, (screen.height() - 0.5) * px},
         {1e300, 1e300},
         {-1e300, 0},
         {kInf, 0},
@@ -106,7 +112,7 @@ TEST_F(QtWindowTest, PSetOutsideTheSurfaceOrNotFiniteDrawsNothing) {
     for (const auto& [x, y] : points) window->PSet(x, y);
     EXPECT_EQ(countBlack(image(*window)), 0);
     // The last row and column of the screen are still reachable.
-    window->PSet((screen.width() - 1) * tpp, (screen.height() - 1) * tpp);
+    window->PSet((screen.width() - 1) * px, (screen.height() - 1) * px);
     EXPECT_TRUE(isBlack(image(*window), screen.width() - 1, screen.height() - 1));
 }
 
@@ -247,8 +253,8 @@ TEST_F(QtWindowTest, PrintWritesAtTheTextPositionThenMovesToTheNextLine) {
     EXPECT_DOUBLE_EQ(window->CurrentY(), at(60) + height);
 
     // Ink only inside the text's box.
-    const QRect box(40, 60, static_cast<int>(std::ceil(width / tpp)),
-                    static_cast<int>(std::ceil(height / tpp)));
+    const QRect box(40, 60, static_cast<int>(std::ceil(width / px)),
+                    static_cast<int>(std::ceil(height / px)));
     const QImage& drawn = image(*window);
     int inside = 0;
     int outside = 0;
@@ -378,6 +384,45 @@ TEST_F(QtWindowTest, TitleAndVisibility) {
     EXPECT_FALSE(window->isVisible());
 }
 
+TEST_F(QtWindowTest, WindowsStartWithoutATitle) {
+    // Not their name: a print of a window that never got a title is an
+    // untitled job.
+    auto window = platform.createWindow("Form2");
+    EXPECT_EQ(window->title(), "");
+    EXPECT_TRUE(qtWindow(*window).form()->windowTitle().isEmpty());
+}
+
+TEST_F(QtWindowTest, AWindowLargerThanTheScreenKeepsEveryPixel) {
+    auto window = makeWindow(false);
+    window->PSet(at(10), at(10));
+    const QSize before = image(*window).size();
+    // Wider and taller than the image: twice the largest screen, as on a
+    // second, larger monitor.
+    window->setWidth(static_cast<float>(window->Width() + 2.0 * before.width() * px));
+    window->setHeight(static_cast<float>(window->Height() + 2.0 * before.height() * px));
+    const QSize canvas = qtWindow(*window).canvasPixels();
+    const double ratio = tpp / px;
+    EXPECT_GE(image(*window).width(), canvas.width() * ratio);
+    EXPECT_GE(image(*window).height(), canvas.height() * ratio);
+    // What was drawn before stays where it was.
+    EXPECT_TRUE(isBlack(image(*window), 10, 10));
+    EXPECT_EQ(countBlack(image(*window)), 1);
+    // The far corner of the client area takes drawing, on screen and on paper.
+    const int farX = static_cast<int>(window->ScaleWidth() / px) - 1;
+    const int farY = static_cast<int>(window->ScaleHeight() / px) - 1;
+    ASSERT_GT(farX, before.width());
+    ASSERT_GT(farY, before.height());
+    window->PSet(at(farX), at(farY));
+    EXPECT_TRUE(isBlack(image(*window), farX, farY));
+    const QImage page = qtWindow(*window).pageImage();
+    EXPECT_TRUE(isBlack(page, farX, farY));
+    EXPECT_TRUE(isBlack(page, 10, 10));
+    // Shrinking keeps the image: growing back shows the drawing again.
+    window->setWidth(static_cast<float>(200 * tpp));
+    window->setWidth(static_cast<float>(window->Width() + 2.0 * before.width() * px));
+    EXPECT_TRUE(isBlack(image(*window), farX, farY));
+}
+
 TEST_F(QtWindowTest, ClosingTheFrameHidesTheWindowThenTellsTheProgram) {
     auto window = makeWindow(true);
     int closed = 0;
@@ -403,10 +448,10 @@ TEST_F(QtWindowTest, ClosingTheFrameHidesTheWindowThenTellsTheProgram) {
 TEST_F(QtWindowTest, LabelsAndTextFieldsSitOnTheCanvas) {
     auto window = makeWindow(false);
     const Font font{"MS Sans Serif", 8, false};
-    window->addLabel("lblA", "a =", ControlBox{0, 0, at(40), at(20)}, font);
-    TextField& a = window->addTextField("txtA", ControlBox{at(40), 0, at(80), at(20)}, font);
-    TextField& x0 = window->addTextField("txtX0", ControlBox{at(120), 0, at(80), at(20)}, font);
-    TextField& n = window->addTextField("txtN", ControlBox{at(200), 0, at(80), at(20)}, font);
+    window->addLabel("lblA", "a =", ControlBox{0, 0, logical(40), logical(20)}, font);
+    TextField& a = window->addTextField("txtA", ControlBox{logical(40), 0, logical(80), logical(20)}, font);
+    TextField& x0 = window->addTextField("txtX0", ControlBox{logical(120), 0, logical(80), logical(20)}, font);
+    TextField& n = window->addTextField("txtN", ControlBox{logical(200), 0, logical(80), logical(20)}, font);
 
     QtCanvas* canvas = qtWindow(*window).canvas();
     auto* label = canvas->findChild<QLabel*>("lblA");
@@ -441,8 +486,8 @@ TEST_F(QtWindowTest, PageImageIsTheClientAreaWithItsControls) {
     window->Box(at(150), at(150), at(160), at(160), true);
     QtWindow& w = qtWindow(*window);
     const QImage page = w.pageImage();
-    EXPECT_EQ(page.width() * tpp, window->ScaleWidth());
-    EXPECT_EQ(page.height() * tpp, window->ScaleHeight());
+    EXPECT_EQ(page.width() * px, window->ScaleWidth());
+    EXPECT_EQ(page.height() * px, window->ScaleHeight());
     EXPECT_TRUE(isBlack(page, 155, 155));
     int labelInk = 0;
     for (int y = 0; y < 20; ++y) {

@@ -2,6 +2,15 @@
 
 namespace corvane::testing {
 
+platform::MenuBar ownMenus(const FakeWindow& window) {
+    platform::MenuBar own;
+    for (const auto& item : window.menu()) {
+        if (item.name == "mnuExport" || item.name == "mnuExplore" || item.name == "mnuHelp") break;
+        own.push_back(item);
+    }
+    return own;
+}
+
 void ProgramTest::TearDown() {
     for (const auto& error : ui.scriptErrors()) ADD_FAILURE() << error;
 }

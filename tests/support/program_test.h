@@ -18,6 +18,10 @@ using fake::DrawOp;
 using fake::FakePlatform;
 using fake::FakeWindow;
 
+// The window's own menus: its menu bar up to the menus that tools append at
+// its end (Export, Explore, Help), which change nothing before them.
+platform::MenuBar ownMenus(const FakeWindow& window);
+
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override { program.startUp(); }

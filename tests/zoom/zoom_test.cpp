@@ -42,7 +42,7 @@ TEST_F(ZoomTest, Form2StartsHiddenUntitledWithItsFontAndCloseMenu) {
     EXPECT_EQ(w.font().name, "MS Sans Serif");
     EXPECT_EQ(w.font().size, 12);
     EXPECT_TRUE(w.font().bold);
-    ASSERT_EQ(w.menu().size(), 1u);
+    ASSERT_EQ(ownMenus(w).size(), 1u);
     EXPECT_EQ(w.menu()[0].name, "mnuClose");
     EXPECT_EQ(w.menu()[0].caption, "Close");
     EXPECT_EQ(w.Top(), 10);

@@ -9,6 +9,7 @@
 #include "core/numeric/number_text.h"
 #include "core/numeric/segment_clip.h"
 #include "windows/main/form1.h"
+#include "windows/export.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -31,14 +32,17 @@ double single(double v) { return static_cast<float>(v); }
 Form4::Form4(Program& program)
     : program_(program), m_(program.module), win_(program.ui.createWindow("Form4")) {
     win_->setTitle("Form4");
-    win_->setMenu({
+    win_->setMenu(program_.guarded({
         {"mnuFunction",
          "Function",
          [this] { mnuFunction_Click(); },
          {{"mnuFL", "Function 1: a*x*(1-x)", [this] { mnuFL_Click(); }, {}},
           {"mnuFS", "Function 2: a*x^2*sin(PI*x)", [this] { mnuFS_Click(); }, {}}}},
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
-    });
+        exportMenu(
+            program_, *win_, [] { return std::string("function-graphs"); },
+            [this](CsvWriter& csv) { return writeData(csv); }),
+    }));
     // Closed through its frame, the window is gone with its graphs; the next
     // reference loads it again, numbering from panel 1.
     win_->setOnFrameClose([this] { program_.discardForm4(); });
@@ -71,15 +75,18 @@ void Form4::newGraph(int func, const std::string& suffix) {
         graphCount = 1;
         win_->Cls();
     }
+    if (graphCount == 1) graphs_.fill({});
     graphFunc = func;
     drawGraphFrame();
     plotGraph();
     m_.printChartTitle(*win_, "a=" + m_.curA.text() + ", k=" + std::to_string(curK) + suffix);
+    graphs_[graphCount] = {m_.curA, curK, func, true};
 }
 
 void Form4::enterK() {
     auto& ui = program_.ui;
     const std::string text =
+        // The program's fixed text: "converlution" is deliberate; do not correct it.
         ui.InputBox("Enter number of converlution k, then click OK", "Input m");
     if (text.empty() || !isNumeric(text)) {
         ui.MsgBox("Enter a valid number", platform::Buttons::Ok);
@@ -150,14 +157,7 @@ void Form4::plotGraph() {
     double prevY = bottom;
     for (std::int64_t i = 1; i <= steps; ++i) {
         const double x = h * static_cast<double>(i);
-        double y = x;
-        for (int j = 0; j < k; ++j) {
-            if (func == 1) {
-                y = (y * a) * (1 - y);
-            } else if (func == 2) {
-                y = ((y * a) * y) * std::sin(y * kPi);
-            }
-        }
+        const double y = iterateMap(func, a, k, x);
         // Once an iterate has left the double range the curve ends at its last
         // finite point.
         if (!std::isfinite(y)) break;
@@ -180,6 +180,33 @@ void Form4::plotGraph() {
         prevX = X;
         prevY = Y;
     }
+}
+
+bool Form4::writeData(CsvWriter& csv) {
+    csv.comment("Corvane: the graphs of the function graph window, y = f^k(x)");
+    for (int j = 1; j <= graphCount && j <= 6; ++j) {
+        const Graph& g = graphs_[j];
+        if (!g.drawn) continue;
+        csv.comment("graph " + std::to_string(j) + ": a = " + exactNumber(g.a) +
+                    ", k = " + std::to_string(g.k) + ", map = " + mapCaption(g.map) +
+                    (g.k == 0 ? " (no curve: k was not accepted)" : ""));
+    }
+    csv.comment("the polyline points from x = 0 to 1 in steps of 1/100; the curve ends before "
+                "the first y that is not a number");
+    csv.header({"graph", "x", "y"});
+    for (int j = 1; j <= graphCount && j <= 6; ++j) {
+        const Graph& g = graphs_[j];
+        if (!g.drawn || g.k == 0) continue;
+        const double h = 1.0 / 100;
+        for (int i = 0; i <= 100; ++i) {
+            const double x = h * static_cast<double>(i);
+            csv.integer(j);
+            csv.number(x);
+            csv.number(iterateMap(g.map, g.a, g.k, x));
+            csv.endRow();
+        }
+    }
+    return true;
 }
 
 }  // namespace corvane

@@ -2,11 +2,13 @@
 // panels.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "core/maybe_number.h"
+#include "core/numeric/csv.h"
 #include "platform/platform.h"
 
 namespace corvane {
@@ -39,8 +41,20 @@ public:
     MaybeNumber graphFunc;        // 1 f1, 2 f2
     MaybeNumber nSteps;           // segments of the curve
 
+    // Export: each graph's a, k and map and its polyline.
+    bool writeData(CsvWriter& csv);
+
 private:
     void newGraph(int func, const std::string& suffix);
+
+    // Beside panel j (1..6): what its graph was drawn from.
+    struct Graph {
+        double a = 0;
+        int k = 0;
+        int map = 0;
+        bool drawn = false;
+    };
+    std::array<Graph, 7> graphs_{};
 
     Program& program_;
     Module1& m_;

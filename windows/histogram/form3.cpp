@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/numeric/number_text.h"
+#include "windows/export.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -13,7 +14,7 @@ Form3::Form3(Program& program)
     : program_(program), m_(program.module), win_(program.ui.createWindow("Form3")) {
     win_->setTitle("Histogram");
     win_->setFont(platform::Font{});  // the desktop's default font
-    win_->setMenu({
+    win_->setMenu(program_.guarded({
         {"mnuHistogram", "Histogram", [this] { mnuHistogram_Click(); }, {}},
         {"mnuREscale",
          "Rescale",
@@ -40,7 +41,10 @@ Form3::Form3(Program& program)
           {"mnuPrintZoom", "Zoom", [this] { mnuPrintZoom_Click(); }, {}}}},
         {"mnuClear", "Clear", [this] { mnuClear_Click(); }, {}},
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
-    });
+        exportMenu(
+            program_, *win_, [] { return std::string("histograms"); },
+            [this](CsvWriter& csv) { return writeData(csv); }),
+    }));
     win_->setOnFrameClose([this] { program_.discardForm3(); });
 }
 
@@ -122,7 +126,7 @@ void Form3::placeHisto() {
         countStopped_ = true;
         return;
     }
-    if (erase) win_->Cls();
+    if (erase) clearDrawing();
     const int j = histCountValue();
     histPlot[j] = placingPlot_;
     histBinCount[j - 1] = binCountValue();
@@ -131,10 +135,17 @@ void Form3::placeHisto() {
     m_.printChartTitle(*win_, m_.orbitLegend(j) + ", m = " + binCount.text());
     std::int16_t shift = 500;
     plotHisto(*win_, shift);
+    records_[j] = lastDrawn_;
+    drawn_[j] = true;
+}
+
+void Form3::clearDrawing() {
+    win_->Cls();
+    drawn_.fill(false);
 }
 
 void Form3::mnuClear_Click() {
-    win_->Cls();
+    clearDrawing();
     histCount = 0;
 }
 

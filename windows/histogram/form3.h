@@ -5,15 +5,24 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/maybe_number.h"
 #include "core/module1.h"
 #include "platform/platform.h"
 #include "core/numeric/bin_counters.h"
+#include "core/numeric/csv.h"
+#include "windows/histogram/histogram_record.h"
 
 namespace corvane {
 
 class Program;
+
+// Writes the records and counts of the histograms (number, record), each
+// counted again as it was for drawing; false when the user stopped it.
+bool writeHistograms(Program& program, CsvWriter& csv,
+                     const std::vector<std::pair<int, HistogramRecord>>& histograms);
 
 class Form3 {
 public:
@@ -84,6 +93,13 @@ public:
     std::array<std::int32_t, 7> histBinCount{};
     std::int16_t savedHistCount = 0;
 
+    // Export: each histogram drawn, its record and counts.
+    bool writeData(CsvWriter& csv);
+    // Erases the window's drawing (the records of the histograms stay).
+    void clearDrawing();
+    // What the histogram drawn last was counted from.
+    HistogramRecord lastDrawn() const { return lastDrawn_; }
+
     // The most different non-empty bins the counters may hold once m is too
     // large for a plain array of counters.
     std::int64_t maxStoredBins = BinCounters::kMaxStoredBins;
@@ -99,6 +115,11 @@ private:
     Module1& m_;
     std::unique_ptr<platform::Window> win_;
     int placingPlot_ = 0;        // plot number of the histogram placeHisto adds
+    HistogramRecord lastDrawn_;  // set by plotHisto
+    // Beside panel j (1..6): what its histogram was counted from, and whether
+    // it is drawn now.
+    std::array<HistogramRecord, 7> records_{};
+    std::array<bool, 7> drawn_{};
     bool countStopped_ = false;  // the last placeHisto stopped in its count
 };
 

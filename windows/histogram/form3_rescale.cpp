@@ -24,7 +24,7 @@ void Form3::rescaleHisto() {
     savedHistCount = static_cast<std::int16_t>(histCountValue());
     enterMaxY();
     histCount = 0;
-    win_->Cls();
+    clearDrawing();
     for (int i = 1; i <= savedHistCount; ++i) {
         binCount = histBinCount[i - 1];
         plotChoice = static_cast<std::int16_t>(histPlot[i].value());
@@ -71,8 +71,13 @@ void Form3::zoomHisto(int j) {
     if (!countBins()) return;
     Form2& form2 = program_.form2();
     form2.window().Cls();
+    form2.shows = {};
     std::int16_t shift = j == 1 ? 500 : 1000;
     plotHisto(form2.window(), shift);
+    form2.shows.kind = Form2Shows::Kind::Histogram;
+    form2.shows.number = j;
+    form2.shows.histogram = lastDrawn_;
+    form2.shows.histogram.plot = static_cast<int>(histPlot[j].value());
     form2.showChart(m_.orbitLegend(j) + ", m = " + binCount.text(), "Zoom of histogram " + number);
 }
 

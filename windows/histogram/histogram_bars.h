@@ -1,84 +1,20 @@
-// The bars of a histogram, drawn one per bin or merged per screen column.
-//
-// A bar is a filled rectangle from the x-axis up to its top. While bars are
-// at least kMinBarTwips wide every bin gets its own rectangle, the empty ones
-// included (height 0 on the x-axis). Narrower bars cannot be told apart on
-// the screen, and a histogram of two billion bins would otherwise cost two
-// billion rectangles, so then the drawing goes by screen columns of
-// kColumnTwips (one pixel at 96 dpi), counted from the left edge of the
-// surface, and gives exactly the pixels the single rectangles would:
-// - the surface puts an x on column p(x) = ⌊x / kColumnTwips + 0.5⌋ (column
-//   k is centred on x = k·kColumnTwips), and a filled rectangle covers the
-//   columns p(x1)..p(x2), both included; so bar i, from x1 = left + i·width
-//   to x2 = left + (i + 1)·width (formed as the single bars are), covers the
-//   columns p(x1)..p(x2), and shares the column of its right edge with the
-//   bar that follows;
-// - every column gets the top of the tallest bar covering it (the bar of the
-//   largest count: the tops are computed with the same formula, so that top
-//   is reproduced exactly, and the one farthest from the axis covers what
-//   the lower ones do);
-// - neighbouring columns of the same top make one rectangle, whose edges are
-//   the centres of its outer columns, which the surface rounds to exactly
-//   those columns.
-// Only non-empty bins are visited, in rising order; empty bins have no
-// rectangle, the x-axis covers them. The edges of the bars never go back, so
-// a column is complete once a bar begins beyond it, and only the last column
-// reached is ever open. Bars reaching past it are added one by one; the run
-// of bars that end in it (found by a search over the bin numbers) only adds
-// to its largest count. So the cost grows with the non-empty bins (a few
-// instructions each) and the columns, never with m alone.
+// Drawing the bars of a histogram: one rectangle per bin, or one per run of
+// pixel columns of the same height when the bars are narrower than a pixel
+// (see core/numeric/bar_columns.h for how they merge).
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
-#include "platform/platform.h"
+#include "core/numeric/bar_columns.h"
 #include "core/numeric/bin_counters.h"
+#include "platform/platform.h"
 
 namespace corvane {
-
-// Bars narrower than this are merged per column.
-inline constexpr double kMinBarTwips = 15;
-// Width of the columns the narrow bars are merged into.
-inline constexpr double kColumnTwips = 15;
-
-struct BarFrame {
-    double left = 0;      // x of the y-axis, where bar 0 begins
-    double bottom = 0;    // y of the x-axis
-    double scaleTop = 0;  // y that a count equal to maxY reaches
-    double span = 0;      // scaleTop − bottom (negative: y grows downwards)
-    double barWidth = 0;
-    double maxY = 0;  // not 0
-};
-
-// Top of a bar holding `count`.
-inline double barTop(const BarFrame& frame, double count) {
-    return frame.scaleTop - (frame.span * (frame.maxY - count)) / frame.maxY;
-}
-
-// Neighbouring columns of merged bars that share the largest count: from the
-// centre of the first column to the centre of the last (k·kColumnTwips for
-// column k; `to` < `from` when the bars run leftwards).
-struct BarColumn {
-    double from = 0;
-    double to = 0;
-    std::int32_t tallest = 0;
-};
-
-struct BarColumns {
-    std::vector<BarColumn> columns;  // in the order of the bars
-    std::int32_t largest = 0;        // the largest of the counters 0..m − 1
-};
-
-// The columns covered by the non-empty bars among bins 0..m − 1, bar i
-// spanning [left + i·barWidth, left + (i + 1)·barWidth], left to right
-// (right to left for bars of negative width).
-BarColumns mergeBarColumns(const BinCounters& counts, std::int32_t m, double left, double barWidth);
 
 // One rectangle for each of the bins 0..m − 1.
 void drawEveryBar(platform::Window& objForm, const BinCounters& counts, std::int32_t m,
                   const BarFrame& frame);
-// One rectangle per run of columns covered by non-empty bars.
+// One rectangle per run of the surface's pixel columns covered by non-empty bars.
 void drawBarColumns(platform::Window& objForm, const BinCounters& counts, std::int32_t m,
                     const BarFrame& frame);
 // The same from columns merged already.

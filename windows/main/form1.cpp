@@ -2,6 +2,7 @@
 
 #include "core/numeric/number_text.h"
 #include "windows/explore_link.h"
+#include "windows/export.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -17,7 +18,7 @@ Form1::Form1(Program& program)
     : program_(program), m_(program.module), win_(program.ui.createWindow("Form1")) {
     win_->setTitle("Corvane Experiment");
     win_->setFont(kFormFont);
-    win_->setMenu({
+    win_->setMenu(program_.guarded({
         {"mnuFunction", "Function", nullptr,
          {{"mnuLogistic", "a*x*(1-x)", [this] { mnuLogistic_Click(); }, {}},
           {"mnuSin", "a*x^2*sin(PI*x)", [this] { mnuSin_Click(); }, {}}}},
@@ -37,10 +38,13 @@ Form1::Form1(Program& program)
           {"mnuPrintDiff", "Difference or Zoom", [this] { mnuPrintDiff_Click(); }, {}}}},
         {"mnuClear", "Clear", [this] { mnuClear_Click(); }, {}},
         {"mnuExit", "Exit", [this] { mnuExit_Click(); }, {}},
+        exportMenu(
+            program_, *win_, [] { return std::string("corvane-plots"); },
+            [this](CsvWriter& csv) { return writeData(csv); }),
         {"mnuExplore", "Explore", nullptr,
          {{"mnuExploreBifurcation", "Bifurcation diagram",
            [this] { mnuExploreBifurcation_Click(); }, {}}}},
-    });
+    }));
     // The input row, in twips, at the top of the client area.
     win_->addLabel("Label1", "Input a: (0-5)", {480, 0, 1335, 255}, kInputFont);
     Text1 = &win_->addTextField("Text1", {1800, 0, 1095, 300}, kInputFont);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/maybe_number.h"
+#include "core/numeric/csv.h"
 #include "core/module1.h"
 #include "platform/platform.h"
 
@@ -61,6 +62,9 @@ public:
 
     // Explore menu: the explorer's tool windows.
     void mnuExploreBifurcation_Click();
+
+    // Export: the orbits of the panels in use, as plotted.
+    bool writeData(CsvWriter& csv);
 
     platform::TextField* Text1 = nullptr;
     platform::TextField* Text2 = nullptr;

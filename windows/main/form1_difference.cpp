@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/numeric/maps.h"
+#include "core/numeric/orbit.h"
 #include "core/numeric/number_text.h"
 #include "core/point_batch.h"
 #include "windows/main/form1.h"
@@ -16,94 +17,10 @@ namespace corvane {
 
 namespace {
 
-// The half-range M of the scale stays where M + 1 still fits its 32-bit integer.
-constexpr std::int32_t kLargestScale = std::numeric_limits<std::int32_t>::max() - 1;
-
-// |d| to the nearest integer, an exact half to the even neighbour.
-std::int32_t scaleFor(double magnitude) {
-    const double rounded = std::nearbyint(magnitude);
-    if (rounded >= kLargestScale) return kLargestScale;
-    return static_cast<std::int32_t>(rounded);
-}
-
 // An answer as typed: its number when it is one, otherwise nothing.
 MaybeNumber rawAnswer(const std::string& text) {
     const auto value = toDouble(text);
     return value ? MaybeNumber(*value) : MaybeNumber();
-}
-
-// The two orbits side by side, at iterate n.
-struct Orbits {
-    double u;
-    double v;
-    std::int64_t n;
-};
-
-// Both passes go in stretches: from iterate n + 1 up to the next poll step
-// or `last`. A stretch is a function of its own with no call in it (other
-// than the map's sine), so the chains u and v stay in registers however the
-// caller's loop with its polls and messages is compiled.
-
-// The first pass: the largest finite |u - v| so far, through the stretch.
-template <class Map>
-[[gnu::noinline]] Orbits scanStretch(Map map, double a1, double a2, Orbits at, std::int64_t last,
-                                     std::int64_t mask, double& largest) {
-    clearUpperVectorState();
-    double u = at.u;
-    double v = at.v;
-    double most = largest;
-    std::int64_t n = at.n;
-    do {
-        ++n;
-        const double un = map(a1, u);
-        const double vn = map(a2, v);
-        // NaN and the infinities fail the first comparison.
-        const double size = std::fabs(un - vn);
-        if (size <= std::numeric_limits<double>::max() && size > most) most = size;
-        u = un;
-        v = vn;
-    } while (n != last && (n & mask) != 0);
-    largest = most;
-    return {u, v, n};
-}
-
-// The vertical scale of the chart: from bottom - height at d = scale down to
-// bottom at d = -scale.
-struct DifferenceScale {
-    double bottom;
-    double height;  // bottom - top
-    double scale;
-    double perScale;  // 1 / scale
-};
-
-// The second pass: the points of the stretch go to `out`. Dividing by a power
-// of two is the same as multiplying by its reciprocal, bit for bit; the usual
-// scales 1 and 2 need no division.
-template <bool powerOfTwo, class Map, class Points>
-[[gnu::noinline]] Orbits drawStretch(Map map, double a1, double a2, Orbits at, std::int64_t last,
-                                     std::int64_t mask, DifferenceScale chart, Points& out) {
-    clearUpperVectorState();
-    Points points = out;
-    double u = at.u;
-    double v = at.v;
-    std::int64_t n = at.n;
-    do {
-        ++n;
-        const double un = map(a1, u);
-        const double vn = map(a2, v);
-        const double d = un - vn;
-        // Only a scale that had to stop at its largest value leaves
-        // differences beyond it; they lie outside the chart and are not
-        // drawn. NaN and the infinities fail the comparison too.
-        if (std::fabs(d) <= chart.scale) [[likely]] {
-            const double half = (chart.height * (d + chart.scale)) / 2;
-            points.put(n, chart.bottom - (powerOfTwo ? half * chart.perScale : half / chart.scale));
-        }
-        u = un;
-        v = vn;
-    } while (n != last && (n & mask) != 0);
-    out = points;
-    return {u, v, n};
 }
 
 }  // namespace
@@ -111,6 +28,7 @@ template <bool powerOfTwo, class Map, class Points>
 void Form1::mnuDifference_Click() {
     auto& ui = program_.ui;
     if (m_.plotCount < 2) {
+        // The program's fixed text: "two plot" is deliberate; do not correct it.
         ui.MsgBox("You need at least two plot to see the difference", platform::Buttons::Ok);
         return;
     }
@@ -137,6 +55,7 @@ void Form1::mnuDifference_Click() {
     secondPlotNo = *j;
     Form2& form2 = program_.form2();
     form2.window().Cls();
+    form2.shows = {};
     m_.setSingleChartGeometry(form2.window());
     bool ok = false;
     plotDifference(ok);
@@ -189,7 +108,7 @@ void Form1::plotDifference(bool& ok) {
                 if ((at.n & mask) == 0 && progress->poll(at.n)) return false;
             }
             // An orbit that left the double range gives no difference to scale by.
-            const std::int32_t M = scaleFor(largest) + 1;
+            const std::int32_t M = differenceScaleFor(largest) + 1;
             diffScale = M;
 
             platform::Window& target = program_.form2().window();
@@ -220,6 +139,8 @@ void Form1::plotDifference(bool& ok) {
     m_.deltaX0 = x01 - x02;
     drawDifferenceAxes();
     ok = true;
+    program_.form2().shows = {Form2Shows::Kind::Difference, i, j, a1, x01, a2, x02, N, choice,
+                              OrbitChart{0, 0}, diffScale, {}};
 }
 
 void Form1::drawDifferenceAxes() {

@@ -13,7 +13,7 @@ void Form1::mnuHisto_Click() {
     Form3& form3 = program_.form3();
     form3.window().setTitle("Histogram");
     // Only the drawing goes: the records and the panel numbering stay.
-    form3.window().Cls();
+    form3.clearDrawing();
     form3.window().show();
     form3.mnuHistogram_Click();
 }

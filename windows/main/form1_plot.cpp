@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/numeric/maps.h"
+#include "core/numeric/orbit.h"
 #include "core/numeric/number_text.h"
 #include "core/point_batch.h"
 #include "windows/main/form1.h"
@@ -12,51 +13,6 @@
 #include "windows/zoom/form2.h"
 
 namespace corvane {
-
-namespace {
-
-// The chart's vertical placement: y = -0.25 at bottom, 1.25 at the top.
-struct OrbitChart {
-    double bottom;
-    double height;  // bottom - top
-};
-
-// Where a stretch of the orbit stopped: at step n with the orbit at x, or
-// before step n with its value off the chart.
-struct OrbitStretch {
-    double x;
-    std::int64_t n;
-    bool offChart;
-};
-
-// Steps n .. last of the orbit from x, ending early after a poll step or at a
-// value off the chart. No call in it but the map's sine: the chain
-// x -> y -> py -> x stays in registers while the points go to `out` beside it.
-template <class Map, class Points>
-[[gnu::noinline]] OrbitStretch orbitStretch(Map map, double x, std::int64_t n, std::int64_t last,
-                                            std::int64_t mask, OrbitChart chart, Points& out) {
-    clearUpperVectorState();
-    Points points = out;
-    bool offChart = false;
-    for (;;) {
-        const double y = map(x);
-        // -0.25 and 1.25 themselves are drawn; anything else outside is not.
-        if (!(y >= -0.25 && y <= 1.25)) [[unlikely]] {
-            offChart = true;
-            break;
-        }
-        const double py = chart.bottom - ((y + 0.25) * chart.height) / 1.5;
-        points.put(n, py);
-        // The read-back keeps the orbit on the drawn pixel grid of this chart.
-        x = (1.5 * (chart.bottom - py)) / chart.height - 0.25;
-        if (n == last || (n & mask) == 0) break;
-        ++n;
-    }
-    out = points;
-    return {x, n, offChart};
-}
-
-}  // namespace
 
 void Form1::mnuPlot_Click() {
     auto& ui = program_.ui;
@@ -81,11 +37,19 @@ void Form1::mnuPlot_Click() {
     const int k = m_.plotCount;
     m_.setPanelOrigin(k, *win_);
     m_.completePanelGeometry();
-    plotOrbit(*win_);
-    m_.printChartTitle(*win_, m_.orbitLegend(k));
+    try {
+        plotOrbit(*win_);
+        m_.printChartTitle(*win_, m_.orbitLegend(k));
+    } catch (...) {
+        // A plot that failed half-way takes no panel: the next one is drawn
+        // over it, and its slot keeps what it held.
+        m_.plotCount = static_cast<std::int16_t>(k - 1);
+        throw;
+    }
     m_.slotA[k] = m_.curA;
     m_.slotX0[k] = m_.curX0;
     m_.slotN[k] = m_.curNValue();
+    m_.slotDrawing[k] = {m_.funcChoice, m_.chartBottom, m_.chartBottom - m_.chartTop};
 }
 
 void Form1::plotOrbit(platform::Window& objForm) {
@@ -114,6 +78,8 @@ void Form1::plotOrbit(platform::Window& objForm) {
                 x = stretch.x;
                 n = stretch.n;
                 if (stretch.offChart) {
+                    // The program's fixed text: "occured" and "ploted" are spelled so on
+                    // purpose, as users and their handouts know them. Do not correct them.
                     program_.ui.MsgBox("An overflow has occured. Only points up to " +
                                            std::to_string(n - 1) + " are ploted.",
                                        platform::Buttons::Ok);

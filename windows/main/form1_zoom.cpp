@@ -22,8 +22,21 @@ void Form1::zoomPlot(int k) {
     Form2& form2 = program_.form2();
     platform::Window& target = form2.window();
     target.Cls();
+    form2.shows = {};
     m_.loadSlot(k);
     plotOrbit(target);
+    form2.shows = {Form2Shows::Kind::Orbit,
+                   k,
+                   0,
+                   m_.curA,
+                   m_.curX0,
+                   0,
+                   0,
+                   m_.curNValue(),
+                   m_.funcChoice,
+                   OrbitChart{m_.chartBottom, m_.chartBottom - m_.chartTop},
+                   0,
+                   {}};
     // curN is read after plotOrbit, so an orbit cut off there shows its shortened N.
     form2.showChart(m_.orbitLegend(k), "Zoom of plot " + number);
 }

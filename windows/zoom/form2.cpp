@@ -1,5 +1,6 @@
 #include "windows/zoom/form2.h"
 
+#include "windows/export.h"
 #include "windows/program.h"
 
 namespace corvane {
@@ -8,7 +9,12 @@ namespace corvane {
 // surface, and prints its titles and labels in its own font.
 Form2::Form2(Program& program) : program_(program), win_(program.ui.createWindow("Form2")) {
     win_->setFont({"MS Sans Serif", 12, true});
-    win_->setMenu({{"mnuClose", "Close", [this] { mnuClose_Click(); }, {}}});
+    win_->setMenu(program_.guarded({
+        {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
+        exportMenu(
+            program_, *win_, [this] { return exportName(); },
+            [this](CsvWriter& csv) { return writeData(csv); }),
+    }));
     // Closed through its frame, the window is gone with its picture; the next
     // reference creates it again.
     win_->setOnFrameClose([this] { program_.discardForm2(); });

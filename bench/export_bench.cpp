@@ -1,0 +1,57 @@
+// Exporting the plotted orbit's numbers against plotting it: the same N
+// points, once drawn and once written as CSV rows.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string_view>
+
+#include "bench/bench_support.h"
+#include "core/numeric/csv.h"
+#include "windows/main/form1.h"
+
+namespace corvane::bench {
+namespace {
+
+constexpr std::int64_t kExportN = 100'000'000;
+
+// Plots the orbit into panel 1 (the reference), leaving it in slot 1.
+void plotPanel1() {
+    Program& p = desktop().program;
+    platform::Window& w = p.form1().window();
+    w.Cls();
+    p.module.plotCount = 0;
+    p.module.funcChoice = 1;
+    p.form1().Text1->setText("3.9");
+    p.form1().Text2->setText("0.2");
+    p.form1().Text3->setText(std::to_string(kExportN));
+    p.form1().mnuPlot_Click();
+}
+
+void BM_PlotForExport(benchmark::State& state) {
+    for (auto _ : state) plotPanel1();
+}
+
+// The rows go through the CSV writer into a sink that only counts them:
+// what is measured is making the text, not the disk.
+void BM_ExportPlotted(benchmark::State& state) {
+    plotPanel1();
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        CsvWriter csv([&bytes](std::string_view text) { bytes += static_cast<std::int64_t>(text.size()); });
+        benchmark::DoNotOptimize(desktop().program.form1().writeData(csv));
+        csv.flush();
+    }
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6 / static_cast<double>(state.iterations());
+}
+
+BENCHMARK(BM_PlotForExport)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ExportPlotted)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+const bool registered = [] {
+    targets().push_back({"export of N = 1e8 plotted points against plotting them",
+                         "BM_ExportPlotted", "BM_PlotForExport", 3.0});
+    return true;
+}();
+
+}  // namespace
+}  // namespace corvane::bench

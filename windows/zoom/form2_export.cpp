@@ -1,0 +1,106 @@
+// The zoom window's numbers: the zoomed orbit as plotted there, the
+// difference of two orbits, or the zoomed histogram.
+#include <cstdint>
+#include <string>
+
+#include "core/numeric/csv.h"
+#include "core/numeric/maps.h"
+#include "core/numeric/orbit.h"
+#include "windows/export.h"
+#include "windows/histogram/form3.h"
+#include "windows/program.h"
+#include "windows/zoom/form2.h"
+
+namespace corvane {
+
+std::string Form2::exportName() const {
+    switch (shows.kind) {
+        case Form2Shows::Kind::Orbit:
+            return "zoom-of-plot-" + std::to_string(shows.number);
+        case Form2Shows::Kind::Difference:
+            return "difference-of-plots-" + std::to_string(shows.number) + "-and-" +
+                   std::to_string(shows.second);
+        case Form2Shows::Kind::Histogram:
+            return "zoom-of-histogram-" + std::to_string(shows.number);
+        case Form2Shows::Kind::Nothing:
+            break;
+    }
+    return "zoom";
+}
+
+namespace {
+
+bool writeOrbit(Program& program, CsvWriter& csv, const Form2Shows& s) {
+    csv.comment("Corvane: zoom of plot " + std::to_string(s.number) + ", as plotted");
+    csv.comment("a = " + exactNumber(s.a) + ", x0 = " + exactNumber(s.x0) +
+                ", N = " + std::to_string(s.N) + ", map = " + mapCaption(s.map));
+    csv.comment("x: the value of iterate n as its point was placed; each iterate is read back "
+                "from the chart before the next step");
+    csv.header({"n", "x"});
+    ExportProgress progress(program, s.N);
+    const double a = s.a;
+    return withMap(
+        s.map, [](double, double x) { return x; },
+        [&](auto map) {
+            const auto step = [a, map](double x) { return map(a, x); };
+            const PlottedOrbitEnd end = forEachPlottedPoint(
+                step, s.x0, s.N, s.chart, kExportPollMask,
+                [&](std::int64_t n, double y, double) {
+                    csv.integer(n);
+                    csv.number(y);
+                    csv.endRow();
+                },
+                [&](std::int64_t n) { return progress.stopped(n); });
+            return !end.stopped;
+        });
+}
+
+bool writeDifference(Program& program, CsvWriter& csv, const Form2Shows& s) {
+    csv.comment("Corvane: difference between plots " + std::to_string(s.number) + " and " +
+                std::to_string(s.second));
+    csv.comment("plot " + std::to_string(s.number) + ": a = " + exactNumber(s.a) +
+                ", x0 = " + exactNumber(s.x0));
+    csv.comment("plot " + std::to_string(s.second) + ": a = " + exactNumber(s.a2) +
+                ", x0 = " + exactNumber(s.x02));
+    csv.comment("N = " + std::to_string(s.N) + ", map = " + mapCaption(s.map) +
+                ", M = " + std::to_string(s.scale) + " (the chart shows -M <= d <= M)");
+    csv.comment("d: iterate n of the first orbit minus iterate n of the second");
+    csv.header({"n", "d"});
+    ExportProgress progress(program, s.N);
+    return withMap(
+        s.map, [](double, double) { return 0.0; },
+        [&](auto map) {
+            double u = s.x0;
+            double v = s.x02;
+            for (std::int64_t n = 1; n <= s.N; ++n) {
+                u = map(s.a, u);
+                v = map(s.a2, v);
+                csv.integer(n);
+                csv.number(u - v);
+                csv.endRow();
+                if ((n & kExportPollMask) == 0 && progress.stopped(n)) return false;
+            }
+            return true;
+        });
+}
+
+}  // namespace
+
+bool Form2::writeData(CsvWriter& csv) {
+    switch (shows.kind) {
+        case Form2Shows::Kind::Orbit:
+            return writeOrbit(program_, csv, shows);
+        case Form2Shows::Kind::Difference:
+            return writeDifference(program_, csv, shows);
+        case Form2Shows::Kind::Histogram: {
+            csv.comment("Corvane: zoom of histogram " + std::to_string(shows.number));
+            return writeHistograms(program_, csv, {{shows.number, shows.histogram}});
+        }
+        case Form2Shows::Kind::Nothing:
+            break;
+    }
+    csv.comment("Corvane: the zoom window shows nothing");
+    return true;
+}
+
+}  // namespace corvane

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -13,7 +14,9 @@
 #include <memory>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "app/explore_wiring.h"
+#include "help/help.h"
 #include "platform/qt/qt_platform.h"
 #include "windows/program.h"
 
@@ -60,6 +63,14 @@ bool displayConfigured(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const corvane::app::CommandLine commandLine =
+        corvane::app::readCommandLine(argc, argv, QStringLiteral(CORVANE_VERSION));
+    if (!commandLine.start) {
+        std::fputs(commandLine.standardOutput.c_str(), stdout);
+        std::fputs(commandLine.standardError.c_str(), stderr);
+        return commandLine.exitStatus;
+    }
+
     if (!displayConfigured(argc, argv)) {
         std::fprintf(stderr,
                      "corvane: no display found (DISPLAY is not set); start it under a desktop "
@@ -72,6 +83,10 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
+    // The installed menu entry and icon (data/) carry this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.corvane.Corvane")));
     // Only the program ends the program (closing its main window does).
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -91,9 +106,15 @@ int main(int argc, char** argv) {
         std::perror("corvane: cannot watch for termination signals");
     }
 
+    // The guide and About; F1 opens the guide from every window.
+    corvane::help::Help help([&platform] { return platform.dialogOwner(); });
+    corvane::help::HelpKey helpKey(help);
+    app.installEventFilter(&helpKey);
+
     corvane::Program program(platform);
     corvane::ExploreWiring explore(program);
     program.setExploreLink(&explore);
+    program.setHelpLink(&help);
     program.startUp();
     platform.flushDrawing();
     if (platform.endRequested()) return 0;

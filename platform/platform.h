@@ -35,6 +35,10 @@ public:
     virtual ~TextField() = default;
     virtual std::string text() const = 0;
     virtual void setText(const std::string& text) = 0;
+    // Runs when the user presses Enter (Return or the keypad's Enter) in the
+    // field, as a command of the field's window. A desktop without a keyboard
+    // may ignore it.
+    virtual void setOnEnter(std::function<void()> handler) { (void)handler; }
 };
 
 // Placement of a control on a window's client area, in twips.
@@ -117,6 +121,21 @@ public:
     // Runs after the user closed the window through its frame; the window is
     // hidden by then.
     virtual void setOnFrameClose(std::function<void()> handler) = 0;
+
+    // Keyboard and assistive technology; a desktop without them may ignore
+    // these. Escape pressed in the window runs the handler as a command of
+    // the window.
+    virtual void setOnEscape(std::function<void()> handler) { (void)handler; }
+    // The label names the field: a screen reader announces the field by the
+    // label's caption, and the label's mnemonic, if any, focuses it.
+    virtual void setLabelFor(const std::string& labelName, const std::string& fieldName) {
+        (void)labelName, (void)fieldName;
+    }
+    // What the drawing surface is (`name`) and what it shows now
+    // (`description`), in words, for screen readers.
+    virtual void setDescription(const std::string& name, const std::string& description) {
+        (void)name, (void)description;
+    }
 
     // Drawing, in the drawing colour (black), one pixel wide.
     virtual void PSet(double x, double y) = 0;

@@ -15,6 +15,7 @@ class Form1;
 class Form2;
 class Form3;
 class Form4;
+class HelpLink;
 
 class Program {
 public:
@@ -54,6 +55,11 @@ public:
     void discardForm3() { form3Discarded_ = true; }
     void discardForm4() { form4Discarded_ = true; }
 
+    // The guide and the About box (help/), set by the application; without
+    // them the Help menu's items do nothing. The link is not owned.
+    void setHelpLink(HelpLink* link) { helpLink_ = link; }
+    HelpLink* helpLink() const { return helpLink_; }
+
 private:
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form2> form2_;
@@ -63,6 +69,7 @@ private:
     bool form3Discarded_ = false;
     bool form4Discarded_ = false;
     ExploreLink* exploreLink_ = nullptr;
+    HelpLink* helpLink_ = nullptr;
 };
 
 }  // namespace corvane

@@ -36,6 +36,38 @@ platform::TextField& FakeWindow::field(const std::string& name) {
     return it->second;
 }
 
+void FakeWindow::setLabelFor(const std::string& labelName, const std::string& fieldName) {
+    labelOf_[fieldName] = labelName;
+}
+
+std::string FakeWindow::labelOf(const std::string& fieldName) const {
+    const auto it = labelOf_.find(fieldName);
+    if (it == labelOf_.end()) return {};
+    for (const Control& control : controls_) {
+        if (control.kind == Control::Kind::Label && control.name == it->second) {
+            return control.caption;
+        }
+    }
+    return {};
+}
+
+bool FakeWindow::pressEnter(const std::string& fieldName) {
+    auto it = fields_.find(fieldName);
+    if (it == fields_.end()) throw std::out_of_range("no text field " + fieldName);
+    if (!it->second.onEnter()) return false;
+    // A copy: the handler may replace itself.
+    const std::function<void()> handler = it->second.onEnter();
+    handler();
+    return true;
+}
+
+bool FakeWindow::pressEscape() {
+    if (!onEscape_) return false;
+    const std::function<void()> handler = onEscape_;
+    handler();
+    return true;
+}
+
 void FakeWindow::record(DrawOp op) {
     ++opCount_;
     const bool cls = op.kind == DrawOp::Kind::Cls;

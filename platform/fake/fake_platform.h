@@ -36,9 +36,12 @@ class FakeTextField : public platform::TextField {
 public:
     std::string text() const override { return text_; }
     void setText(const std::string& text) override { text_ = text; }
+    void setOnEnter(std::function<void()> handler) override { onEnter_ = std::move(handler); }
+    const std::function<void()>& onEnter() const { return onEnter_; }
 
 private:
     std::string text_;
+    std::function<void()> onEnter_;
 };
 
 class FakePlatform;
@@ -82,6 +85,12 @@ public:
     void setOnFrameClose(std::function<void()> handler) override {
         onFrameClose_ = std::move(handler);
     }
+    void setOnEscape(std::function<void()> handler) override { onEscape_ = std::move(handler); }
+    void setLabelFor(const std::string& labelName, const std::string& fieldName) override;
+    void setDescription(const std::string& name, const std::string& description) override {
+        surfaceName_ = name;
+        description_ = description;
+    }
 
     void PSet(double x, double y) override;
     void Line(double x1, double y1, double x2, double y2) override;
@@ -109,6 +118,15 @@ public:
     void open(const std::string& menuName);
     // The user closes the window through its frame.
     void closeByFrame();
+    // The user presses Enter in a text field, or Escape in the window; false
+    // when nothing handles the key there.
+    bool pressEnter(const std::string& fieldName);
+    bool pressEscape();
+    // The caption of the label that names a field; empty when none does.
+    std::string labelOf(const std::string& fieldName) const;
+    // The drawing surface's name and description, as last set.
+    const std::string& surfaceName() const { return surfaceName_; }
+    const std::string& description() const { return description_; }
 
     // The next drawing operation (a point, line, box or text) throws
     // std::runtime_error(what), as a failing surface would.
@@ -146,6 +164,10 @@ private:
     std::vector<Control> controls_;
     std::map<std::string, FakeTextField> fields_;
     std::function<void()> onFrameClose_;
+    std::function<void()> onEscape_;
+    std::map<std::string, std::string> labelOf_;  // field name -> label name
+    std::string surfaceName_;
+    std::string description_;
     double currentX_ = 0, currentY_ = 0;
     std::vector<DrawOp> ops_;
     std::size_t lastCls_ = 0;

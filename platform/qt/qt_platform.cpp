@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
@@ -61,7 +62,7 @@ public:
     void close() {
         if (!dialog_) return;
         dialog_->hide();
-        delete dialog_;
+        delete dialog_.data();
         dialog_ = nullptr;
     }
 
@@ -70,7 +71,7 @@ private:
     static constexpr int kScaledRange = 1000000;
 
     void open() {
-        dialog_ = new QProgressDialog;
+        dialog_ = new QProgressDialog(desktop_->dialogOwner());
         dialog_->setWindowTitle(kProgramName);
         dialog_->setLabelText(caption_);
         dialog_->setCancelButtonText(QStringLiteral("Cancel"));
@@ -104,7 +105,8 @@ private:
     QString caption_;
     std::int64_t total_;
     Clock::time_point start_;
-    QProgressDialog* dialog_ = nullptr;
+    // Owned by the window of the command; gone with it at the latest.
+    QPointer<QProgressDialog> dialog_;
     bool cancelled_ = false;
 };
 
@@ -163,7 +165,7 @@ Answer QtPlatform::MsgBox(const std::string& text, Buttons buttons) {
     if (desktop_->ending()) return dismissed;
     desktop_->flush();
 
-    QMessageBox box;
+    QMessageBox box(desktop_->dialogOwner());
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(kProgramName);
     box.setTextFormat(Qt::PlainText);
@@ -189,7 +191,7 @@ std::string QtPlatform::InputBox(const std::string& prompt, const std::string& t
     if (desktop_->ending()) return {};
     desktop_->flush();
 
-    QInputDialog dialog;
+    QInputDialog dialog(desktop_->dialogOwner());
     dialog.setWindowTitle(title.empty() ? kProgramName : QString::fromUtf8(title));
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setLabelText(withLineBreaks(prompt));
@@ -254,5 +256,7 @@ double QtPlatform::surfaceTwipsPerPixel() const { return desktop_->surfaceTwipsP
 void QtPlatform::flushDrawing() { desktop_->flush(); }
 
 bool QtPlatform::endRequested() const { return desktop_->ending(); }
+
+QWidget* QtPlatform::dialogOwner() const { return desktop_->dialogOwner(); }
 
 }  // namespace corvane::platform

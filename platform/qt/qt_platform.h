@@ -9,6 +9,8 @@
 
 #include "platform/platform.h"
 
+class QWidget;
+
 namespace corvane::platform {
 
 class QtDesktop;
@@ -49,6 +51,9 @@ public:
     bool endRequested() const;
     // How long printing waits on a print server that keeps silent before it
     // gives up (device unavailable); 10 s unless a test shortens it.
+    // The window a dialog shown now belongs to: that of the running command
+    // (or the one it showed last), else the active window; may be null.
+    QWidget* dialogOwner() const;
     void setPrintServerSilence(std::chrono::milliseconds silence) { printServerSilence_ = silence; }
 
 private:

@@ -13,6 +13,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QWindow>
 #include <algorithm>
@@ -147,11 +148,12 @@ int QtDesktop::roundToPixel(double pixels) {
     return static_cast<int>(std::clamp(p, -kPixelLimit, kPixelLimit));
 }
 
-void QtDesktop::runCommand(const std::function<void()>& command) {
+void QtDesktop::runCommand(const std::function<void()>& command, QWidget* owner) {
     if (!command || commandRunning_ || ending_) return;
     // The handler may replace the menu that holds it: run a copy.
     const std::function<void()> run = command;
     commandRunning_ = true;
+    commandWindow_ = owner;
     try {
         run();
     } catch (const std::exception& e) {
@@ -159,8 +161,19 @@ void QtDesktop::runCommand(const std::function<void()>& command) {
     } catch (...) {
         std::fprintf(stderr, "corvane: command failed\n");
     }
+    commandWindow_ = nullptr;
     commandRunning_ = false;
     flush();
+}
+
+void QtDesktop::shownDuringCommand(QWidget* window) {
+    if (commandRunning_) commandWindow_ = window;
+}
+
+QWidget* QtDesktop::dialogOwner() const {
+    if (commandWindow_ && commandWindow_->isVisible()) return commandWindow_;
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : nullptr;
 }
 
 void QtDesktop::flush() {
@@ -284,47 +297,65 @@ QFont toQFont(const Font& requested) {
 
 namespace {
 
+using Desktop = std::shared_ptr<QtDesktop>;
+
 class QtTextField : public TextField {
 public:
-    explicit QtTextField(QLineEdit* edit) : edit_(edit) {}
+    QtTextField(QLineEdit* edit, Desktop desktop, QWidget* window)
+        : edit_(edit), desktop_(std::move(desktop)), window_(window) {}
+    ~QtTextField() override { QObject::disconnect(enter_); }
     std::string text() const override {
         return edit_ ? edit_->text().toUtf8().toStdString() : std::string();
     }
     void setText(const std::string& text) override {
         if (edit_) edit_->setText(toQString(text));
     }
+    // Return and the keypad's Enter both raise returnPressed.
+    void setOnEnter(std::function<void()> handler) override {
+        QObject::disconnect(enter_);
+        if (!edit_ || !handler) return;
+        enter_ = QObject::connect(
+            edit_, &QLineEdit::returnPressed, edit_,
+            [desktop = desktop_, window = window_, handler = std::move(handler)] {
+                desktop->runCommand(handler, window);
+            });
+    }
 
 private:
     QPointer<QLineEdit> edit_;
+    Desktop desktop_;
+    QPointer<QWidget> window_;
+    QMetaObject::Connection enter_;
 };
 
-using Desktop = std::shared_ptr<QtDesktop>;
+void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, const Desktop& desktop,
+              const QPointer<QWidget>& window);
 
-void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, const Desktop& desktop);
-
-// Adds one entry to a menu bar or menu: a sub-menu (raising onClick as it
-// opens) for an entry with items, an action (raising onClick when chosen)
-// otherwise.
+// Adds one entry to a menu bar or menu of `window`: a sub-menu (raising
+// onClick as it opens) for an entry with items, an action (raising onClick
+// when chosen) otherwise.
 template <typename Container>
-void addMenuEntry(Container* container, const MenuItem& item, const Desktop& desktop) {
+void addMenuEntry(Container* container, const MenuItem& item, const Desktop& desktop,
+                  const QPointer<QWidget>& window) {
     const std::function<void()> onClick = item.onClick;
     if (item.items.empty()) {
         QAction* action = container->addAction(menuCaption(item.caption));
         action->setObjectName(toQString(item.name));
         QObject::connect(action, &QAction::triggered, action,
-                         [desktop, onClick] { desktop->runCommand(onClick); });
+                         [desktop, onClick, window] { desktop->runCommand(onClick, window); });
         return;
     }
     QMenu* sub = container->addMenu(menuCaption(item.caption));
     sub->setObjectName(toQString(item.name));
     sub->menuAction()->setObjectName(toQString(item.name));
     QObject::connect(sub, &QMenu::aboutToShow, sub,
-                     [desktop, onClick] { desktop->runCommand(onClick); });
-    fillMenu(sub, item.items, desktop);
+                     [desktop, onClick, window] { desktop->runCommand(onClick, window); });
+    fillMenu(sub, item.items, desktop, window);
 }
 
-void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, const Desktop& desktop) {
-    for (const MenuItem& item : items) addMenuEntry(menu, item, desktop);
+void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, const Desktop& desktop,
+              const QPointer<QWidget>& window) {
+    for (const MenuItem& item : items) addMenuEntry(menu, item, desktop, window);
 }
 
 }  // namespace
@@ -372,6 +403,11 @@ QtWindow::~QtWindow() {
     desktop_->remove(this);
     painter_.reset();
     if (!form_) return;
+    if (escape_) {
+        // Its command may be the one running now.
+        QObject::disconnect(escape_, nullptr, nullptr, nullptr);
+        escape_->deleteLater();
+    }
     form_->onCloseRequest = nullptr;
     form_->onFrameClosed = nullptr;
     form_->onFrameChanged = nullptr;
@@ -546,6 +582,7 @@ void QtWindow::setTitle(const std::string& title) { form_->setWindowTitle(toQStr
 
 void QtWindow::show() {
     flush();
+    desktop_->shownDuringCommand(form_);
     form_->show();
     if (desktop_->windowsStack()) form_->raise();
     form_->activateWindow();
@@ -563,7 +600,8 @@ void QtWindow::setFont(const Font& font) { font_ = toQFont(font); }
 void QtWindow::setMenu(MenuBar menu) {
     auto* bar = new QMenuBar;
     bar->setNativeMenuBar(false);  // always inside the window, where it is measured
-    for (const MenuItem& item : menu) addMenuEntry(bar, item, desktop_);
+    const QPointer<QWidget> window(form_.data());
+    for (const MenuItem& item : menu) addMenuEntry(bar, item, desktop_, window);
     form_->setMenuBar(bar);  // the old bar, if any, is deleted later by Qt
 }
 
@@ -601,12 +639,39 @@ TextField& QtWindow::addTextField(const std::string& name, const ControlBox& box
     edit->show();
     if (lastField_) QWidget::setTabOrder(lastField_, edit);
     lastField_ = edit;
-    fields_.push_back(std::make_unique<QtTextField>(edit));
+    fields_.push_back(std::make_unique<QtTextField>(edit, desktop_, form_));
     return *fields_.back();
 }
 
 void QtWindow::setOnFrameClose(std::function<void()> handler) {
     onFrameClose_ = std::move(handler);
+}
+
+// Escape anywhere in the window, unless a menu or a dialog of it is open
+// (they are windows of their own and take the key first).
+void QtWindow::setOnEscape(std::function<void()> handler) {
+    onEscape_ = std::move(handler);
+    if (!escape_) {
+        escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), form_);
+        escape_->setObjectName(QStringLiteral("escape"));
+        escape_->setContext(Qt::WindowShortcut);
+        QObject::connect(escape_, &QShortcut::activated, escape_,
+                         [this] { desktop_->runCommand(onEscape_, form_); });
+    }
+    escape_->setEnabled(static_cast<bool>(onEscape_));
+}
+
+void QtWindow::setLabelFor(const std::string& labelName, const std::string& fieldName) {
+    auto* label = canvas_->findChild<QLabel*>(toQString(labelName), Qt::FindDirectChildrenOnly);
+    auto* edit = canvas_->findChild<QLineEdit*>(toQString(fieldName), Qt::FindDirectChildrenOnly);
+    if (!label || !edit) return;
+    label->setBuddy(edit);
+    edit->setAccessibleName(label->text());
+}
+
+void QtWindow::setDescription(const std::string& name, const std::string& description) {
+    canvas_->setAccessibleName(toQString(name));
+    canvas_->setAccessibleDescription(toQString(description));
 }
 
 void QtWindow::frameClosed() {

@@ -17,6 +17,7 @@
 
 class QLineEdit;
 class QPainter;
+class QShortcut;
 
 namespace corvane::platform {
 
@@ -49,11 +50,19 @@ public:
     int toSurfacePixel(double twips) const;
     static int roundToPixel(double pixels);
 
-    // Runs a command (menu handler, frame-close handler). Commands never
+    // Runs a command (menu handler, frame-close handler, key handler) of the
+    // window `owner` (none for a window that is gone). Commands never
     // overlap: a trigger that arrives while one runs (from a nested event
     // loop) is ignored, as is everything after endProgram().
-    void runCommand(const std::function<void()>& command);
+    void runCommand(const std::function<void()>& command, QWidget* owner = nullptr);
     bool commandRunning() const { return commandRunning_; }
+    // A window shown during a command: the command's dialogs belong to it
+    // from then on (it is in front now).
+    void shownDuringCommand(QWidget* window);
+    // The window a dialog opened now belongs to (centred over it, kept above
+    // it): the running command's window, the one that command showed last,
+    // or else the active window. Null when there is none on screen.
+    QWidget* dialogOwner() const;
 
     // Repaints the windows drawn on since the last flush.
     void flush();
@@ -80,6 +89,7 @@ private:
     QMargins frame_;
     bool stacking_ = true;
     bool commandRunning_ = false;
+    QPointer<QWidget> commandWindow_;
     bool ending_ = false;
     std::vector<QtWindow*> windows_;
 };
@@ -148,6 +158,9 @@ public:
     TextField& addTextField(const std::string& name, const ControlBox& box,
                             const Font& font) override;
     void setOnFrameClose(std::function<void()> handler) override;
+    void setOnEscape(std::function<void()> handler) override;
+    void setLabelFor(const std::string& labelName, const std::string& fieldName) override;
+    void setDescription(const std::string& name, const std::string& description) override;
 
     void PSet(double x, double y) override;
     void PSetPoints(const double* xy, std::size_t count) override;
@@ -228,6 +241,8 @@ private:
     mutable float height_ = 0;
 
     std::function<void()> onFrameClose_;
+    std::function<void()> onEscape_;
+    QShortcut* escape_ = nullptr;
     std::vector<std::unique_ptr<TextField>> fields_;
     QWidget* lastField_ = nullptr;
 };

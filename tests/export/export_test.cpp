@@ -181,8 +181,11 @@ TEST_F(Export, HistogramCountsSumToTheCountedIterates) {
         EXPECT_EQ(csv.rows.back()[3], "1");
         EXPECT_EQ(sum, std::stoll(c.N));
         const std::string mine = std::to_string(histogram);
-        if (c.everyBin) EXPECT_EQ(perHistogram[mine], std::stoi(c.m) + 1);
-        if (!c.everyBin) EXPECT_LE(perHistogram[mine], std::stoi(c.N) + 1);
+        if (c.everyBin) {
+            EXPECT_EQ(perHistogram[mine], std::stoi(c.m) + 1);
+        } else {
+            EXPECT_LE(perHistogram[mine], std::stoi(c.N) + 1);
+        }
     }
 }
 

@@ -253,7 +253,8 @@ TEST_F(QtExportTest, TheSaveDialogTakesTheTypeFromTheNameOrTheFilterAndRemembers
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->directory().absolutePath(), QDir(dir).absolutePath());
         const auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-        if (name) EXPECT_EQ(name->text(), "histograms.csv");
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), "histograms.csv");
         dialog->reject();
     });
     EXPECT_FALSE(platform.askExportTarget(window, "histograms.csv", false));

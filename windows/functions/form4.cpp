@@ -30,7 +30,11 @@ double single(double v) { return static_cast<float>(v); }
 
 // The window has no font of its own: it prints in the desktop's default font.
 Form4::Form4(Program& program)
-    : program_(program), m_(program.module), win_(program.ui.createWindow("Form4")) {
+    : program_(program),
+      m_(program.module),
+      win_(program.ui.createWindow("Form4")),
+      description_(*win_, "Function graphs", "Graph", "Graphs",
+                   "No graphs. Choose a map in the Function menu to draw one.") {
     win_->setTitle("Form4");
     win_->setMenu(program_.guarded({
         {"mnuFunction",
@@ -46,6 +50,8 @@ Form4::Form4(Program& program)
     // Closed through its frame, the window is gone with its graphs; the next
     // reference loads it again, numbering from panel 1.
     win_->setOnFrameClose([this] { program_.discardForm4(); });
+    // Escape does what Close does.
+    win_->setOnEscape([this] { program_.runGuarded([this] { mnuClose_Click(); }); });
 }
 
 void Form4::Form_Load() {
@@ -74,12 +80,15 @@ void Form4::newGraph(int func, const std::string& suffix) {
     if (graphCount == 7) {
         graphCount = 1;
         win_->Cls();
+        description_.clear();
     }
     if (graphCount == 1) graphs_.fill({});
     graphFunc = func;
     drawGraphFrame();
     plotGraph();
-    m_.printChartTitle(*win_, "a=" + m_.curA.text() + ", k=" + std::to_string(curK) + suffix);
+    const std::string legend = "a=" + m_.curA.text() + ", k=" + std::to_string(curK) + suffix;
+    m_.printChartTitle(*win_, legend);
+    description_.setPanel(graphCount, legend);
     graphs_[graphCount] = {m_.curA, curK, func, true};
 }
 

@@ -10,6 +10,7 @@
 #include "core/maybe_number.h"
 #include "core/numeric/csv.h"
 #include "platform/platform.h"
+#include "windows/surface_description.h"
 
 namespace corvane {
 
@@ -36,6 +37,8 @@ public:
     // The curve y = f^k(x) in the current chart.
     void plotGraph();
 
+    const SurfaceDescription& description() const { return description_; }
+
     std::int16_t graphCount = 0;  // panel of the latest graph, 0 before the first
     std::int16_t curK = 0;        // 0: the last k entry was not accepted
     MaybeNumber graphFunc;        // 1 f1, 2 f2
@@ -59,6 +62,7 @@ private:
     Program& program_;
     Module1& m_;
     std::unique_ptr<platform::Window> win_;
+    SurfaceDescription description_;
 };
 
 }  // namespace corvane

@@ -11,7 +11,10 @@
 namespace corvane {
 
 Form3::Form3(Program& program)
-    : program_(program), m_(program.module), win_(program.ui.createWindow("Form3")) {
+    : program_(program),
+      m_(program.module),
+      win_(program.ui.createWindow("Form3")),
+      description_(*win_, "Histograms", "Histogram", "Histograms", "No histograms.") {
     win_->setTitle("Histogram");
     win_->setFont(platform::Font{});  // the desktop's default font
     win_->setMenu(program_.guarded({
@@ -46,6 +49,8 @@ Form3::Form3(Program& program)
             [this](CsvWriter& csv) { return writeData(csv); }),
     }));
     win_->setOnFrameClose([this] { program_.discardForm3(); });
+    // Escape does what Close does.
+    win_->setOnEscape([this] { program_.runGuarded([this] { mnuClose_Click(); }); });
 }
 
 void Form3::Form_Load() {
@@ -132,7 +137,9 @@ void Form3::placeHisto() {
     histBinCount[j - 1] = binCountValue();
     m_.setPanelOrigin(j, *win_);
     m_.completePanelGeometry();
-    m_.printChartTitle(*win_, m_.orbitLegend(j) + ", m = " + binCount.text());
+    const std::string legend = m_.orbitLegend(j) + ", m = " + binCount.text();
+    m_.printChartTitle(*win_, legend);
+    description_.setPanel(j, legend);
     std::int16_t shift = 500;
     plotHisto(*win_, shift);
     records_[j] = lastDrawn_;
@@ -142,6 +149,7 @@ void Form3::placeHisto() {
 void Form3::clearDrawing() {
     win_->Cls();
     drawn_.fill(false);
+    description_.clear();
 }
 
 void Form3::mnuClear_Click() {

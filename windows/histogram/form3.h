@@ -14,6 +14,7 @@
 #include "core/numeric/bin_counters.h"
 #include "core/numeric/csv.h"
 #include "windows/histogram/histogram_record.h"
+#include "windows/surface_description.h"
 
 namespace corvane {
 
@@ -44,6 +45,7 @@ public:
     void placeHisto();
     void mnuClear_Click();
     void mnuClose_Click();
+    const SurfaceDescription& description() const { return description_; }
 
     // Counting and drawing. countBins is false when the count did not finish
     // (cancelled, or no memory for the counters: then it has said so).
@@ -121,6 +123,7 @@ private:
     std::array<HistogramRecord, 7> records_{};
     std::array<bool, 7> drawn_{};
     bool countStopped_ = false;  // the last placeHisto stopped in its count
+    SurfaceDescription description_;
 };
 
 }  // namespace corvane

@@ -45,7 +45,9 @@ bool writeHistograms(Program& program, CsvWriter& csv,
     csv.header({"histogram", "bin", "lower", "upper", "count"});
     ExportProgress progress(program, total);
     std::int64_t done = 0;
-    for (const auto& [j, r] : histograms) {
+    for (const auto& histogram : histograms) {
+        const int j = histogram.first;
+        const HistogramRecord& r = histogram.second;
         if (r.m < 1) continue;
         BinCounters counts;
         try {

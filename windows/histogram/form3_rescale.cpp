@@ -70,8 +70,7 @@ void Form3::zoomHisto(int j) {
     // Counted before Form2 is cleared: a cancelled count leaves it as it was.
     if (!countBins()) return;
     Form2& form2 = program_.form2();
-    form2.window().Cls();
-    form2.shows = {};
+    form2.clearSurface();
     std::int16_t shift = j == 1 ? 500 : 1000;
     plotHisto(form2.window(), shift);
     form2.shows.kind = Form2Shows::Kind::Histogram;

@@ -15,7 +15,11 @@ const platform::Font kInputFont{"MS Sans Serif", 9.75, true};
 }  // namespace
 
 Form1::Form1(Program& program)
-    : program_(program), m_(program.module), win_(program.ui.createWindow("Form1")) {
+    : program_(program),
+      m_(program.module),
+      win_(program.ui.createWindow("Form1")),
+      description_(*win_, "Orbit plots", "Plot", "Plots",
+                   "No plots. Choose a function, type a, x0 and N, then choose Corvane.") {
     win_->setTitle("Corvane Experiment");
     win_->setFont(kFormFont);
     win_->setMenu(program_.guarded({
@@ -44,6 +48,7 @@ Form1::Form1(Program& program)
         {"mnuExplore", "Explore", nullptr,
          {{"mnuExploreBifurcation", "Bifurcation diagram",
            [this] { mnuExploreBifurcation_Click(); }, {}}}},
+        helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.
     win_->addLabel("Label1", "Input a: (0-5)", {480, 0, 1335, 255}, kInputFont);
@@ -52,6 +57,14 @@ Form1::Form1(Program& program)
     Text2 = &win_->addTextField("Text2", {5160, 0, 1095, 315}, kInputFont);
     win_->addLabel("Label3", "Input N:", {7080, 0, 855, 255}, kInputFont);
     Text3 = &win_->addTextField("Text3", {7920, 0, 1095, 315}, kInputFont);
+    // Each field is known by its label; Enter in any of them plots, exactly
+    // as the menu item "Corvane" does.
+    win_->setLabelFor("Label1", "Text1");
+    win_->setLabelFor("Label2", "Text2");
+    win_->setLabelFor("Label3", "Text3");
+    for (platform::TextField* field : {Text1, Text2, Text3}) {
+        field->setOnEnter([this] { program_.runGuarded([this] { mnuPlot_Click(); }); });
+    }
     // Closing the main window through its frame ends the program, as Exit does.
     win_->setOnFrameClose([this] { program_.ui.endProgram(); });
 }

@@ -10,6 +10,7 @@
 #include "core/numeric/csv.h"
 #include "core/module1.h"
 #include "platform/platform.h"
+#include "windows/surface_description.h"
 
 namespace corvane {
 
@@ -70,12 +71,18 @@ public:
     platform::TextField* Text2 = nullptr;
     platform::TextField* Text3 = nullptr;
 
+    // What the six panels show, for screen readers.
+    const SurfaceDescription& description() const { return description_; }
+
 private:
     void zoomPlot(int k);
+    // The Help menu, the last of the menu bar.
+    platform::MenuItem helpMenu();
 
     Program& program_;
     Module1& m_;
     std::unique_ptr<platform::Window> win_;
+    SurfaceDescription description_;
 };
 
 }  // namespace corvane

@@ -54,8 +54,7 @@ void Form1::mnuDifference_Click() {
     firstPlotNo = *i;
     secondPlotNo = *j;
     Form2& form2 = program_.form2();
-    form2.window().Cls();
-    form2.shows = {};
+    form2.clearSurface();
     m_.setSingleChartGeometry(form2.window());
     bool ok = false;
     plotDifference(ok);
@@ -127,7 +126,8 @@ void Form1::plotDifference(bool& ok) {
                                : drawStretch<false>(map, a1, a2, at, last, mask, chart, points);
                 });
                 if ((at.n & mask) == 0 && progress->poll(N + at.n)) {
-                    target.Cls();  // stopped by the user: no half-drawn chart is left
+                    // Stopped by the user: no half-drawn chart is left.
+                    program_.form2().clearSurface();
                     return false;
                 }
             }

@@ -32,6 +32,7 @@ void Form1::mnuPlot_Click() {
             return;
         }
         win_->Cls();
+        description_.clear();
         m_.plotCount = static_cast<std::int16_t>(m_.plotCount - 6);
     }
     const int k = m_.plotCount;
@@ -39,7 +40,9 @@ void Form1::mnuPlot_Click() {
     m_.completePanelGeometry();
     try {
         plotOrbit(*win_);
-        m_.printChartTitle(*win_, m_.orbitLegend(k));
+        const std::string legend = m_.orbitLegend(k);
+        m_.printChartTitle(*win_, legend);
+        description_.setPanel(k, legend);
     } catch (...) {
         // A plot that failed half-way takes no panel: the next one is drawn
         // over it, and its slot keeps what it held.
@@ -116,6 +119,7 @@ void Form1::drawOrbitAxes(platform::Window& objForm) {
 
 void Form1::mnuClear_Click() {
     win_->Cls();
+    description_.clear();
     m_.plotCount = 0;
 }
 

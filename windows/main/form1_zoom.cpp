@@ -21,8 +21,7 @@ void Form1::zoomPlot(int k) {
     }
     Form2& form2 = program_.form2();
     platform::Window& target = form2.window();
-    target.Cls();
-    form2.shows = {};
+    form2.clearSurface();
     m_.loadSlot(k);
     plotOrbit(target);
     form2.shows = {Form2Shows::Kind::Orbit,

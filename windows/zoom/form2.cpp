@@ -7,7 +7,10 @@ namespace corvane {
 
 // The window starts without a title (every command sets its own) on a white
 // surface, and prints its titles and labels in its own font.
-Form2::Form2(Program& program) : program_(program), win_(program.ui.createWindow("Form2")) {
+Form2::Form2(Program& program)
+    : program_(program),
+      win_(program.ui.createWindow("Form2")),
+      description_(*win_, "Enlarged chart", "Chart", "Charts", "No chart.") {
     win_->setFont({"MS Sans Serif", 12, true});
     win_->setMenu(program_.guarded({
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
@@ -18,6 +21,8 @@ Form2::Form2(Program& program) : program_(program), win_(program.ui.createWindow
     // Closed through its frame, the window is gone with its picture; the next
     // reference creates it again.
     win_->setOnFrameClose([this] { program_.discardForm2(); });
+    // Escape does what Close does.
+    win_->setOnEscape([this] { program_.runGuarded([this] { mnuClose_Click(); }); });
 }
 
 void Form2::Form_Load() {
@@ -32,8 +37,15 @@ void Form2::mnuClose_Click() { win_->hide(); }
 
 void Form2::showChart(const std::string& titleLine, const std::string& windowTitle) {
     program_.module.printChartTitle(*win_, titleLine);
+    description_.setChart(windowTitle, titleLine);
     win_->setTitle(windowTitle);
     win_->show();
+}
+
+void Form2::clearSurface() {
+    win_->Cls();
+    shows = {};
+    description_.clear();
 }
 
 }  // namespace corvane

@@ -8,6 +8,7 @@
 #include "core/numeric/orbit.h"
 #include "platform/platform.h"
 #include "windows/histogram/histogram_record.h"
+#include "windows/surface_description.h"
 
 namespace corvane {
 
@@ -43,6 +44,11 @@ public:
     // the single-chart geometry and then ends with this: the title line
     // centred above the chart, the window title, and the window shown.
     void showChart(const std::string& titleLine, const std::string& windowTitle);
+    // Erases the chart (Cls) and forgets what it showed, before a command
+    // draws a new one.
+    void clearSurface();
+
+    const SurfaceDescription& description() const { return description_; }
 
     Form2Shows shows;
     // Export: the numbers of what the window shows.
@@ -52,6 +58,7 @@ public:
 private:
     Program& program_;
     std::unique_ptr<platform::Window> win_;
+    SurfaceDescription description_;
 };
 
 }  // namespace corvane

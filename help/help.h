@@ -1,0 +1,58 @@
+// The program's help on the Qt desktop: the guide window, the About box and
+// F1, which opens the guide from every window.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+#include "help/guide_window.h"
+#include "windows/help_link.h"
+
+class QWidget;
+
+namespace corvane::help {
+
+// The text of the About box: name, version, licence and libraries.
+QString aboutText();
+
+class Help : public HelpLink {
+public:
+    // `dialogOwner` gives the window the About box belongs to when it opens.
+    explicit Help(std::function<QWidget*()> dialogOwner);
+    ~Help() override;
+    Help(const Help&) = delete;
+    Help& operator=(const Help&) = delete;
+
+    void showGuide() override;
+    void showAbout() override;
+    // Opens the guide at the page about the window `from` (Form1 ... Form4),
+    // the contents for any other.
+    void showGuideFor(const QWidget* from);
+
+    // The guide window once it has been opened; null before.
+    GuideWindow* guide() const { return guide_; }
+
+private:
+    void showGuideAt(const QString& page);
+
+    std::function<QWidget*()> dialogOwner_;
+    QPointer<GuideWindow> guide_;
+};
+
+// Watches the application's key presses: F1 in any window not blocked by a
+// modal dialog opens the guide at that window's page. Installed on the
+// application (QApplication::installEventFilter).
+class HelpKey : public QObject {
+public:
+    explicit HelpKey(Help& help) : help_(help) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Help& help_;
+};
+
+}  // namespace corvane::help

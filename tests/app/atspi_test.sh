@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Reads the running program's accessibility tree over AT-SPI on D-Bus, as a
+# screen reader does: the input fields are named by their labels, the drawing
+# surface says what it shows, and says it anew once Enter has plotted.
+# Skips without Xvfb, xdotool, dbus, at-spi2-core or python3-pyatspi, except
+# under CI=true.
+# Usage: atspi_test.sh PATH_TO_CORVANE
+set -uo pipefail
+binary="$1"
+here="$(cd "$(dirname "$0")" && pwd)"
+python=/usr/bin/python3
+
+missing() {
+    if [[ "${CI:-}" == true ]]; then
+        echo "FAIL: $1 is needed under CI" >&2
+        exit 1
+    fi
+    echo "SKIP: $1 is not installed"
+    exit 77
+}
+command -v Xvfb >/dev/null || missing Xvfb
+command -v xdotool >/dev/null || missing xdotool
+command -v dbus-run-session >/dev/null || missing dbus
+[[ -x /usr/libexec/at-spi-bus-launcher ]] || missing at-spi2-core
+"$python" -c "import pyatspi" 2>/dev/null || missing python3-pyatspi
+
+if [[ "${1:-}" != --session ]]; then
+    exec dbus-run-session -- "$0" --session "$binary"
+fi
+binary="$2"
+
+display=":$((100 + RANDOM % 400))"
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+launcher=""
+program=""
+cleanup() {
+    [[ -n "$program" ]] && kill "$program" 2>/dev/null
+    [[ -n "$launcher" ]] && kill "$launcher" 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+}
+trap cleanup EXIT
+export DISPLAY="$display"
+for _ in $(seq 50); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+launcher=$!
+sleep 1
+
+unset QT_QPA_PLATFORM
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+"$binary" >/dev/null 2>&1 &
+program=$!
+"$python" "$here/atspi_check.py"

@@ -1,0 +1,164 @@
+// The About box, F1 from every window, and the Help menu of the real
+// program reaching both.
+#include "help/help.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <functional>
+
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_window.h"
+#include "windows/functions/form4.h"
+#include "windows/histogram/form3.h"
+#include "windows/main/form1.h"
+#include "windows/program.h"
+#include "windows/zoom/form2.h"
+
+namespace corvane::help {
+namespace {
+
+// Runs `inspect` on the next modal dialog from inside its event loop;
+// `inspect` closes it.
+void whenModalAppears(std::function<void(QWidget*)> inspect) {
+    auto* timer = new QTimer;
+    auto* waited = new QElapsedTimer;
+    waited->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, inspect] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal && waited->elapsed() < 5000) return;
+        timer->stop();
+        timer->deleteLater();
+        delete waited;
+        if (!modal) {
+            ADD_FAILURE() << "no modal dialog appeared";
+            return;
+        }
+        inspect(modal);
+    });
+    timer->start(10);
+}
+
+TEST(AboutText, NamesTheVersionTheLicenceAndTheLibraries) {
+    const QString text = aboutText();
+    EXPECT_TRUE(
+        text.contains(QRegularExpression(QStringLiteral(R"(Corvane</b> \d+\.\d+(\.\d+)?)"))))
+        << text.toStdString();
+    for (const QString& part :
+         {QStringLiteral("Licence: MIT"), QStringLiteral("Qt ") + QString::fromLatin1(qVersion()),
+          QStringLiteral("libcups"), QStringLiteral("oneTBB"), QStringLiteral("GoogleTest"),
+          QStringLiteral("Google Benchmark")}) {
+        EXPECT_TRUE(text.contains(part)) << part.toStdString();
+    }
+}
+
+class HelpOnQt : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qApp->installEventFilter(&key);
+        program.setHelpLink(&help);
+        program.startUp();
+        platform.flushDrawing();
+        QApplication::processEvents();
+    }
+    void TearDown() override { qApp->removeEventFilter(&key); }
+
+    static platform::QtForm* form(platform::Window& window) {
+        return dynamic_cast<platform::QtWindow&>(window).form();
+    }
+    platform::QtForm* form1() { return form(program.form1().window()); }
+    static void choose(QWidget* window, const char* item) {
+        auto* action = window->findChild<QAction*>(item);
+        ASSERT_NE(action, nullptr) << item;
+        action->trigger();
+        QApplication::processEvents();
+    }
+    bool guideShows(const char* page) const {
+        return help.guide() && help.guide()->isVisible() && help.guide()->currentPage() == page;
+    }
+
+    platform::QtPlatform platform;
+    Help help{[this] { return platform.dialogOwner(); }};
+    HelpKey key{help};
+    Program program{platform};
+};
+
+TEST_F(HelpOnQt, AboutFromTheHelpMenuBelongsToTheMainWindow) {
+    QWidget* parent = nullptr;
+    QString title;
+    QString text;
+    whenModalAppears([&](QWidget* dialog) {
+        parent = dialog->parentWidget();
+        title = dialog->windowTitle();
+        text = qobject_cast<QMessageBox*>(dialog)->text();
+        qobject_cast<QMessageBox*>(dialog)->accept();
+    });
+    choose(form1(), "mnuAbout");
+    EXPECT_EQ(parent, form1());
+    EXPECT_EQ(title, "About Corvane");
+    EXPECT_EQ(text, aboutText());
+}
+
+TEST_F(HelpOnQt, GuideFromTheHelpMenuOpensAtTheContentsThenWhereTheReaderWas) {
+    EXPECT_EQ(help.guide(), nullptr);
+    choose(form1(), "mnuGuide");
+    EXPECT_TRUE(guideShows("index.html"));
+    help.guide()->showPage(QStringLiteral("maps.html"));
+    help.guide()->close();
+    choose(form1(), "mnuGuide");
+    EXPECT_TRUE(guideShows("maps.html"));
+}
+
+TEST_F(HelpOnQt, F1OpensTheGuideAtThePageOfTheWindow) {
+    program.form2().window().show();
+    program.form3().window().show();
+    program.form4().window().show();
+    struct Case {
+        QWidget* target;
+        const char* page;
+    };
+    const Case cases[] = {
+        {form1(), "main-window.html"},
+        {form1()->findChild<QLineEdit*>("Text2"), "main-window.html"},
+        {form(program.form2().window()), "zoom-difference.html"},
+        {form(program.form3().window()), "histograms.html"},
+        {form(program.form4().window()), "function-graphs.html"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        if (help.guide()) help.guide()->close();
+        QTest::keyClick(c.target, Qt::Key_F1);
+        EXPECT_TRUE(guideShows(c.page));
+    }
+    // In the guide itself F1 leaves the reader where they are.
+    help.guide()->showPage(QStringLiteral("exercises.html"));
+    QTest::keyClick(help.guide()->browser(), Qt::Key_F1);
+    EXPECT_TRUE(guideShows("exercises.html"));
+}
+
+TEST_F(HelpOnQt, OtherKeysAndF1UnderAModalDialogAreLeftAlone) {
+    QTest::keyClick(form1(), Qt::Key_F1, Qt::ShiftModifier);
+    QTest::keyClick(form1(), Qt::Key_F2);
+    EXPECT_EQ(help.guide(), nullptr);
+
+    bool opened = true;
+    whenModalAppears([&](QWidget* dialog) {
+        QTest::keyClick(form1(), Qt::Key_F1);
+        opened = help.guide() != nullptr;
+        qobject_cast<QMessageBox*>(dialog)->accept();
+    });
+    choose(form1(), "mnuPlot");  // "Please choose a function"
+    EXPECT_FALSE(opened);
+}
+
+}  // namespace
+}  // namespace corvane::help

@@ -1,12 +1,9 @@
 #include "explore/bifurcation_compute.h"
 
-#include <oneapi/tbb/blocked_range.h>
-#include <oneapi/tbb/parallel_for.h>
-#include <oneapi/tbb/partitioner.h>
-
 #include <algorithm>
 
 #include "core/numeric/density_shading.h"
+#include "explore/parallel.h"
 
 namespace corvane::explore {
 
@@ -67,44 +64,32 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
     }
     const int groups = (last - first + kLanes - 1) / kLanes;
     std::atomic<bool> stopped{false};
-    // The hand-over to and from the threads also runs through these two
-    // atomics, so that a race detector that cannot see into the scheduler's
-    // library still sees the order of the writes.
-    std::atomic<int> handedOut{0};
-    std::atomic<int> handedBack{0};
-    handedOut.store(1, std::memory_order_release);
     auto keepGoing = [&](std::int64_t n) {
         if (steps) steps->fetch_add(n, std::memory_order_relaxed);
         if (stop && stop()) stopped.store(true, std::memory_order_relaxed);
         return !stopped.load(std::memory_order_relaxed);
     };
-    tbb::parallel_for(
-        tbb::blocked_range<int>(0, groups, 1),
-        [&](const tbb::blocked_range<int>& range) {
-            (void)handedOut.load(std::memory_order_acquire);
-            for (int g = range.begin(); g != range.end(); ++g) {
-                if (stopped.load(std::memory_order_relaxed)) break;
-                const int c = first + g * kLanes;
-                const int n = std::min(kLanes, last - c);
-                const bifurcation::Bins bins{data.rows > 0 ? data.counts.data() + c : nullptr, 1,
-                                             data.columns};
-                const bool finished = bifurcation::computeColumns(
-                    setup, std::span(a).subspan(std::size_t(c - first), std::size_t(n)), bins,
-                    std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n)), keepGoing);
-                if (finished && data.rows > 0) {
-                    // The group's bins are still in the cache.
-                    std::uint32_t most[bifurcation::kLanes] = {};
-                    for (int b = 0; b < data.rows; ++b) {
-                        const std::uint32_t* row = bins.counts + std::ptrdiff_t(b) * data.columns;
-                        for (int k = 0; k < n; ++k) most[k] = std::max(most[k], row[k]);
-                    }
-                    for (int k = 0; k < n; ++k) data.densestOf[std::size_t(c + k)] = most[k];
+    parallelFor(0, groups, 1, [&](int from, int to) {
+        for (int g = from; g != to; ++g) {
+            if (stopped.load(std::memory_order_relaxed)) break;
+            const int c = first + g * kLanes;
+            const int n = std::min(kLanes, last - c);
+            const bifurcation::Bins bins{data.rows > 0 ? data.counts.data() + c : nullptr, 1,
+                                         data.columns};
+            const bool finished = bifurcation::computeColumns(
+                setup, std::span(a).subspan(std::size_t(c - first), std::size_t(n)), bins,
+                std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n)), keepGoing);
+            if (finished && data.rows > 0) {
+                // The group's bins are still in the cache.
+                std::uint32_t most[bifurcation::kLanes] = {};
+                for (int b = 0; b < data.rows; ++b) {
+                    const std::uint32_t* row = bins.counts + std::ptrdiff_t(b) * data.columns;
+                    for (int k = 0; k < n; ++k) most[k] = std::max(most[k], row[k]);
                 }
+                for (int k = 0; k < n; ++k) data.densestOf[std::size_t(c + k)] = most[k];
             }
-            handedBack.fetch_add(1, std::memory_order_release);
-        },
-        tbb::simple_partitioner{});
-    (void)handedBack.load(std::memory_order_acquire);
+        }
+    });
     return !stopped.load(std::memory_order_relaxed);
 }
 
@@ -122,8 +107,8 @@ void shadeRange(const ColumnData& data, int first, int last, std::uint32_t dense
     const std::uint8_t* table = shade.table();
     const std::uint32_t size = shade.tableSize();
     // Image row r shows bin rows − 1 − r: each row is one stretch of counts.
-    tbb::parallel_for(tbb::blocked_range<int>(0, data.rows, 16), [&](const auto& range) {
-        for (int r = range.begin(); r != range.end(); ++r) {
+    parallelFor(0, data.rows, 16, [&](int from, int to) {
+        for (int r = from; r != to; ++r) {
             const std::uint32_t* count =
                 data.counts.data() + std::size_t(data.rows - 1 - r) * std::size_t(data.columns);
             std::uint8_t* pixel = image + r * stride;

@@ -83,6 +83,14 @@ void BifurcationView::setView(const View& view) {
 void BifurcationView::setPicture(QImage diagram, std::vector<double> lyapunov,
                                  std::vector<ColumnMark> marks) {
     diagram_ = std::move(diagram);
+    // Grey to 32-bit pixels here, once, so that painting converts nothing
+    // (Qt would convert a large image on threads of its own).
+    shown_ = QImage(diagram_.size(), QImage::Format_RGB32);
+    for (int y = 0; y < diagram_.height(); ++y) {
+        const uchar* grey = diagram_.constScanLine(y);
+        auto* pixel = reinterpret_cast<QRgb*>(shown_.scanLine(y));
+        for (int x = 0; x < diagram_.width(); ++x) pixel[x] = qRgb(grey[x], grey[x], grey[x]);
+    }
     lyapunov_ = std::move(lyapunov);
     marks_ = std::move(marks);
     update();
@@ -90,6 +98,7 @@ void BifurcationView::setPicture(QImage diagram, std::vector<double> lyapunov,
 
 void BifurcationView::clearPicture() {
     diagram_ = QImage();
+    shown_ = QImage();
     lyapunov_.clear();
     marks_.clear();
     update();
@@ -174,7 +183,7 @@ void BifurcationView::paintEvent(QPaintEvent*) {
 void BifurcationView::paintDiagram(QPainter& p) const {
     const QRect d = diagramRect();
     p.fillRect(d, Qt::white);
-    if (!diagram_.isNull()) p.drawImage(d.topLeft(), diagram_);
+    if (!shown_.isNull()) p.drawImage(d.topLeft(), shown_);
     // Marks at the top edge for the columns whose orbit left [0, 1] or
     // became non-finite.
     for (std::size_t c = 0; c < marks_.size() && int(c) < d.width(); ++c) {

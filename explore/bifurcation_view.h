@@ -81,6 +81,7 @@ private:
 
     View view_;
     QImage diagram_;
+    QImage shown_;  // the diagram in the screen's format
     std::vector<double> lyapunov_;
     std::vector<ColumnMark> marks_;
     std::optional<std::pair<double, double>> userRange_;

@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -130,6 +132,25 @@ BifurcationWindow::~BifurcationWindow() { engine_.cancel(); }
 void BifurcationWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("menuFile"));
+    struct Export {
+        const char* name;
+        const char* caption;
+        bool (BifurcationWindow::*run)();
+    };
+    const Export exports[] = {
+        {"actionExportPng", "Export picture as &PNG\u2026", &BifurcationWindow::exportPicturePng},
+        {"actionExportPdf", "Export picture as P&DF\u2026", &BifurcationWindow::exportPicturePdf},
+        {"actionExportLyapunov", "Export \u03bb as &CSV\u2026",
+         &BifurcationWindow::exportLyapunovCsv},
+        {"actionExportKept", "Export &kept values as CSV\u2026",
+         &BifurcationWindow::exportKeptValuesCsv},
+    };
+    for (const Export& e : exports) {
+        QAction* a = file->addAction(QString::fromUtf8(e.caption), this,
+                                     [this, run = e.run] { (this->*run)(); });
+        a->setObjectName(QString::fromLatin1(e.name));
+    }
+    file->addSeparator();
     QAction* closeAction =
         file->addAction(QStringLiteral("&Close"), this, [this] { this->close(); });
     closeAction->setObjectName(QStringLiteral("actionClose"));
@@ -459,6 +480,71 @@ void BifurcationWindow::poll() {
 }
 
 QImage BifurcationWindow::diagramImage() const { return view_->diagram(); }
+
+bool BifurcationWindow::pictureComplete() {
+    if (!isComputing() && snapshot_.data) return true;
+    say(QStringLiteral("The picture is still being computed; export it when it is complete."));
+    return false;
+}
+
+bool BifurcationWindow::exportPicturePng() {
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export picture as PNG"),
+                       QStringLiteral("bifurcation.png"), QStringLiteral("PNG images (*.png)"));
+    if (path.isEmpty()) return false;
+    const QString error = savePng(view_->grab().toImage(), path);
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
+}
+
+bool BifurcationWindow::exportPicturePdf() {
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export picture as PDF"),
+                       QStringLiteral("bifurcation.pdf"), QStringLiteral("PDF documents (*.pdf)"));
+    if (path.isEmpty()) return false;
+    const QString error = savePdf(*view_, windowTitle(), path);
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
+}
+
+bool BifurcationWindow::exportLyapunovCsv() {
+    if (!pictureComplete()) return false;
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export \u03bb as CSV"), QStringLiteral("lyapunov.csv"),
+                       QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty()) return false;
+    const QString error = writeLyapunovCsv(view(), *snapshot_.data, path);
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
+}
+
+bool BifurcationWindow::exportKeptValuesCsv() {
+    if (!pictureComplete()) return false;
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export kept values as CSV"),
+                       QStringLiteral("kept-values.csv"), QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty()) return false;
+    QProgressDialog progress(QStringLiteral("Writing the kept values\u2026"),
+                             QStringLiteral("Cancel"), 0, 1000, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    bool cancelled = false;
+    const QString error = writeKeptValuesCsv(
+        view(), columns_, rows_, path,
+        [&](double done) {
+            progress.setValue(int(done * 1000));
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        },
+        &cancelled);
+    progress.reset();
+    if (cancelled) {
+        say(QStringLiteral("Export cancelled; %1 was not written.").arg(path));
+        return false;
+    }
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
+}
 
 QString BifurcationWindow::describeColumn(int column) const {
     if (column < 0 || !snapshot_.data || column >= snapshot_.columnsDone ||

@@ -14,6 +14,7 @@
 
 #include "explore/bifurcation_compute.h"
 #include "explore/bifurcation_engine.h"
+#include "explore/explore_export.h"
 
 class QAction;
 class QActionGroup;
@@ -71,6 +72,14 @@ public:
     // Steps through the computation now instead of on the timer (for tests).
     void pollNow() { poll(); }
 
+    // File menu: each asks where to save, then writes; false when nothing
+    // was written (cancelled, refused or failed; the status bar says why).
+    bool exportPicturePng();
+    bool exportPicturePdf();
+    bool exportLyapunovCsv();
+    bool exportKeptValuesCsv();
+    SaveLocations& saveLocations() { return locations_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -88,7 +97,10 @@ private:
     void updateActions();
     QString describeColumn(int column) const;
 
+    bool pictureComplete();
+
     std::function<void(double)> useA_;
+    SaveLocations locations_;
     BifurcationEngine engine_;
     std::vector<View> history_;
     std::size_t historyAt_ = 0;

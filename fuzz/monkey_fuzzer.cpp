@@ -1,7 +1,8 @@
 // Any sequence of menu commands of all four windows, with any dialog
 // answers, against the scripted desktop. After every command the counters
 // stay in their ranges, no rescale is left running and every coordinate
-// handed to a surface is finite.
+// handed to a surface is finite. The Explore menu reaches a recording link
+// in place of the explorer's windows, with the map chosen at the time.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
+#include "windows/explore_link.h"
 #include "windows/functions/form4.h"
 #include "windows/histogram/form3.h"
 #include "windows/main/form1.h"
@@ -25,12 +27,12 @@ using corvane::platform::MenuItem;
 
 // Answers a student might type; iteration counts stay small so a run is fast.
 const std::vector<std::string> kAnswers = {
-    "",     "abc",   "1",   "2",    "3",     "4",      "5",      "6",          "7",
-    "0",    "-3",    "0.4", "0.5",  "0.6",   "1.5",    "2.5",    "3.5",        "3.9",
-    "0.2",  "0.3",   "1e3", "1e-300", "1e999", "-1e999", "99999", "2147483648", "2000000000",
-    " 3 ",  "4.0001", "1,5", "0x10", "inf",   "32767",  "-32768", "50",         "1e-10"};
-const std::vector<std::string> kIterations = {"", "x", "0", "1", "2.5", "10", "100", "3000",
-                                              "-5", "1e4", "1e999"};
+    "",    "abc",    "1",   "2",      "3",     "4",      "5",      "6",          "7",
+    "0",   "-3",     "0.4", "0.5",    "0.6",   "1.5",    "2.5",    "3.5",        "3.9",
+    "0.2", "0.3",    "1e3", "1e-300", "1e999", "-1e999", "99999",  "2147483648", "2000000000",
+    " 3 ", "4.0001", "1,5", "0x10",   "inf",   "32767",  "-32768", "50",         "1e-10"};
+const std::vector<std::string> kIterations = {"",    "x",    "0",  "1",   "2.5",  "10",
+                                              "100", "3000", "-5", "1e4", "1e999"};
 
 const std::string& pick(FuzzedDataProvider& input, const std::vector<std::string>& from) {
     return from[input.ConsumeIntegralInRange<std::size_t>(0, from.size() - 1)];
@@ -39,6 +41,11 @@ const std::string& pick(FuzzedDataProvider& input, const std::vector<std::string
 void check(bool ok) {
     if (!ok) std::abort();
 }
+
+struct RecordingLink : corvane::ExploreLink {
+    std::vector<int> opened;
+    void openBifurcation(int mapChoice) override { opened.push_back(mapChoice); }
+};
 
 struct Command {
     FakeWindow* window;
@@ -72,6 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return "/exports/" + name;
     };
     corvane::Program program(ui);
+    RecordingLink explorer;
+    program.setExploreLink(&explorer);
     program.startUp();
     const char* names[] = {"Form1", "Form2", "Form3", "Form4"};
     for (int step = 0; step < 40 && input.remaining_bytes() > 0; ++step) {
@@ -95,13 +104,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     collect(w, w.menu(), commands);
                 }
             }
-            const Command& c = commands[input.ConsumeIntegralInRange<std::size_t>(
-                0, commands.size() - 1)];
+            const Command& c =
+                commands[input.ConsumeIntegralInRange<std::size_t>(0, commands.size() - 1)];
             if (c.item->name == "mnuExit") continue;  // the process would end here
+            const std::size_t opened = explorer.opened.size();
             if (c.item->items.empty()) {
                 c.window->click(c.item->name);
             } else {
                 c.window->open(c.item->name);
+            }
+            if (c.item->name == "mnuExploreBifurcation") {
+                check(explorer.opened.size() == opened + 1);
+                check(explorer.opened.back() == program.module.funcChoice);
+            } else {
+                check(explorer.opened.size() == opened);
             }
         }
         const corvane::Module1& m = program.module;

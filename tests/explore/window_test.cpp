@@ -218,6 +218,10 @@ struct BadInput {
     const char* message;
 };
 
+void PrintTo(const BadInput& bad, std::ostream* out) {
+    *out << bad.field << " = \"" << bad.text << "\"";
+}
+
 class RefusedInput : public ExploreWindow, public testing::WithParamInterface<BadInput> {};
 
 TEST_P(RefusedInput, LeavesTheViewAsItWas) {

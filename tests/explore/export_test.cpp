@@ -1,0 +1,206 @@
+// The explorer's files, written through its File menu: the picture as PNG
+// and PDF, λ and the kept values as CSV, whole or not at all.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "core/numeric/bifurcation.h"
+#include "core/numeric/number_text.h"
+#include "explore/bifurcation_view.h"
+#include "explore/bifurcation_window.h"
+#include "explore/explore_export.h"
+
+namespace corvane::explore {
+namespace {
+
+bool waitIdle(BifurcationWindow& w) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < end) {
+        QApplication::processEvents();
+        w.pollNow();
+        if (!w.isComputing()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
+QStringList lines(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QStringList out = QString::fromUtf8(f.readAll()).split('\n');
+    if (!out.isEmpty() && out.back().isEmpty()) out.pop_back();
+    return out;
+}
+
+double number(const QString& text) {
+    if (text == "inf") return INFINITY;
+    if (text == "-inf") return -INFINITY;
+    return *toDouble(text.toStdString());
+}
+
+class Export : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        window = std::make_unique<BifurcationWindow>(1, nullptr, 2);
+        window->resize(700, 500);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        View v = window->view();
+        v.aMin = 2.9;  // superstable at 1 + √5 ≈ 3.236 and 2 lie outside; chaos at the end
+        v.aMax = 4.0;
+        v.transient = 200;
+        v.kept = 300;
+        ASSERT_TRUE(window->showView(v));
+        ASSERT_TRUE(waitIdle(*window));
+        window->saveLocations().setChooser(
+            [this](QWidget*, const QString&, const QString& suggested, const QString&) {
+                suggestions << suggested;
+                return answers.isEmpty() ? QString() : answers.takeFirst();
+            });
+    }
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<BifurcationWindow> window;
+    QStringList answers;      // what the chooser answers, in turn
+    QStringList suggestions;  // what it was offered
+};
+
+TEST_F(Export, PictureAsPngIsTheWholePlot) {
+    answers << path("picture.png");
+    window->findChild<QAction*>("actionExportPng")->trigger();
+    QImage image(path("picture.png"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), window->plot().size());
+    EXPECT_EQ(window->statusMessage(), "Saved " + path("picture.png"));
+}
+
+TEST_F(Export, PictureAsPdfIsOnePageWithTheWindowTitle) {
+    answers << path("picture.pdf");
+    ASSERT_TRUE(window->exportPicturePdf());
+    QFile f(path("picture.pdf"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray pdf = f.readAll();
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "),
+              1);
+    // The title, as UTF-16 with a byte-order mark (up to the map, whose
+    // parentheses the file escapes).
+    QByteArray title("\xfe\xff", 2);
+    for (QChar c : window->windowTitle().left(int(qstrlen("Bifurcation diagram: a")))) {
+        title += char(c.unicode() >> 8);
+        title += char(c.unicode() & 0xff);
+    }
+    EXPECT_TRUE(pdf.contains(title));
+}
+
+TEST_F(Export, LyapunovCsvHasOneRowPerColumnReadingBackExactly) {
+    answers << path("lambda.csv");
+    ASSERT_TRUE(window->exportLyapunovCsv());
+    const QStringList rows = lines(path("lambda.csv"));
+    const ColumnData& data = *window->data();
+    ASSERT_EQ(rows.size(), data.columns + 1);
+    EXPECT_EQ(rows[0], "a,lambda");
+    const View& v = window->view();
+    for (int c = 0; c < data.columns; ++c) {
+        const QStringList cells = rows[c + 1].split(',');
+        ASSERT_EQ(cells.size(), 2);
+        EXPECT_EQ(number(cells[0]), bifurcation::columnA(v.aMin, v.aMax, c, data.columns));
+        EXPECT_EQ(number(cells[1]), data.outcomes[std::size_t(c)].lyapunov);
+        EXPECT_NE(cells[1], "nan");
+    }
+}
+
+TEST_F(Export, LyapunovCsvWritesMinusInfinityForASuperstableOrbit) {
+    View v = window->view();
+    v.aMin = 1.5;  // a column centre exactly at a = 2: x = 0.5 is fixed, f′ = 0
+    v.aMax = 2.5;
+    ColumnData data;
+    computeView(v, 5, 10, data);
+    ASSERT_EQ(bifurcation::columnA(v.aMin, v.aMax, 2, 5), 2.0);
+    ASSERT_TRUE(writeLyapunovCsv(v, data, path("superstable.csv")).isEmpty());
+    EXPECT_EQ(lines(path("superstable.csv"))[3], "2,-inf");
+}
+
+TEST_F(Export, KeptValuesAreEveryCountedIterate) {
+    answers << path("kept.csv");
+    ASSERT_TRUE(window->exportKeptValuesCsv());
+    const QStringList rows = lines(path("kept.csv"));
+    const ColumnData& data = *window->data();
+    std::size_t counted = 0;
+    for (int b = 0; b < data.rows; ++b) {
+        for (int c = 0; c < data.columns; ++c) counted += data.count(c, b);
+    }
+    ASSERT_EQ(std::size_t(rows.size()), counted + 1);
+    EXPECT_EQ(rows[0], "a,x");
+    // The first column's values, in order, and each in the bin it counts in.
+    const View& v = window->view();
+    const double a0 = bifurcation::columnA(v.aMin, v.aMax, 0, data.columns);
+    double x = v.x0;
+    for (int n = 0; n < v.transient; ++n) x = a0 * x * (1 - x);
+    for (int n = 0; n < 5; ++n) {
+        x = (a0 * x) * (1 - x);
+        const QStringList cells = rows[n + 1].split(',');
+        EXPECT_EQ(number(cells[0]), a0);
+        EXPECT_EQ(number(cells[1]), x);
+    }
+}
+
+TEST_F(Export, AFailureNamesTheFileAndTheReason) {
+    const QString missing = path("no/such/folder/lambda.csv");
+    answers << missing;
+    EXPECT_FALSE(window->exportLyapunovCsv());
+    EXPECT_TRUE(window->statusMessage().startsWith("Cannot write " + missing + ": "))
+        << window->statusMessage().toStdString();
+    EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST_F(Export, ACancelledStreamLeavesTheFileAsItWas) {
+    QFile old(path("kept.csv"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents\n");
+    old.close();
+    int calls = 0;
+    bool cancelled = false;
+    const QString error = writeKeptValuesCsv(
+        window->view(), 50, 20, path("kept.csv"), [&](double) { return ++calls < 3; }, &cancelled);
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(lines(path("kept.csv")), QStringList{"old contents"});
+}
+
+TEST_F(Export, CancellingTheDialogWritesNothingAndTheFolderIsRemembered) {
+    EXPECT_FALSE(window->exportPicturePng());  // the chooser answers nothing
+    answers << path("sub.png");
+    ASSERT_TRUE(window->exportPicturePng());
+    EXPECT_EQ(window->saveLocations().folder(), dir.path());
+    answers << QString();
+    window->exportLyapunovCsv();
+    EXPECT_EQ(suggestions.back(), path("lyapunov.csv"));
+}
+
+TEST_F(Export, DataWaitsForACompletePicture) {
+    View slow = window->view();
+    slow.kept = 100'000'000;
+    slow.aMin = 3.9;
+    ASSERT_TRUE(window->showView(slow));
+    answers << path("early.csv");
+    EXPECT_FALSE(window->exportLyapunovCsv());
+    EXPECT_TRUE(window->statusMessage().contains("still being computed"));
+    EXPECT_FALSE(QFile::exists(path("early.csv")));
+    window->undo();
+    ASSERT_TRUE(waitIdle(*window));
+}
+
+}  // namespace
+}  // namespace corvane::explore

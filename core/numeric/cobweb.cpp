@@ -19,6 +19,14 @@ namespace corvane::cobweb {
 
 namespace {
 
+// Makes room for at least n elements. The work's vectors only grow, so
+// that from the second graph on nothing is allocated or cleared.
+template <class T>
+T* room(std::vector<T>& v, std::size_t n) {
+    if (v.size() < n) v.resize(std::max(n, 2 * v.size()));
+    return v.data();
+}
+
 // Two intervals in one vector (the width every x86-64 processor has);
 // each lane computes exactly what the plain expression computes on one
 // double.
@@ -122,6 +130,16 @@ void iterateMany(Step step, int k, const double* x, double* y, double* slope, st
     }
 }
 
+// Whether f^k(x) − x, g0 at one sample and g1 at the next (the slopes of
+// f^k s0 and s1), may meet zero at the first or before the next: zero at
+// the first, a change of sign, or a turn back towards zero between them
+// (its slope s − 1 pointing to zero at the first and away at the next).
+// NaN says no.
+template <class T>
+[[gnu::always_inline]] inline auto mayCross(T g0, T s0, T g1, T s1) {
+    return (g0 == 0) | (g0 * g1 < 0) | ((g0 * (s0 - 1) < 0) & (g0 * (s1 - 1) > 0));
+}
+
 // Samples close enough that the graph climbs or falls at most a sixth of
 // the picture between them: no hump can hide there unnoticed.
 constexpr double kCoarsestRise = 0.25;
@@ -162,159 +180,254 @@ Point iterateWithSlope(int map, double a, int k, double x) {
     return withStep(map, a, [&](auto step) { return iterateOne(step, k, x); });
 }
 
-// Makes room for at least n elements. The work's vectors only grow, so
-// that from the second graph on nothing is allocated or cleared.
-template <class T>
-T* room(std::vector<T>& v, std::size_t n) {
-    if (v.size() < n) v.resize(std::max(n, 2 * v.size()));
-    return v.data();
+namespace {
+
+// Into how many equal parts a flagged interval is cut: enough, judged by
+// the slopes at its ends, that each part climbs at most kCoarsestRise and
+// strays from its chord (across it), or misses its peak, by at most the
+// tolerance (both shrink with the square of the part's width); from
+// kFewestParts to kMostParts, the parts being looked at again in the next
+// round. Compared as fourth powers, without roots and with one division.
+constexpr int kFewestParts = 4;
+constexpr int kMostParts = 16;
+
+int partsFor(double h, double yl, double dl, double yr, double dr, double tolerance) {
+    const double dy = yr - yl;
+    const double rise = 4 * (h * std::max(std::fabs(dl), std::fabs(dr)));  // / kCoarsestRise
+    const double stray = std::max(std::fabs(h * dl - dy), std::fabs(h * dr - dy));
+    const double peak = dl * dr < 0 ? h * std::min(std::fabs(dl), std::fabs(dr)) : 0.0;
+    const double t2 = tolerance * tolerance;
+    const double q =
+        std::max({(rise * rise) * (rise * rise),
+                  ((stray * stray) * (h * h)) / (t2 * (h * h + dy * dy)), (peak * peak) / t2});
+    int parts = kFewestParts;
+    for (int j = kFewestParts; j < kMostParts; ++j) {
+        parts += double(j) * j * j * j < q;  // q > NaN counts nothing
+    }
+    return parts;
 }
+
+}  // namespace
 
 void sampleCurve(int map, double a, int k, const CurveOptions& options, Curve& out) {
     const int startIntervals = std::max(options.startIntervals, 1);
     const std::size_t starts = static_cast<std::size_t>(startIntervals) + 1;
-    const std::size_t intervals = starts - 1;
     const std::int64_t perSample = std::max(k, 1);
     const std::size_t mostSamples = std::max<std::size_t>(
         starts,
         static_cast<std::size_t>(std::max<std::int64_t>(options.evaluationBudget, 0) / perSample));
     const double tolerance = options.tolerance;
     Curve::Work& work = out.work;
-    using Node = Curve::Node;
-    using Intervals = Curve::Intervals;
-    // Intervals are halved kBlock at a time: kBlock / W vectors side by
-    // side, so that their chains overlap in the processor.
-    constexpr std::size_t kBlock = 4 * W;
+    using Block = Curve::Block;
+    using Child = Curve::Child;
 
-    // The samples in the order they are made, linked in increasing x.
-    Node* nodes = room(work.nodes, starts);
+    // The samples in blocks: the starting grid, then for every interval cut
+    // into parts a block of its own: its ends (copies of the samples it
+    // lies between) and the new samples between them, side by side.
     std::size_t size = starts;
-    // The intervals to halve, with their ends at hand; a block's worth of
-    // room past the last, filled with copies of it.
-    Intervals* active = &work.active;
-    Intervals* coming = &work.coming;
-    auto fit = [](Intervals& v, std::size_t n) {
-        for (auto* a : {&v.xl, &v.yl, &v.dl, &v.xr, &v.yr, &v.dr}) room(*a, n + kBlock);
-        room(v.l, n + kBlock);
-        room(v.r, n + kBlock);
-    };
-    auto pad = [](Intervals& v, std::size_t n) {
-        if (n == 0) return;
-        for (auto* a : {&v.xl, &v.yl, &v.dl, &v.xr, &v.yr, &v.dr}) {
-            std::fill_n(a->data() + n, kBlock, (*a)[n - 1]);
-        }
-        std::fill_n(v.l.data() + n, kBlock, v.l[n - 1]);
-        std::fill_n(v.r.data() + n, kBlock, v.r[n - 1]);
-    };
-    // Appends interval (left, right) to `to` at `at`; `at` moves on only
-    // when `keep` says so, so that nothing is decided by a branch.
-    auto append = [](Intervals& to, std::size_t& at, bool keep, double xl, double yl, double dl,
-                     double xr, double yr, double dr, std::int32_t l, std::int32_t r) {
-        to.xl[at] = xl;
-        to.yl[at] = yl;
-        to.dl[at] = dl;
-        to.xr[at] = xr;
-        to.yr[at] = yr;
-        to.dr[at] = dr;
-        to.l[at] = l;
-        to.r[at] = r;
-        at += keep;
-    };
+    double* xs = room(work.x, size + W);
+    double* ys = room(work.y, size + W);
+    double* ds = room(work.slope, size + W);
+    Block* blocks = room(work.blocks, 1);
+    Child* children = room(work.children, 1);
+    std::size_t blockCount = 1, childCount = 0;
+    blocks[0] = {0, static_cast<std::uint32_t>(starts), 0, 0};
+    for (std::size_t i = 0; i < starts; ++i) xs[i] = static_cast<double>(i) / startIntervals;
+    xs[starts - 1] = 1;
 
-    std::size_t count = 0;
     out.budgetReached = false;
     withStep(map, a, [&](auto step) {
-        // The starting grid, and which of its intervals need halving.
-        double* xs = room(work.x, starts);
-        double* ys = room(work.y, starts);
-        double* ds = room(work.slope, starts);
-        for (std::size_t i = 0; i < starts; ++i) xs[i] = static_cast<double>(i) / startIntervals;
-        xs[intervals] = 1;
         iterateMany(step, k, xs, ys, ds, starts);
-        for (std::size_t i = 0; i < starts; ++i) {
-            nodes[i] = {xs[i], ys[i], ds[i], static_cast<std::int32_t>(i + 1)};
-        }
-        nodes[intervals].next = -1;
-        fit(*active, intervals);
-        for (std::size_t i = 0; i < intervals; ++i) {
-            V left = {xs[i], xs[i]}, right = {xs[i + 1], xs[i + 1]};
-            const VI split = needsSplit(left, splat(ys[i]), splat(ds[i]), right, splat(ys[i + 1]),
-                                        splat(ds[i + 1]), tolerance);
-            append(*active, count, split[0] != 0, xs[i], ys[i], ds[i], xs[i + 1], ys[i + 1],
-                   ds[i + 1], static_cast<std::int32_t>(i), static_cast<std::int32_t>(i + 1));
-        }
-        pad(*active, count);
-
-        // A level at a time: each interval halved, its new sample evaluated
-        // beside the others', and each half kept for the next level when it
-        // needs halving again.
-        while (count > 0) {
-            const std::size_t first = size;
-            if (first + count > mostSamples) {
-                out.budgetReached = true;
+        // Each round looks at the intervals of the blocks made in the last.
+        std::size_t fromBlock = 0, toBlock = 1;
+        std::size_t regionStart = 0;
+        while (fromBlock < toBlock) {
+            // Which intervals need cutting: (i, i + 1) for every i of the
+            // region, side by side; then their list, without those across
+            // two blocks.
+            const std::size_t regionEnd = size;
+            for (std::size_t i = regionEnd; i < regionEnd + W; ++i) {
+                xs[i] = xs[regionEnd - 1];
+                ys[i] = ys[regionEnd - 1];
+                ds[i] = ds[regionEnd - 1];
+            }
+            std::int64_t* split = room(work.split, regionEnd + W);
+            std::int64_t* cross = room(work.cross, regionEnd + W);
+            for (std::size_t i = regionStart; i + 1 < regionEnd; i += W) {
+                V xl, yl, dl, xr, yr, dr;
+                std::memcpy(&xl, xs + i, sizeof xl);
+                std::memcpy(&yl, ys + i, sizeof yl);
+                std::memcpy(&dl, ds + i, sizeof dl);
+                std::memcpy(&xr, xs + i + 1, sizeof xr);
+                std::memcpy(&yr, ys + i + 1, sizeof yr);
+                std::memcpy(&dr, ds + i + 1, sizeof dr);
+                const VI flags = needsSplit(xl, yl, dl, xr, yr, dr, tolerance) & 1;
+                std::memcpy(split + i, &flags, sizeof flags);
+                // An interval kept whole stays in the graph: where f^k − x
+                // may meet zero in it is noted for the periodic points.
+                const VI hint = mayCross(yl - xl, dl, yr - xr, dr) & ~flags & 1;
+                std::memcpy(cross + i, &hint, sizeof hint);
+            }
+            for (std::size_t b = fromBlock; b < toBlock; ++b) {
+                split[blocks[b].first + blocks[b].count - 1] = 0;
+                cross[blocks[b].first + blocks[b].count - 1] = 0;
+            }
+            std::uint32_t* cut = room(work.cut, regionEnd - regionStart);
+            std::size_t cuts = 0;
+            for (std::size_t i = regionStart; i + 1 < regionEnd; ++i) {
+                cut[cuts] = static_cast<std::uint32_t>(i);
+                cuts += static_cast<std::size_t>(split[i]);
+            }
+            // Room, made once for the most this round can add.
+            const std::size_t most = cuts * (kMostParts + 1);
+            xs = room(work.x, size + most + W);
+            ys = room(work.y, size + most + W);
+            ds = room(work.slope, size + most + W);
+            double* inner = room(work.inner, most);
+            blocks = room(work.blocks, blockCount + cuts);
+            children = room(work.children, childCount + cuts);
+            // A block for each interval cut, its children's list in its
+            // parent (which comes in x order); the new samples' x in a row.
+            std::size_t innerCount = 0;
+            const std::size_t firstNew = blockCount;
+            std::size_t parent = fromBlock;
+            blocks[parent].firstChild = static_cast<std::uint32_t>(childCount);
+            for (std::size_t c = 0; c < cuts; ++c) {
+                const std::size_t i = cut[c];
+                while (i >= blocks[parent].first + blocks[parent].count) {
+                    blocks[parent].childCount =
+                        static_cast<std::uint32_t>(childCount) - blocks[parent].firstChild;
+                    ++parent;
+                    blocks[parent].firstChild = static_cast<std::uint32_t>(childCount);
+                }
+                const double xl = xs[i], xr = xs[i + 1], h = xr - xl;
+                int parts = partsFor(h, ys[i], ds[i], ys[i + 1], ds[i + 1], tolerance);
+                // Parts too narrow for doubles to tell apart: fewer.
+                while (parts > 2 &&
+                       !(h > parts * (4 * std::numeric_limits<double>::epsilon()) * xr)) {
+                    parts /= 2;
+                }
+                if (size + static_cast<std::size_t>(parts) + 1 > mostSamples) {
+                    out.budgetReached = true;
+                    break;
+                }
+                const std::size_t at = size;
+                size += static_cast<std::size_t>(parts) + 1;
+                xs[at] = xl;
+                ys[at] = ys[i];
+                ds[at] = ds[i];
+                const double width = h / parts;
+                // All kMostParts − 1 places written, the next block's
+                // overwriting those past this one's.
+                for (int p = 1; p < kMostParts; ++p) {
+                    inner[innerCount + static_cast<std::size_t>(p) - 1] = xs[at + p] =
+                        xl + width * p;
+                }
+                innerCount += static_cast<std::size_t>(parts) - 1;
+                xs[at + parts] = xr;
+                ys[at + parts] = ys[i + 1];
+                ds[at + parts] = ds[i + 1];
+                children[childCount++] = {static_cast<std::uint32_t>(i - blocks[parent].first),
+                                          static_cast<std::uint32_t>(blockCount)};
+                blocks[blockCount++] = {static_cast<std::uint32_t>(at),
+                                        static_cast<std::uint32_t>(parts + 1), 0, 0};
+            }
+            blocks[parent].childCount =
+                static_cast<std::uint32_t>(childCount) - blocks[parent].firstChild;
+            for (std::size_t b = parent + 1; b < toBlock; ++b) {
+                blocks[b].firstChild = static_cast<std::uint32_t>(childCount);
+                blocks[b].childCount = 0;
+            }
+            // The new samples evaluated side by side, then put in place.
+            double* innerY = room(work.innerY, innerCount);
+            double* innerD = room(work.innerSlope, innerCount);
+            iterateMany(step, k, inner, innerY, innerD, innerCount);
+            std::size_t n = 0;
+            for (std::size_t b = firstNew; b < blockCount; ++b) {
+                const std::size_t first = blocks[b].first, parts = blocks[b].count - 1;
+                for (std::size_t p = 1; p < parts; ++p, ++n) {
+                    ys[first + p] = innerY[n];
+                    ds[first + p] = innerD[n];
+                }
+            }
+            if (out.budgetReached) {
+                // The last blocks stay as they are: only where f^k − x may
+                // meet zero in their intervals is noted.
+                std::int64_t* last = room(work.cross, size);
+                for (std::size_t i = regionEnd; i + 1 < size; ++i) {
+                    last[i] = mayCross(ys[i] - xs[i], ds[i], ys[i + 1] - xs[i + 1], ds[i + 1]);
+                }
+                for (std::size_t b = firstNew; b < blockCount; ++b) {
+                    last[blocks[b].first + blocks[b].count - 1] = 0;
+                }
                 break;
             }
-            size += count;
-            nodes = room(work.nodes, size);
-            fit(*coming, 2 * count);
-            std::size_t kept = 0;
-            const Intervals& in = *active;
-            for (std::size_t base = 0; base < count; base += kBlock) {
-                constexpr std::size_t kVectors = kBlock / W;
-                V xl[kVectors], yl[kVectors], dl[kVectors], xr[kVectors], yr[kVectors],
-                    dr[kVectors], xm[kVectors], ym[kVectors], dm[kVectors];
-#pragma GCC unroll 4
-                for (std::size_t v = 0; v < kVectors; ++v) {
-                    const std::size_t i = base + v * W;
-                    xl[v] = load(in.xl, i);
-                    yl[v] = load(in.yl, i);
-                    dl[v] = load(in.dl, i);
-                    xr[v] = load(in.xr, i);
-                    yr[v] = load(in.yr, i);
-                    dr[v] = load(in.dr, i);
-                    xm[v] = 0.5 * (xl[v] + xr[v]);
-                    ym[v] = xm[v];
-                    dm[v] = splat(1);
-                }
-                for (int j = 0; j < k; ++j) {
-                    // Unrolled, so that the vectors stay in registers.
-#pragma GCC unroll 4
-                    for (std::size_t v = 0; v < kVectors; ++v) ym[v] = step(ym[v], dm[v]);
-                }
-                const std::size_t lanes = std::min(kBlock, count - base);
-                for (std::size_t v = 0; v < kVectors; ++v) {
-                    const VI leftHalf =
-                        needsSplit(xl[v], yl[v], dl[v], xm[v], ym[v], dm[v], tolerance);
-                    const VI rightHalf =
-                        needsSplit(xm[v], ym[v], dm[v], xr[v], yr[v], dr[v], tolerance);
-                    for (std::size_t w = 0; w < W && v * W + w < lanes; ++w) {
-                        const std::size_t i = base + v * W + w;
-                        const std::int32_t m = static_cast<std::int32_t>(first + i);
-                        const std::int32_t l = in.l[i], r = in.r[i];
-                        nodes[m] = {xm[v][w], ym[v][w], dm[v][w], r};
-                        nodes[l].next = m;
-                        append(*coming, kept, leftHalf[w] != 0, xl[v][w], yl[v][w], dl[v][w],
-                               xm[v][w], ym[v][w], dm[v][w], l, m);
-                        append(*coming, kept, rightHalf[w] != 0, xm[v][w], ym[v][w], dm[v][w],
-                               xr[v][w], yr[v][w], dr[v][w], m, r);
-                    }
-                }
-            }
-            pad(*coming, kept);
-            std::swap(active, coming);
-            count = kept;
+            fromBlock = firstNew;
+            toBlock = blockCount;
+            regionStart = regionEnd;
         }
     });
 
-    // Into x order along the links.
-    out.x.resize(size);
-    out.y.resize(size);
-    out.slope.resize(size);
+    // In x order: each block's samples, with the blocks of its intervals
+    // between them (without their ends, which are its own samples).
+    std::size_t total = 2;
+    for (std::size_t b = 0; b < blockCount; ++b) total += blocks[b].count - 2;
+    out.x.resize(total);
+    out.y.resize(total);
+    out.slope.resize(total);
+    double* ox = out.x.data();
+    double* oy = out.y.data();
+    double* od = out.slope.data();
+    // On the way, the places where f^k(x) − x may meet zero: the noted
+    // intervals at the output place of their left sample.
+    std::uint32_t* hints = room(out.work.hints, total);
+    std::size_t hintCount = 0;
+    const std::int64_t* cross = work.cross.data();
     std::size_t o = 0;
-    for (std::int32_t i = 0; i >= 0; i = nodes[i].next, ++o) {
-        out.x[o] = nodes[i].x;
-        out.y[o] = nodes[i].y;
-        out.slope[o] = nodes[i].slope;
+    auto copy = [&](std::size_t from, std::size_t to) {  // samples [from, to)
+        for (std::size_t i = from; i < to; ++i, ++o) {
+            ox[o] = xs[i];
+            oy[o] = ys[i];
+            od[o] = ds[i];
+            hints[hintCount] = static_cast<std::uint32_t>(o);
+            hintCount += static_cast<std::size_t>(cross[i]);
+        }
+    };
+    auto emit = [&](auto& self, const Block& block, bool ends) -> void {
+        std::size_t at = block.first;
+        if (!ends) {
+            // The first interval starts at the sample just written.
+            hints[hintCount] = static_cast<std::uint32_t>(o - 1);
+            hintCount += static_cast<std::size_t>(cross[at]);
+            ++at;
+        }
+        const std::size_t end = block.first + block.count - (ends ? 0 : 1);
+        for (std::uint32_t c = 0; c < block.childCount; ++c) {
+            const Child& child = children[block.firstChild + c];
+            const std::size_t upTo = block.first + child.interval + 1;
+            copy(at, upTo);
+            at = upTo;
+            self(self, blocks[child.block], false);
+        }
+        copy(at, end);
+    };
+    emit(emit, blocks[0], true);
+    if (oy[total - 1] - ox[total - 1] == 0)
+        hints[hintCount++] = static_cast<std::uint32_t>(total - 1);
+    out.crossingHints.assign(hints, hints + hintCount);
+}
+
+void markCrossingHints(Curve& curve) {
+    curve.crossingHints.clear();
+    const std::size_t n = curve.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const double g = curve.y[i] - curve.x[i];
+        const bool last = i + 1 == n;
+        const double next =
+            last ? std::numeric_limits<double>::quiet_NaN() : curve.y[i + 1] - curve.x[i + 1];
+        if (mayCross(g, curve.slope[i], next, last ? next : curve.slope[i + 1])) {
+            curve.crossingHints.push_back(static_cast<std::uint32_t>(i));
+        }
     }
 }
 
@@ -529,21 +642,25 @@ void findPeriodicPoints(int map, double a, int k, const Curve& curve, PeriodicPo
         const double* xs = curve.x.data();
         const double* ys = curve.y.data();
         const double* ss = curve.slope.data();
-        double gi = n > 0 ? ys[0] - xs[0] : 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const double gn = i + 1 < n ? ys[i + 1] - xs[i + 1] : 0;
+        // The samples where something may start: the curve's hints.
+        const std::uint32_t* candidates = curve.crossingHints.data();
+        const std::size_t count = curve.crossingHints.size();
+        for (std::size_t c = 0; c < count; ++c) {
+            const std::size_t i = candidates[c];
+            const double gi = ys[i] - xs[i];
             if (gi == 0) {
                 if (!add({xs[i], 0, ss[i], xs[i], 0, ss[i], true})) break;
-            } else if (i + 1 < n && gn != 0) {
-                if ((gi < 0 && gn > 0) || (gi > 0 && gn < 0)) {
-                    if (!add({xs[i], gi, ss[i], xs[i + 1], gn, ss[i + 1], false})) break;
-                } else if ((gi > 0 ? ss[i] < 1 && ss[i + 1] > 1 : ss[i] > 1 && ss[i + 1] < 1) &&
-                           std::isfinite(gi) && std::isfinite(gn) &&
-                           !searchDip(searchDip, xs[i], gi, ss[i], xs[i + 1], gn, ss[i + 1], 0)) {
-                    break;
-                }
+                continue;
             }
-            gi = gn;
+            if (i + 1 >= n) continue;
+            const double gn = ys[i + 1] - xs[i + 1];
+            if (gn == 0) continue;  // found at i + 1
+            if ((gi < 0 && gn > 0) || (gi > 0 && gn < 0)) {
+                if (!add({xs[i], gi, ss[i], xs[i + 1], gn, ss[i + 1], false})) break;
+            } else if (std::isfinite(gi) && std::isfinite(gn) &&
+                       !searchDip(searchDip, xs[i], gi, ss[i], xs[i + 1], gn, ss[i + 1], 0)) {
+                break;
+            }
         }
         // The sign changes narrowed side by side, the exact ones as found.
         changes.clear();

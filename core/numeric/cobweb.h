@@ -52,26 +52,37 @@ struct Curve {
     std::vector<double> slope;
     // The budget ran out before the tolerance was met everywhere.
     bool budgetReached = false;
+    // The samples i where f^k(x) − x may meet zero at x[i] or before
+    // x[i + 1]: zero there, a change of sign, or slopes that say it may dip
+    // to zero and back; in increasing order. markCrossingHints() finds
+    // them for a curve made otherwise.
+    std::vector<std::uint32_t> crossingHints;
     std::size_t size() const { return x.size(); }
 
     // Room the sampling works in, kept from one call to the next.
-    struct Node {
-        double x, y, slope;
-        std::int32_t next;  // the sample to the right; −1 after x = 1
+    struct Block {  // samples first .. first + count − 1, ends included
+        std::uint32_t first, count;
+        std::uint32_t firstChild, childCount;  // in `children`
     };
-    struct Intervals {  // side by side: ends l and r, their nodes
-        std::vector<double> xl, yl, dl, xr, yr, dr;
-        std::vector<std::int32_t> l, r;
+    struct Child {  // the block cutting interval (interval, interval + 1)
+        std::uint32_t interval, block;
     };
     struct Work {
-        std::vector<Node> nodes;
         std::vector<double> x, y, slope;
-        Intervals active, coming;
+        std::vector<std::int64_t> split, cross;
+        std::vector<std::uint32_t> cut;
+        std::vector<double> inner, innerY, innerSlope;
+        std::vector<std::uint32_t> hints;
+        std::vector<Block> blocks;
+        std::vector<Child> children;
     } work;
 };
 
 // Fills `out` (its memory is reused from one call to the next).
 void sampleCurve(int map, double a, int k, const CurveOptions& options, Curve& out);
+
+// Sets curve.crossingHints from its samples.
+void markCrossingHints(Curve& curve);
 
 // The samples reduced for a picture `columns` pixels wide across [0, 1]: in
 // each column the first, lowest, highest and last sample in x order (fewer

@@ -160,6 +160,32 @@ TEST(CobwebCurve, EscapingOrbitsLeaveNonFiniteSamplesAlone) {
     EXPECT_TRUE(std::any_of(c.y.begin(), c.y.end(), [](double y) { return !std::isfinite(y); }));
 }
 
+TEST(CobwebCurve, HintsNotedWhileSamplingAreThoseOfTheFinishedCurve) {
+    struct Case {
+        int map;
+        double a;
+        int k;
+    };
+    const Case cases[] = {{1, 3.2, 2}, {1, 4.0, 12}, {2, 2.3, 3}, {1, 1 + std::sqrt(8.0), 3}};
+    for (const Case& c : cases) {
+        Curve curve = curveOf(c.map, c.a, c.k);
+        const std::vector<std::uint32_t> noted = curve.crossingHints;
+        markCrossingHints(curve);
+        EXPECT_EQ(noted, curve.crossingHints) << c.map << " " << c.a << " " << c.k;
+    }
+}
+
+TEST(CobwebCurve, HintsMarkZerosSignChangesAndTurnsTowardsZero) {
+    Curve c;
+    // g = y − x: 0 at x = 0; −0.1, −0.1 (slope of g turning back: a hump
+    // of g below zero); +0.2 (a change of sign); +0.3 (nothing).
+    c.x = {0.0, 0.2, 0.4, 0.6, 0.8};
+    c.y = {0.0, 0.1, 0.3, 0.8, 1.1};
+    c.slope = {0.5, 2.0, 0.5, 1.5, 1.5};
+    markCrossingHints(c);
+    EXPECT_EQ(c.crossingHints, (std::vector<std::uint32_t>{0, 1, 2}));
+}
+
 TEST(CobwebReduce, KeepsFirstLowestHighestLastOfEachColumn) {
     Curve c;
     c.x = {0.0, 0.1, 0.2, 0.3, 0.4, 0.6, 0.7, 0.9};

@@ -1,0 +1,87 @@
+// The cobweb's redraw for a slider move against the bare map evaluations it
+// needs: f1^12 at a = 4 at every sample of its graph (all 2048 humps), and
+// 10^4 steps of f^12 for the staircase.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "core/numeric/cobweb.h"
+#include "core/numeric/maps.h"
+
+namespace corvane::bench {
+namespace {
+
+constexpr double kA = 4.0;
+constexpr int kFold = 12;
+constexpr std::int64_t kSteps = 10'000;
+constexpr double kX0 = 0.3;
+constexpr int kColumns = 1000;
+
+// The x the graph is sampled at, made once.
+const std::vector<double>& sampleXs() {
+    static const std::vector<double> xs = [] {
+        cobweb::Curve c;
+        cobweb::sampleCurve(1, kA, kFold, {}, c);
+        return c.x;
+    }();
+    return xs;
+}
+
+// What one redraw computes: the graph, its crossings with the diagonal, the
+// orbit and its staircase, the tail's period and the graph reduced to the
+// picture's columns.
+void BM_CobwebRedraw(benchmark::State& state) {
+    cobweb::Curve curve;
+    cobweb::PeriodicPoints points;
+    cobweb::Orbit orbit;
+    std::vector<cobweb::Segment> segments;
+    std::vector<double> xs, ys;
+    for (auto _ : state) {
+        cobweb::sampleCurve(1, kA, kFold, {}, curve);
+        cobweb::findPeriodicPoints(1, kA, kFold, curve, points);
+        cobweb::orbitOf(1, kA, kFold, kX0, kSteps, orbit);
+        cobweb::staircase(orbit.x, segments);
+        cobweb::reduceToColumns(curve, kColumns, xs, ys);
+        benchmark::DoNotOptimize(cobweb::tailPeriod(orbit.x));
+        benchmark::DoNotOptimize(segments.data());
+        benchmark::DoNotOptimize(xs.data());
+    }
+    state.counters["samples"] = static_cast<double>(curve.size());
+    state.counters["periodic_points"] = static_cast<double>(points.points.size());
+    state.counters["segments"] = static_cast<double>(segments.size());
+}
+BENCHMARK(BM_CobwebRedraw)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+// The bare evaluations: f1^12 at each of the graph's samples, and the
+// orbit's 10^4 steps of f1^12.
+void BM_CobwebBareEvaluations(benchmark::State& state) {
+    const std::vector<double>& xs = sampleXs();
+    for (auto _ : state) {
+        double sum = 0;
+        for (double x : xs) {
+            for (int j = 0; j < kFold; ++j) x = f1(kA, x);
+            sum += x;
+        }
+        double x = kX0;
+        for (std::int64_t n = 0; n < kSteps * kFold; ++n) x = f1(kA, x);
+        benchmark::DoNotOptimize(sum);
+        benchmark::DoNotOptimize(x);
+    }
+    state.counters["evaluations"] =
+        static_cast<double>(xs.size() * kFold + static_cast<std::size_t>(kSteps * kFold));
+}
+BENCHMARK(BM_CobwebBareEvaluations)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+struct Registration {
+    Registration(std::string label, std::string measured, std::string reference, double limit) {
+        targets().push_back({std::move(label), std::move(measured), std::move(reference), limit});
+    }
+};
+
+const Registration r1("cobweb redraw f1^12 at 4, n = 1e4 (numbers)", "BM_CobwebRedraw",
+                      "BM_CobwebBareEvaluations", 3.0);
+
+}  // namespace
+}  // namespace corvane::bench

@@ -1,0 +1,164 @@
+// The cobweb (staircase) diagram's numbers: the graph of the k-fold map f^k
+// sampled finely enough that every hump shows, its crossings with the
+// diagonal (the points of period k) with their slopes, and the staircase of
+// an orbit of f^k between the graph and the diagonal.
+//
+// f^k and its slope come from one pass over the orbit: the values exactly
+// as maps.h evaluates the map, the slope by the chain rule,
+// (f^k)′(x) = f′(x_0)·f′(x_1)···f′(x_{k−1}) with f1′(x) = a·(1 − 2x) and
+// f2′(x) = a·x·(2·sin(πx) + πx·cos(πx)), π shortened as in maps.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace corvane::cobweb {
+
+inline constexpr int kMostFold = 64;                // k from 1 to 64
+inline constexpr std::int64_t kMostSteps = 10'000;  // n from 0 to 10^4
+// The picture's vertical range, as in the orbit windows; an orbit that
+// leaves it stops there.
+inline constexpr double kBottom = -0.25;
+inline constexpr double kTop = 1.25;
+
+// f^k(x) and (f^k)′(x).
+struct Point {
+    double y = 0;
+    double slope = 0;
+};
+Point iterateWithSlope(int map, double a, int k, double x);
+
+// --- The graph of f^k over [0, 1] ------------------------------------------
+
+struct CurveOptions {
+    // The uniform grid the refinement starts from.
+    int startIntervals = 1024;
+    // The most the drawn chords may stray from the graph, in units of the
+    // axes (x across [0, 1]): every interval whose chord may stray further,
+    // or that holds a peak or trough its ends may miss by more, is halved.
+    double tolerance = 1e-4;
+    // The most map evaluations (samples times k) the refinement may spend;
+    // past it (a chaotic f^k with very many humps) the graph stays at the
+    // finest level every interval could be refined to.
+    std::int64_t evaluationBudget = 4'000'000;
+};
+
+// The samples, in increasing x from 0 to 1.
+struct Curve {
+    std::vector<double> x;
+    std::vector<double> y;
+    std::vector<double> slope;
+    // The budget ran out before the tolerance was met everywhere.
+    bool budgetReached = false;
+    // The samples i where f^k(x) − x may meet zero at x[i] or before
+    // x[i + 1]: zero there, a change of sign, or slopes that say it may dip
+    // to zero and back; in increasing order. markCrossingHints() finds
+    // them for a curve made otherwise.
+    std::vector<std::uint32_t> crossingHints;
+    std::size_t size() const { return x.size(); }
+
+    // Room the sampling works in, kept from one call to the next.
+    struct Block {  // samples first .. first + count − 1, ends included
+        std::uint32_t first, count;
+        std::uint32_t firstChild, childCount;  // in `children`
+    };
+    struct Child {  // the block cutting interval (interval, interval + 1)
+        std::uint32_t interval, block;
+    };
+    struct Work {
+        std::vector<double> x, y, slope;
+        std::vector<std::int64_t> split, cross;
+        std::vector<std::uint32_t> cut;
+        std::vector<double> inner, innerY, innerSlope;
+        std::vector<std::uint32_t> hints;
+        std::vector<Block> blocks;
+        std::vector<Child> children;
+    } work;
+};
+
+// Fills `out` (its memory is reused from one call to the next).
+void sampleCurve(int map, double a, int k, const CurveOptions& options, Curve& out);
+
+// Sets curve.crossingHints from its samples.
+void markCrossingHints(Curve& curve);
+
+// The samples reduced for a picture `columns` pixels wide across [0, 1]: in
+// each column the first, lowest, highest and last sample in x order (fewer
+// when they coincide), so that a polyline through them covers every hump
+// the samples hold while drawing at most four points a column.
+void reduceToColumns(const Curve& curve, int columns, std::vector<double>& xs,
+                     std::vector<double>& ys);
+
+// --- The points of period k --------------------------------------------------
+
+struct PeriodicPoint {
+    double x = 0;
+    double slope = 0;     // (f^k)′(x)
+    bool stable = false;  // |slope| < 1
+    // The least p (dividing k) with f^p(x) = x to within 1e-9·max(1, |x|);
+    // k when none smaller is.
+    int period = 0;
+};
+
+namespace detail {
+// A crossing in the making: a sign change of f^k(x) − x between xa and xb,
+// or one found exactly at xa.
+struct Crossing {
+    double xa, ga, sa;  // x, f^k(x) − x and (f^k)′(x) at one end
+    double xb, gb, sb;  // and at the other
+    bool exact;         // f^k(xa) = xa exactly; xb is xa
+};
+}  // namespace detail
+
+struct PeriodicPoints {
+    std::vector<PeriodicPoint> points;  // in increasing x
+    // More crossings than `most`; only the first `most` are listed.
+    bool truncated = false;
+
+    // Room the search works in, kept from one call to the next.
+    struct Work {
+        std::vector<detail::Crossing> crossings, changes;
+        std::vector<PeriodicPoint> narrowed;
+    } work;
+};
+
+// The crossings of f^k with the diagonal in [0, 1], bracketed between the
+// curve's samples (where f^k(x) − x changes sign, or where the slopes say
+// it dips to zero and back between two samples) and narrowed by bisection
+// with Newton steps where they stay inside the bracket.
+void findPeriodicPoints(int map, double a, int k, const Curve& curve, PeriodicPoints& out,
+                        std::size_t most = 8192);
+
+// --- The orbit of f^k and its staircase -----------------------------------------
+
+struct Orbit {
+    // x_0 .. x_m, each x_j = f^k(x_{j−1}), m ≤ n.
+    std::vector<double> x;
+    // The step j at which the orbit left [kBottom, kTop] or became
+    // non-finite (x_j is then `lastValue`, not in `x`); 0 when it did not.
+    std::int64_t stoppedAt = 0;
+    double lastValue = 0;
+    std::int64_t steps() const { return static_cast<std::int64_t>(x.size()) - 1; }
+};
+
+// n steps of f^k from x0, stopping where the orbit leaves the picture's
+// range or is no longer finite.
+void orbitOf(int map, double a, int k, double x0, std::int64_t n, Orbit& out);
+
+struct Segment {
+    double x1, y1, x2, y2;
+};
+
+// Two segments a step: for step j, vertical from (x_{j−1}, x_{j−1}) up or
+// down to the graph at (x_{j−1}, x_j), the first from (x_0, 0); then
+// horizontal to the diagonal at (x_j, x_j).
+void staircase(std::span<const double> orbit, std::vector<Segment>& out);
+
+// The period of the cycle the orbit's last values repeat (at most 128 of
+// them, periods up to 64, as in the bifurcation explorer), in steps of f^k;
+// 0 when they repeat none (chaotic, or not settled yet).
+int tailPeriod(std::span<const double> orbit);
+
+}  // namespace corvane::cobweb

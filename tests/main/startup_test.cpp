@@ -89,14 +89,12 @@ TEST_F(StartUp, MenuBarInOrder) {
         for (const auto& inner : item.items) sub.push_back(inner.name + "=" + inner.caption);
     }
     EXPECT_EQ(top, (std::vector<std::string>{"Function", "Corvane", "Histogram", "Difference",
-                                             "Zoom", "FunctionGraph", "Print", "Clear", "Exit",
-                                             "Explore"}));
+                                             "Zoom", "FunctionGraph", "Print", "Clear", "Exit"}));
     EXPECT_EQ(sub, (std::vector<std::string>{
                        "mnuLogistic=a*x*(1-x)", "mnuSin=a*x^2*sin(PI*x)", "mnuPlot1=Corvane 1",
                        "mnuPlot2=Corvane 2", "mnuPlot3=Corvane 3", "mnuPlot4=Corvane 4",
                        "mnuPlot5=Corvane 5", "mnuPlot6=Corvane 6", "mnuPrintPlots=Plots",
-                       "mnuPrintDiff=Difference or Zoom",
-                       "mnuExploreBifurcation=Bifurcation diagram"}));
+                       "mnuPrintDiff=Difference or Zoom"}));
 }
 
 TEST_F(StartUp, MapChoiceOnlySetsTheChoice) {
@@ -124,9 +122,12 @@ TEST_F(StartUp, PanelGeometryOnWindowsOfDifferentHeights) {
             int k;
             double left, bottom;
         } panels[] = {
-            {1, mX, ((H - mY) - P) - 300},         {2, W + 2 * mX, ((H - mY) - P) - 300},
-            {3, 2 * W + 3 * mX, ((H - mY) - P) - 300}, {4, mX, H - 200},
-            {5, W + 2 * mX, H - 200},               {6, 2 * W + 3 * mX, H - 200},
+            {1, mX, ((H - mY) - P) - 300},
+            {2, W + 2 * mX, ((H - mY) - P) - 300},
+            {3, 2 * W + 3 * mX, ((H - mY) - P) - 300},
+            {4, mX, H - 200},
+            {5, W + 2 * mX, H - 200},
+            {6, 2 * W + 3 * mX, H - 200},
         };
         for (const auto& p : panels) {
             m().setPanelOrigin(p.k, *w);

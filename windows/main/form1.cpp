@@ -23,13 +23,17 @@ Form1::Form1(Program& program)
     win_->setTitle("Corvane Experiment");
     win_->setFont(kFormFont);
     win_->setMenu(program_.guarded({
-        {"mnuFunction", "Function", nullptr,
+        {"mnuFunction",
+         "Function",
+         nullptr,
          {{"mnuLogistic", "a*x*(1-x)", [this] { mnuLogistic_Click(); }, {}},
           {"mnuSin", "a*x^2*sin(PI*x)", [this] { mnuSin_Click(); }, {}}}},
         {"mnuPlot", "Corvane", [this] { mnuPlot_Click(); }, {}},
         {"mnuHisto", "Histogram", [this] { mnuHisto_Click(); }, {}},
         {"mnuDifference", "Difference", [this] { mnuDifference_Click(); }, {}},
-        {"mnuZoom", "Zoom", [this] { mnuZoom_Click(); },
+        {"mnuZoom",
+         "Zoom",
+         [this] { mnuZoom_Click(); },
          {{"mnuPlot1", "Corvane 1", [this] { mnuPlot1_Click(); }, {}},
           {"mnuPlot2", "Corvane 2", [this] { mnuPlot2_Click(); }, {}},
           {"mnuPlot3", "Corvane 3", [this] { mnuPlot3_Click(); }, {}},
@@ -37,7 +41,9 @@ Form1::Form1(Program& program)
           {"mnuPlot5", "Corvane 5", [this] { mnuPlot5_Click(); }, {}},
           {"mnuPlot6", "Corvane 6", [this] { mnuPlot6_Click(); }, {}}}},
         {"mnuFGraph", "FunctionGraph", [this] { mnuFGraph_Click(); }, {}},
-        {"mnuPrint", "Print", nullptr,
+        {"mnuPrint",
+         "Print",
+         nullptr,
          {{"mnuPrintPlots", "Plots", [this] { mnuPrintPlots_Click(); }, {}},
           {"mnuPrintDiff", "Difference or Zoom", [this] { mnuPrintDiff_Click(); }, {}}}},
         {"mnuClear", "Clear", [this] { mnuClear_Click(); }, {}},
@@ -45,9 +51,14 @@ Form1::Form1(Program& program)
         exportMenu(
             program_, *win_, [] { return std::string("corvane-plots"); },
             [this](CsvWriter& csv) { return writeData(csv); }),
-        {"mnuExplore", "Explore", nullptr,
-         {{"mnuExploreBifurcation", "Bifurcation diagram",
-           [this] { mnuExploreBifurcation_Click(); }, {}}}},
+        {"mnuExplore",
+         "Explore",
+         nullptr,
+         {{"mnuExploreBifurcation",
+           "Bifurcation diagram",
+           [this] { mnuExploreBifurcation_Click(); },
+           {}},
+          {"mnuExploreCobweb", "Cobweb", [this] { mnuExploreCobweb_Click(); }, {}}}},
         helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.
@@ -85,6 +96,15 @@ void Form1::mnuLogistic_Click() { m_.funcChoice = 1; }
 
 void Form1::mnuExploreBifurcation_Click() {
     if (ExploreLink* link = program_.exploreLink()) link->openBifurcation(m_.funcChoice);
+}
+
+void Form1::mnuExploreCobweb_Click() {
+    ExploreLink* link = program_.exploreLink();
+    if (!link) return;
+    // The a field's value when it holds one the plots would take.
+    std::optional<double> a = toDouble(Text1->text());
+    if (a && !(*a >= 0 && *a <= 5)) a.reset();
+    link->openCobweb(m_.funcChoice, a);
 }
 
 void Form1::mnuSin_Click() { m_.funcChoice = 2; }

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/maybe_number.h"
-#include "core/numeric/csv.h"
 #include "core/module1.h"
+#include "core/numeric/csv.h"
 #include "platform/platform.h"
 #include "windows/surface_description.h"
 
@@ -63,6 +63,7 @@ public:
 
     // Explore menu: the explorer's tool windows.
     void mnuExploreBifurcation_Click();
+    void mnuExploreCobweb_Click();
 
     // Export: the orbits of the panels in use, as plotted.
     bool writeData(CsvWriter& csv);

@@ -122,12 +122,9 @@ TEST_F(StartUp, PanelGeometryOnWindowsOfDifferentHeights) {
             int k;
             double left, bottom;
         } panels[] = {
-            {1, mX, ((H - mY) - P) - 300},
-            {2, W + 2 * mX, ((H - mY) - P) - 300},
-            {3, 2 * W + 3 * mX, ((H - mY) - P) - 300},
-            {4, mX, H - 200},
-            {5, W + 2 * mX, H - 200},
-            {6, 2 * W + 3 * mX, H - 200},
+            {1, mX, ((H - mY) - P) - 300},         {2, W + 2 * mX, ((H - mY) - P) - 300},
+            {3, 2 * W + 3 * mX, ((H - mY) - P) - 300}, {4, mX, H - 200},
+            {5, W + 2 * mX, H - 200},               {6, 2 * W + 3 * mX, H - 200},
         };
         for (const auto& p : panels) {
             m().setPanelOrigin(p.k, *w);

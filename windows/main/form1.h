@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/maybe_number.h"
-#include "core/module1.h"
 #include "core/numeric/csv.h"
+#include "core/module1.h"
 #include "platform/platform.h"
 #include "windows/surface_description.h"
 

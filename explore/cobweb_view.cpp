@@ -24,6 +24,18 @@ constexpr int kLeft = 52, kRight = 16, kTop = 24, kBottom = 36;
 constexpr double kFarBelow = cobweb::kBottom - 1.0;
 constexpr double kFarAbove = cobweb::kTop + 1.0;
 
+// The mark of a point of period k: a disc, filled when it is stable.
+QImage mark(bool stable) {
+    QImage image(11, 11, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(kPoint, 1));
+    p.setBrush(stable ? QBrush(kPoint) : QBrush(Qt::white));
+    p.drawEllipse(QPointF(5.5, 5.5), 4, 4);
+    return image;
+}
+
 }  // namespace
 
 CobwebView::CobwebView(QWidget* parent) : QWidget(parent) {
@@ -120,10 +132,31 @@ void CobwebView::paint(QPainter& p) const {
     p.setPen(QPen(kDiagonal, 1));
     p.drawLine(toWidget(0, 0), toWidget(1, 1));
 
+    // The staircase, under the graph so that a long orbit does not hide it;
+    // its current step above both. Lines across and up or down need no
+    // smoothing.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QVector<QLineF> lines;
+    if (scene_.segments) {
+        lines.reserve(static_cast<qsizetype>(scene_.segments->size()));
+        for (const cobweb::Segment& g : *scene_.segments) {
+            lines.append(QLineF(toWidget(g.x1, g.y1), toWidget(g.x2, g.y2)));
+        }
+    }
+    const qsizetype earlier = std::max<qsizetype>(lines.size() - 2, 0);
+    QPen stairPen(kStair, 1);
+    stairPen.setCosmetic(true);
+    p.setPen(stairPen);
+    p.drawLines(lines.constData(), earlier);
+
     // The graph: a polyline through the reduced samples, broken where a
     // value is not finite.
+    // A cosmetic pen one pixel wide: drawn line by line, where a wider one
+    // would be stroked as one outline of the whole, humps over humps.
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(QPen(kCurve, 1.2));
+    QPen curvePen(kCurve, 1);
+    curvePen.setCosmetic(true);
+    p.setPen(curvePen);
     QPolygonF run;
     run.reserve(static_cast<qsizetype>(xs_.size()));
     auto flush = [&] {
@@ -139,30 +172,20 @@ void CobwebView::paint(QPainter& p) const {
     }
     flush();
 
-    // The staircase: lines across and up or down need no smoothing.
     p.setRenderHint(QPainter::Antialiasing, false);
-    if (scene_.segments && !scene_.segments->empty()) {
-        const std::vector<cobweb::Segment>& s = *scene_.segments;
-        QVector<QLineF> lines;
-        lines.reserve(static_cast<qsizetype>(s.size()));
-        for (const cobweb::Segment& g : s) {
-            lines.append(QLineF(toWidget(g.x1, g.y1), toWidget(g.x2, g.y2)));
-        }
-        const qsizetype earlier = lines.size() - 2;
-        p.setPen(QPen(kStair, 1));
-        p.drawLines(lines.constData(), earlier);
-        p.setPen(QPen(kCurrent, 2));
-        p.drawLines(lines.constData() + earlier, 2);
-    }
+    p.setPen(QPen(kCurrent, 2));
+    p.drawLines(lines.constData() + earlier, lines.size() - earlier);
 
     // The points of period k on the diagonal; the start and the current
     // point of the orbit.
+    // Each mark drawn once into an image, then set down at every point: a
+    // graph of period 12 has thousands.
     p.setRenderHint(QPainter::Antialiasing, true);
-    if (scene_.points) {
-        p.setPen(QPen(kPoint, 1));
+    if (scene_.points && !scene_.points->points.empty()) {
+        const QImage marks[2] = {mark(false), mark(true)};
+        const QPointF centre(marks[0].width() / 2.0, marks[0].height() / 2.0);
         for (const cobweb::PeriodicPoint& q : scene_.points->points) {
-            p.setBrush(q.stable ? QBrush(kPoint) : QBrush(Qt::white));
-            p.drawEllipse(toWidget(q.x, q.x), 4, 4);
+            p.drawImage(toWidget(q.x, q.x) - centre, marks[q.stable ? 1 : 0]);
         }
     }
     p.setPen(Qt::NoPen);

@@ -122,7 +122,7 @@ public:
         if (role == Qt::DisplayRole) {
             switch (index.column()) {
                 case 0:
-                    return text(p.x);
+                    return QString::number(p.x, 'g', 12);
                 case 1:
                     return QString::number(p.slope, 'g', 8);
                 case 2:
@@ -174,10 +174,10 @@ CobwebWindow::CobwebWindow(int map, QWidget* parent) : QMainWindow(parent), map_
     };
     orbitTable_ = table(orbitModel_, "orbitTable", "Orbit values");
     pointsTable_ = table(pointsModel_, "periodicTable", "Points of period k");
-    orbitTable_->setColumnWidth(0, 56);
-    pointsTable_->setColumnWidth(0, 150);
-    pointsTable_->setColumnWidth(1, 110);
-    pointsTable_->setColumnWidth(2, 70);
+    orbitTable_->setColumnWidth(0, 64);
+    pointsTable_->setColumnWidth(0, 140);
+    pointsTable_->setColumnWidth(1, 95);
+    pointsTable_->setColumnWidth(2, 68);
 
     auto* side = new QWidget(this);
     auto* sideLayout = new QVBoxLayout(side);
@@ -191,11 +191,13 @@ CobwebWindow::CobwebWindow(int map, QWidget* parent) : QMainWindow(parent), map_
     sideLayout->addWidget(pointsLabel);
     sideLayout->addWidget(pointsTable_, 1);
 
+    side->setMinimumWidth(300);
     auto* splitter = new QSplitter(this);
     splitter->addWidget(view_);
     splitter->addWidget(side);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({760, 420});
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -533,7 +535,8 @@ void CobwebWindow::recompute(bool curveChanged) {
                       .arg(tailPeriod_)
                       .arg(ofFk);
     } else {
-        message = QStringLiteral("Step %1: chaotic (no period up to %2%3 in the tail).")
+        message = QStringLiteral(
+                      "Step %1: chaotic, or not settled yet (no period up to %2%3 in the tail).")
                       .arg(orbit_.steps())
                       .arg(64)
                       .arg(ofFk);

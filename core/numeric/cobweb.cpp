@@ -37,12 +37,6 @@ constexpr std::size_t W = 2;
 [[gnu::always_inline]] inline V absV(V v) { return (V)((VI)v & 0x7fffffffffffffffLL); }
 [[gnu::always_inline]] inline V maxV(V a, V b) { return a > b ? a : b; }
 [[gnu::always_inline]] inline V minV(V a, V b) { return a < b ? a : b; }
-[[gnu::always_inline]] inline V splat(double v) { return V{v, v}; }
-[[gnu::always_inline]] inline V load(const std::vector<double>& from, std::size_t i) {
-    V v;
-    std::memcpy(&v, from.data() + i, sizeof v);
-    return v;
-}
 
 // One step of a map with the chain rule beside it: returns f(x) exactly as
 // maps.h evaluates it and multiplies `slope` by f′(x) as
@@ -69,7 +63,11 @@ struct StepF2 {
     }
     V operator()(V x, V& slope) const {
         V y;
-        for (std::size_t w = 0; w < W; ++w) y[w] = (*this)(x[w], slope[w]);
+        for (std::size_t w = 0; w < W; ++w) {
+            double d = slope[w];
+            y[w] = (*this)(x[w], d);
+            slope[w] = d;
+        }
         return y;
     }
 };

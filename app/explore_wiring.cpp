@@ -2,12 +2,22 @@
 
 #include "core/numeric/number_text.h"
 #include "explore/bifurcation_window.h"
+#include "explore/cobweb_window.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
 
 namespace corvane {
 
-ExploreWiring::ExploreWiring(Program& program) : program_(program) {}
+ExploreWiring::ExploreWiring(Program& program) : program_(program) {
+    // Listeners first, so that they outlive nothing they call: the windows
+    // they reach are made later and looked up when the value moves.
+    bifurcationListener_ = cursor_.listen([this](double a) {
+        if (bifurcation_) bifurcation_->setCursorA(a);
+    });
+    cobwebListener_ = cursor_.listen([this](double a) {
+        if (cobweb_) cobweb_->setA(a);
+    });
+}
 
 ExploreWiring::~ExploreWiring() = default;
 
@@ -17,12 +27,32 @@ void ExploreWiring::openBifurcation(int mapChoice) {
         // The a as the legends write numbers, so the next "Corvane" plot
         // shows that orbit.
         bifurcation_->setUseA([this](double a) { program_.form1().Text1->setText(numberText(a)); });
+        bifurcation_->onCursorMoved = [this](double a) { cursor_.set(a, bifurcationListener_); };
+        bifurcation_->setOpenCobweb([this](int map, double a) { openCobweb(map, a); });
+        if (const auto a = cursor_.value()) bifurcation_->setCursorA(*a);
     } else if ((mapChoice == 1 || mapChoice == 2) && mapChoice != bifurcation_->view().map) {
         bifurcation_->selectMap(mapChoice);
     }
     bifurcation_->show();
     bifurcation_->raise();
     bifurcation_->activateWindow();
+}
+
+void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
+    if (!cobweb_) {
+        cobweb_ = std::make_unique<explore::CobwebWindow>(mapChoice == 2 ? 2 : 1);
+        cobweb_->onAChanged = [this](double value) { cursor_.set(value, cobwebListener_); };
+    } else if (mapChoice == 1 || mapChoice == 2) {
+        cobweb_->selectMap(mapChoice);
+    }
+    // The a asked for, else the one the two windows share; from now on the
+    // two share the cobweb's.
+    if (!a) a = cursor_.value();
+    if (a) cobweb_->setA(*a);
+    cursor_.set(cobweb_->a(), cobwebListener_);
+    cobweb_->show();
+    cobweb_->raise();
+    cobweb_->activateWindow();
 }
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 // The cobweb's redraw for a slider move against the bare map evaluations it
 // needs: f1^12 at a = 4 at every sample of its graph (all 2048 humps), and
-// 10^4 steps of f^12 for the staircase.
+// 10^4 steps of f^12 for the staircase. The window's whole redraw, painting
+// included, is timed beside them.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include "bench/bench_support.h"
 #include "core/numeric/cobweb.h"
 #include "core/numeric/maps.h"
+#include "explore/cobweb_view.h"
+#include "explore/cobweb_window.h"
 
 namespace corvane::bench {
 namespace {
@@ -73,6 +76,29 @@ void BM_CobwebBareEvaluations(benchmark::State& state) {
         static_cast<double>(xs.size() * kFold + static_cast<std::size_t>(kSteps * kFold));
 }
 BENCHMARK(BM_CobwebBareEvaluations)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+// The whole redraw for a move of the a slider, in the window: the numbers,
+// the tables and the picture painted at the window's size (1180 × 800; the
+// picture about 760 × 700), alternating between two neighbouring a so that
+// every round computes anew.
+void BM_CobwebWindowRedraw(benchmark::State& state) {
+    explore::CobwebWindow window(1);
+    window.setFold(kFold);
+    window.setX0(kX0);
+    window.setSteps(kSteps);
+    window.show();
+    QImage picture;
+    bool flip = false;
+    for (auto _ : state) {
+        window.setA(flip ? kA : kA - 1e-6);
+        flip = !flip;
+        picture = window.picture();
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+    state.counters["width"] = picture.width();
+    state.counters["height"] = picture.height();
+}
+BENCHMARK(BM_CobwebWindowRedraw)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 struct Registration {
     Registration(std::string label, std::string measured, std::string reference, double limit) {

@@ -98,13 +98,19 @@ BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
     view_->onContextMenu = [this](QPoint global, int column) {
         QMenu menu(this);
         QAction* use = menu.addAction(QStringLiteral("Use this a"));
+        QAction* cobweb = menu.addAction(QStringLiteral("Cobweb at this a"));
         menu.addSeparator();
         menu.addAction(undoAction_);
         menu.addAction(redoAction_);
         menu.addAction(QStringLiteral("Home"), this, [this] { home(); });
-        if (menu.exec(global) == use && column >= 0) {
+        QAction* chosen = menu.exec(global);
+        if ((chosen == use || chosen == cobweb) && column >= 0) {
             setCursorColumn(column);
-            useCursorA();
+            if (chosen == use) {
+                useCursorA();
+            } else {
+                cobwebAtCursor();
+            }
         }
     };
 
@@ -175,6 +181,10 @@ void BifurcationWindow::buildMenus() {
     useAAction_->setObjectName(QStringLiteral("actionUseA"));
     useAAction_->setToolTip(
         QStringLiteral("Write the a of the cursor into the main window's a field"));
+    cobwebAction_ = viewMenu->addAction(QStringLiteral("&Cobweb at this a"), this,
+                                        [this] { cobwebAtCursor(); });
+    cobwebAction_->setObjectName(QStringLiteral("actionCobweb"));
+    cobwebAction_->setToolTip(QStringLiteral("Open the cobweb diagram at the a of the cursor"));
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     auto* maps = new QActionGroup(this);
@@ -195,6 +205,7 @@ void BifurcationWindow::buildMenus() {
     tools->addAction(homeAction);
     tools->addSeparator();
     tools->addAction(useAAction_);
+    tools->addAction(cobwebAction_);
 }
 
 void BifurcationWindow::buildFields() {
@@ -385,6 +396,23 @@ void BifurcationWindow::setCursorColumn(int column) {
     view_->setCursorA(cursorA_);
     say(QStringLiteral("Cursor at a = %1").arg(text(*cursorA_)));
     updateActions();
+    if (onCursorMoved) onCursorMoved(*cursorA_);
+}
+
+void BifurcationWindow::setCursorA(double a) {
+    if (!std::isfinite(a)) return;
+    cursorA_ = a;
+    cursorColumn_.reset();
+    view_->setCursorA(cursorA_);
+    updateActions();
+}
+
+void BifurcationWindow::cobwebAtCursor() {
+    if (!cursorA_) {
+        say(QStringLiteral("Click the diagram first to choose an a."));
+        return;
+    }
+    if (openCobweb_) openCobweb_(view().map, *cursorA_);
 }
 
 std::optional<double> BifurcationWindow::cursorA() const { return cursorA_; }
@@ -402,6 +430,7 @@ void BifurcationWindow::updateActions() {
     undoAction_->setEnabled(canUndo());
     redoAction_->setEnabled(canRedo());
     useAAction_->setEnabled(cursorA_.has_value());
+    cobwebAction_->setEnabled(cursorA_.has_value());
     mapActions_[view().map - 1]->setChecked(true);
 }
 

@@ -55,6 +55,16 @@ public:
     std::optional<double> cursorA() const;
     // Writes the cursor's a through the callback.
     void useCursorA();
+    // The a-cursor moved from outside (the cobweb's a): nothing is called
+    // back.
+    void setCursorA(double a);
+    // Called when the user moves the a-cursor.
+    std::function<void(double a)> onCursorMoved;
+    // Receives "Cobweb at this a": the map shown and the cursor's a.
+    void setOpenCobweb(std::function<void(int map, double a)> open) {
+        openCobweb_ = std::move(open);
+    }
+    void cobwebAtCursor();
 
     bool isComputing() const;
     // The generation of the computation last drawn.
@@ -100,6 +110,7 @@ private:
     bool pictureComplete();
 
     std::function<void(double)> useA_;
+    std::function<void(int, double)> openCobweb_;
     SaveLocations locations_;
     BifurcationEngine engine_;
     std::vector<View> history_;
@@ -112,6 +123,7 @@ private:
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
     QAction* useAAction_ = nullptr;
+    QAction* cobwebAction_ = nullptr;
     QAction* mapActions_[2] = {nullptr, nullptr};
     struct Fields {
         QLineEdit* aMin;

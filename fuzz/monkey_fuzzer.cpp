@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/fake/fake_platform.h"
@@ -44,7 +45,11 @@ void check(bool ok) {
 
 struct RecordingLink : corvane::ExploreLink {
     std::vector<int> opened;
+    std::vector<std::pair<int, std::optional<double>>> cobwebs;
     void openBifurcation(int mapChoice) override { opened.push_back(mapChoice); }
+    void openCobweb(int mapChoice, std::optional<double> a) override {
+        cobwebs.emplace_back(mapChoice, a);
+    }
 };
 
 struct Command {
@@ -108,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 commands[input.ConsumeIntegralInRange<std::size_t>(0, commands.size() - 1)];
             if (c.item->name == "mnuExit") continue;  // the process would end here
             const std::size_t opened = explorer.opened.size();
+            const std::size_t cobwebs = explorer.cobwebs.size();
             if (c.item->items.empty()) {
                 c.window->click(c.item->name);
             } else {
@@ -118,6 +124,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 check(explorer.opened.back() == program.module.funcChoice);
             } else {
                 check(explorer.opened.size() == opened);
+            }
+            if (c.item->name == "mnuExploreCobweb") {
+                check(explorer.cobwebs.size() == cobwebs + 1);
+                check(explorer.cobwebs.back().first == program.module.funcChoice);
+                // An a is handed on only when it is one the plots would take.
+                const std::optional<double> a = explorer.cobwebs.back().second;
+                check(!a || (*a >= 0 && *a <= 5));
+            } else {
+                check(explorer.cobwebs.size() == cobwebs);
             }
         }
         const corvane::Module1& m = program.module;

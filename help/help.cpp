@@ -25,6 +25,7 @@ QString pageAbout(const QWidget* window) {
     if (name == QLatin1String("Form2")) return QStringLiteral("zoom-difference.html");
     if (name == QLatin1String("Form3")) return QStringLiteral("histograms.html");
     if (name == QLatin1String("Form4")) return QStringLiteral("function-graphs.html");
+    if (name == QLatin1String("CobwebWindow")) return QStringLiteral("function-graphs.html");
     return QStringLiteral("index.html");
 }
 

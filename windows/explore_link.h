@@ -3,6 +3,8 @@
 // supplies it, and without it the Explore menu does nothing.
 #pragma once
 
+#include <optional>
+
 namespace corvane {
 
 class ExploreLink {
@@ -11,6 +13,10 @@ public:
     // Opens the bifurcation diagram (or raises it when open) for the map
     // chosen in the main window: 1, 2, or 0 for none chosen yet.
     virtual void openBifurcation(int mapChoice) = 0;
+    // Opens the cobweb (or raises it when open) for the map chosen in the
+    // main window, at `a` when given (the main window's a, when it is one)
+    // or else at the explorer's a-cursor.
+    virtual void openCobweb(int mapChoice, std::optional<double> a) = 0;
 };
 
 }  // namespace corvane

@@ -156,9 +156,9 @@ struct Segment {
 // horizontal to the diagonal at (x_j, x_j).
 void staircase(std::span<const double> orbit, std::vector<Segment>& out);
 
-// The period of the cycle the orbit's last values repeat (at most 128 of
-// them, periods up to 64, as in the bifurcation explorer), in steps of f^k;
-// 0 when they repeat none (chaotic, or not settled yet).
+// The period of the cycle the orbit's later half repeats (its last 128
+// values at most; periods up to 64, as in the bifurcation explorer), in
+// steps of f^k; 0 when it repeats none (chaotic, or not settled yet).
 int tailPeriod(std::span<const double> orbit);
 
 }  // namespace corvane::cobweb

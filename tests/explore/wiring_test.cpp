@@ -1,13 +1,20 @@
-// The program's wiring: Form1's Explore menu opens one bifurcation diagram,
-// raises it when asked again, and its "Use this a" fills Form1's a field.
+// The program's wiring: Form1's Explore menu opens one bifurcation diagram
+// and one cobweb, raising each when asked again; the diagram's "Use this a"
+// fills Form1's a field, and its a-cursor and the cobweb's a move together.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QSlider>
 #include <QTest>
+#include <cmath>
+#include <vector>
 
 #include "app/explore_wiring.h"
 #include "core/numeric/number_text.h"
+#include "explore/a_cursor.h"
 #include "explore/bifurcation_window.h"
+#include "explore/cobweb_window.h"
 #include "platform/fake/fake_platform.h"
 #include "windows/program.h"
 
@@ -56,6 +63,73 @@ TEST_F(Wiring, UseThisAFillsTheMainWindowsAField) {
     const std::string text = ui.window("Form1").field("Text1").text();
     EXPECT_EQ(text, numberText(*window->cursorA()));
     EXPECT_NEAR(*toDouble(text), *window->cursorA(), 1e-13);
+}
+
+TEST_F(Wiring, ExploreMenuOpensOneCobwebAtTheAFieldsValue) {
+    EXPECT_EQ(wiring.cobweb(), nullptr);
+    ui.window("Form1").field("Text1").setText("3.7");
+    ui.window("Form1").click("mnuExploreCobweb");  // no map chosen: f1
+    explore::CobwebWindow* window = wiring.cobweb();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Cobweb: a*x*(1-x)");
+    EXPECT_EQ(window->a(), 3.7);
+    window->close();
+    ui.window("Form1").click("mnuSin");
+    ui.window("Form1").field("Text1").setText("not a number");
+    ui.window("Form1").click("mnuExploreCobweb");
+    EXPECT_EQ(wiring.cobweb(), window);  // the same one, shown again
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
+    EXPECT_EQ(window->a(), 3.7);  // the shared a, the field holding none
+}
+
+TEST_F(Wiring, TheCobwebsAAndTheExplorersCursorAreOneValue) {
+    ui.window("Form1").click("mnuExploreCobweb");
+    explore::CobwebWindow* cobweb = wiring.cobweb();
+    ASSERT_NE(cobweb, nullptr);
+    // The explorer opened later starts with its cursor at the cobweb's a.
+    ui.window("Form1").click("mnuExploreBifurcation");
+    explore::BifurcationWindow* explorer = wiring.bifurcation();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(explorer));
+    QApplication::processEvents();
+    ASSERT_TRUE(explorer->cursorA());
+    EXPECT_EQ(*explorer->cursorA(), cobweb->a());
+    // The cobweb's slider moves the cursor ...
+    auto* slider = cobweb->findChild<QSlider*>("aSlider");
+    ASSERT_NE(slider, nullptr);
+    slider->setValue(3'567'000);
+    EXPECT_NEAR(cobweb->a(), 3.567, 1e-12);
+    EXPECT_EQ(*explorer->cursorA(), cobweb->a());
+    // ... and a click in the diagram moves the cobweb's a.
+    explorer->setCursorColumn(200);
+    EXPECT_EQ(cobweb->a(), *explorer->cursorA());
+    EXPECT_EQ(*wiring.cursor().value(), cobweb->a());
+    // "Cobweb at this a" in the explorer: its map, its cursor.
+    explorer->selectMap(2);
+    QApplication::processEvents();
+    explorer->setCursorColumn(100);
+    cobweb->close();
+    explorer->findChild<QAction*>("actionCobweb")->trigger();
+    EXPECT_TRUE(cobweb->isVisible());
+    EXPECT_EQ(cobweb->map(), 2);
+    EXPECT_EQ(cobweb->a(), *explorer->cursorA());
+}
+
+TEST(ACursor, TellsEveryoneButWhoMovedIt) {
+    explore::ACursor cursor;
+    std::vector<double> first, second;
+    const int a = cursor.listen([&](double v) { first.push_back(v); });
+    const int b = cursor.listen([&](double v) { second.push_back(v); });
+    EXPECT_FALSE(cursor.value());
+    cursor.set(3.2, a);
+    cursor.set(3.2, b);  // the same value: no one is told
+    cursor.set(3.5, b);
+    cursor.set(std::nan(""), a);  // not a value of a
+    cursor.set(3.6);              // from outside both
+    EXPECT_EQ(first, (std::vector<double>{3.5, 3.6}));
+    EXPECT_EQ(second, (std::vector<double>{3.2, 3.6}));
+    EXPECT_EQ(*cursor.value(), 3.6);
 }
 
 }  // namespace

@@ -122,6 +122,11 @@ TEST_F(HelpOnQt, F1OpensTheGuideAtThePageOfTheWindow) {
     program.form2().window().show();
     program.form3().window().show();
     program.form4().window().show();
+    // The cobweb's window, known by its name (its section is on the page of
+    // the graphs of f^k).
+    QWidget cobweb;
+    cobweb.setObjectName(QStringLiteral("CobwebWindow"));
+    cobweb.show();
     struct Case {
         QWidget* target;
         const char* page;
@@ -132,6 +137,7 @@ TEST_F(HelpOnQt, F1OpensTheGuideAtThePageOfTheWindow) {
         {form(program.form2().window()), "zoom-difference.html"},
         {form(program.form3().window()), "histograms.html"},
         {form(program.form4().window()), "function-graphs.html"},
+        {&cobweb, "function-graphs.html"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.page);

@@ -47,7 +47,8 @@ Form1::Form1(Program& program)
             [this](CsvWriter& csv) { return writeData(csv); }),
         {"mnuExplore", "Explore", nullptr,
          {{"mnuExploreBifurcation", "Bifurcation diagram",
-           [this] { mnuExploreBifurcation_Click(); }, {}}}},
+           [this] { mnuExploreBifurcation_Click(); }, {}},
+          {"mnuExploreCobweb", "Cobweb", [this] { mnuExploreCobweb_Click(); }, {}}}},
         helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.
@@ -85,6 +86,15 @@ void Form1::mnuLogistic_Click() { m_.funcChoice = 1; }
 
 void Form1::mnuExploreBifurcation_Click() {
     if (ExploreLink* link = program_.exploreLink()) link->openBifurcation(m_.funcChoice);
+}
+
+void Form1::mnuExploreCobweb_Click() {
+    ExploreLink* link = program_.exploreLink();
+    if (!link) return;
+    // The a field's value when it holds one the plots would take.
+    std::optional<double> a = toDouble(Text1->text());
+    if (a && !(*a >= 0 && *a <= 5)) a.reset();
+    link->openCobweb(m_.funcChoice, a);
 }
 
 void Form1::mnuSin_Click() { m_.funcChoice = 2; }

@@ -1,0 +1,204 @@
+#include "explore/cobweb_view.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+namespace corvane::explore {
+
+namespace {
+
+const QColor kFrame(120, 120, 120);
+const QColor kGrid(225, 225, 225);
+const QColor kDiagonal(110, 110, 110);
+const QColor kCurve(20, 70, 200);
+const QColor kStair(215, 60, 50);
+const QColor kCurrent(150, 0, 0);
+const QColor kPoint(0, 0, 0);
+
+constexpr int kLeft = 52, kRight = 16, kTop = 24, kBottom = 36;
+// Values far outside the picture are drawn at this distance past its
+// edge, so that the lines towards them keep their direction on screen.
+constexpr double kFarBelow = cobweb::kBottom - 1.0;
+constexpr double kFarAbove = cobweb::kTop + 1.0;
+
+// The mark of a point of period k: a disc, filled when it is stable.
+QImage mark(bool stable) {
+    QImage image(11, 11, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(kPoint, 1));
+    p.setBrush(stable ? QBrush(kPoint) : QBrush(Qt::white));
+    p.drawEllipse(QPointF(5.5, 5.5), 4, 4);
+    return image;
+}
+
+}  // namespace
+
+CobwebView::CobwebView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(240, 240);
+    setAccessibleName(QStringLiteral("Cobweb diagram"));
+}
+
+void CobwebView::setScene(const Scene& scene) {
+    scene_ = scene;
+    const int points = scene.points ? static_cast<int>(scene.points->points.size()) : 0;
+    setAccessibleDescription(
+        QStringLiteral("The graph of f^%1 over 0 to 1 with the diagonal, the staircase of %2 "
+                       "steps of the orbit, and %3 points of period %1.")
+            .arg(scene.fold)
+            .arg(scene.segments ? scene.segments->size() / 2 : 0)
+            .arg(points));
+    update();
+}
+
+QRect CobwebView::plotRect() const {
+    return QRect(kLeft, kTop, std::max(width() - kLeft - kRight, 10),
+                 std::max(height() - kTop - kBottom, 10));
+}
+
+QPointF CobwebView::toWidget(double x, double y) const {
+    const QRect r = plotRect();
+    y = std::clamp(y, kFarBelow, kFarAbove);  // NaN stays NaN
+    return {r.left() + x * r.width(), r.top() + (cobweb::kTop - y) / 1.5 * r.height()};
+}
+
+void CobwebView::reduce() const {
+    const int columns = plotRect().width();
+    if (!scene_.curve) {
+        xs_.clear();
+        ys_.clear();
+        return;
+    }
+    if (reducedVersion_ == scene_.curveVersion && reducedColumns_ == columns) return;
+    cobweb::reduceToColumns(*scene_.curve, columns, xs_, ys_);
+    reducedVersion_ = scene_.curveVersion;
+    reducedColumns_ = columns;
+}
+
+QImage CobwebView::render() const {
+    QImage image(size(), QImage::Format_RGB32);
+    // 96 dots to the inch, as the screen the window is drawn for.
+    const int dotsPerMeter = static_cast<int>(std::lround(logicalDpiX() / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    QPainter p(&image);
+    paint(p);
+    return image;
+}
+
+void CobwebView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    paint(p);
+}
+
+void CobwebView::paint(QPainter& p) const {
+    reduce();
+    p.fillRect(rect(), Qt::white);
+    const QRect r = plotRect();
+
+    // Grid and labels: x across [0, 1], y from −0.25 to 1.25.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kGrid, 1));
+    for (double v : {0.25, 0.5, 0.75}) {
+        p.drawLine(toWidget(v, cobweb::kBottom), toWidget(v, cobweb::kTop));
+    }
+    for (double v : {0.0, 0.25, 0.5, 0.75, 1.0}) p.drawLine(toWidget(0, v), toWidget(1, v));
+    QFont small = font();
+    small.setPointSizeF(std::max(7.0, small.pointSizeF() * 0.85));
+    p.setFont(small);
+    p.setPen(Qt::black);
+    for (double v : {0.0, 0.5, 1.0}) {
+        const QPointF at = toWidget(v, cobweb::kBottom);
+        p.drawText(QRectF(at.x() - 30, at.y() + 4, 60, 16), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::number(v));
+    }
+    for (double v : {-0.25, 0.0, 0.5, 1.0, 1.25}) {
+        const QPointF at = toWidget(0, v);
+        p.drawText(QRectF(at.x() - kLeft, at.y() - 8, kLeft - 6, 16),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(v));
+    }
+    p.drawText(QRectF(r.left(), 2, r.width(), kTop - 4), Qt::AlignLeft | Qt::AlignVCenter,
+               scene_.fold == 1 ? QStringLiteral("y = f(x)")
+                                : QStringLiteral("y = f^%1(x)").arg(scene_.fold));
+
+    p.save();
+    p.setClipRect(r);
+    // The diagonal.
+    p.setPen(QPen(kDiagonal, 1));
+    p.drawLine(toWidget(0, 0), toWidget(1, 1));
+
+    // The staircase, under the graph so that a long orbit does not hide it;
+    // its current step above both. Lines across and up or down need no
+    // smoothing.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QVector<QLineF> lines;
+    if (scene_.segments) {
+        lines.reserve(static_cast<qsizetype>(scene_.segments->size()));
+        for (const cobweb::Segment& g : *scene_.segments) {
+            lines.append(QLineF(toWidget(g.x1, g.y1), toWidget(g.x2, g.y2)));
+        }
+    }
+    const qsizetype earlier = std::max<qsizetype>(lines.size() - 2, 0);
+    QPen stairPen(kStair, 1);
+    stairPen.setCosmetic(true);
+    p.setPen(stairPen);
+    p.drawLines(lines.constData(), earlier);
+
+    // The graph: a polyline through the reduced samples, broken where a
+    // value is not finite.
+    // A cosmetic pen one pixel wide: drawn line by line, where a wider one
+    // would be stroked as one outline of the whole, humps over humps.
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QPen curvePen(kCurve, 1);
+    curvePen.setCosmetic(true);
+    p.setPen(curvePen);
+    QPolygonF run;
+    run.reserve(static_cast<qsizetype>(xs_.size()));
+    auto flush = [&] {
+        if (run.size() > 1) p.drawPolyline(run);
+        run.clear();
+    };
+    for (std::size_t i = 0; i < xs_.size(); ++i) {
+        if (!std::isfinite(ys_[i])) {
+            flush();
+            continue;
+        }
+        run.append(toWidget(xs_[i], ys_[i]));
+    }
+    flush();
+
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kCurrent, 2));
+    p.drawLines(lines.constData() + earlier, lines.size() - earlier);
+
+    // The points of period k on the diagonal; the start and the current
+    // point of the orbit.
+    // Each mark drawn once into an image, then set down at every point: a
+    // graph of period 12 has thousands.
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (scene_.points && !scene_.points->points.empty()) {
+        const QImage marks[2] = {mark(false), mark(true)};
+        const QPointF centre(marks[0].width() / 2.0, marks[0].height() / 2.0);
+        for (const cobweb::PeriodicPoint& q : scene_.points->points) {
+            p.drawImage(toWidget(q.x, q.x) - centre, marks[q.stable ? 1 : 0]);
+        }
+    }
+    p.setPen(Qt::NoPen);
+    p.setBrush(kCurrent);
+    const QPointF start = toWidget(scene_.x0, 0);
+    p.drawPolygon(QPolygonF({start, start + QPointF(-5, 9), start + QPointF(5, 9)}));
+    if (scene_.hasCurrent) p.drawEllipse(toWidget(scene_.current, scene_.current), 3.5, 3.5);
+    p.restore();
+
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kFrame, 1));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+}
+
+}  // namespace corvane::explore

@@ -1,0 +1,60 @@
+// The cobweb's picture: the graph of f^k over [0, 1], the diagonal, the
+// staircase of the orbit between them with its current step picked out,
+// and the points of period k on the diagonal (filled when stable, hollow
+// when not). It draws what the window gives it; it computes nothing but the
+// graph's reduction to its own pixel columns.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "core/numeric/cobweb.h"
+
+namespace corvane::explore {
+
+class CobwebView : public QWidget {
+public:
+    explicit CobwebView(QWidget* parent = nullptr);
+
+    // What to draw; the objects stay the window's and must outlive the
+    // next setScene() or paint. `curveVersion` changes whenever the curve
+    // does, so that its reduction is made again.
+    struct Scene {
+        const cobweb::Curve* curve = nullptr;
+        std::uint64_t curveVersion = 0;
+        const std::vector<cobweb::Segment>* segments = nullptr;
+        const cobweb::PeriodicPoints* points = nullptr;
+        double x0 = 0;
+        bool hasCurrent = false;  // the orbit's last point, on the diagonal
+        double current = 0;
+        int fold = 1;
+    };
+    void setScene(const Scene& scene);
+
+    // Where the picture is drawn inside the widget.
+    QRect plotRect() const;
+    // The widget's coordinates of a point of the picture.
+    QPointF toWidget(double x, double y) const;
+
+    // The picture as the window shows it, at the widget's size.
+    QImage render() const;
+
+    QSize sizeHint() const override { return {640, 640}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void paint(QPainter& p) const;
+    void reduce() const;
+
+    Scene scene_;
+    // The graph reduced to the plot's pixel columns, for that curve and width.
+    mutable std::vector<double> xs_, ys_;
+    mutable std::uint64_t reducedVersion_ = 0;
+    mutable int reducedColumns_ = 0;
+};
+
+}  // namespace corvane::explore

@@ -1,0 +1,659 @@
+#include "explore/cobweb_window.h"
+
+#include <QAbstractTableModel>
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSlider>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "core/numeric/csv.h"
+#include "core/numeric/number_text.h"
+#include "explore/cobweb_view.h"
+#include "platform/qt/qt_export.h"
+
+namespace corvane::explore {
+
+namespace {
+
+QString text(double value) { return QString::fromStdString(numberText(value)); }
+
+// Sliders move in millionths of a and of x0.
+constexpr double kSliderUnit = 1e-6;
+constexpr double kFineStep = 1e-6;  // a with Shift and an arrow key
+constexpr double kStepA = 0.001;    // a with an arrow key
+// The most points of period k listed (f1^12 at a = 4 has 4096).
+constexpr std::size_t kMostPoints = 4096;
+// The most map evaluations the graph may spend: f2's steps take a sine
+// and a cosine, about thirty times f1's two multiplications.
+constexpr std::int64_t kBudgetF1 = 4'000'000;
+constexpr std::int64_t kBudgetF2 = 400'000;
+
+int sliderOf(double value) { return static_cast<int>(std::lround(value / kSliderUnit)); }
+
+QString mapCaption(int map) {
+    return map == 2 ? QStringLiteral("a*x^2*sin(PI*x)") : QStringLiteral("a*x*(1-x)");
+}
+
+}  // namespace
+
+// --- The side tables ---------------------------------------------------------------
+
+// The orbit's values x_0 … x_n of f^k, the current step (the last) picked out.
+class OrbitModel : public QAbstractTableModel {
+public:
+    explicit OrbitModel(QObject* parent) : QAbstractTableModel(parent) {}
+    void show(const std::vector<double>* values) {
+        beginResetModel();
+        values_ = values;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() || !values_ ? 0 : static_cast<int>(values_->size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 2;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!values_ || !index.isValid()) return {};
+        const int row = index.row();
+        const bool current = row + 1 == rowCount();
+        if (role == Qt::DisplayRole) {
+            return index.column() == 0 ? QVariant(row)
+                                       : QVariant(text((*values_)[static_cast<std::size_t>(row)]));
+        }
+        if (role == Qt::BackgroundRole && current) return QColor(255, 225, 200);
+        if (role == Qt::FontRole && current) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        if (role == Qt::TextAlignmentRole) {
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        }
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        return section == 0 ? QStringLiteral("n") : QStringLiteral("x_n");
+    }
+
+private:
+    const std::vector<double>* values_ = nullptr;
+};
+
+// The points of period k: x*, (f^k)′(x*), stable or not, least period.
+class PeriodicPointsModel : public QAbstractTableModel {
+public:
+    explicit PeriodicPointsModel(QObject* parent) : QAbstractTableModel(parent) {}
+    void show(const cobweb::PeriodicPoints* points) {
+        beginResetModel();
+        points_ = points;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() || !points_ ? 0 : static_cast<int>(points_->points.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 4;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!points_ || !index.isValid()) return {};
+        const cobweb::PeriodicPoint& p = points_->points[static_cast<std::size_t>(index.row())];
+        if (role == Qt::DisplayRole) {
+            switch (index.column()) {
+                case 0:
+                    return QString::number(p.x, 'g', 12);
+                case 1:
+                    return QString::number(p.slope, 'g', 8);
+                case 2:
+                    return p.stable ? QStringLiteral("stable") : QStringLiteral("unstable");
+                default:
+                    return p.period;
+            }
+        }
+        if (role == Qt::TextAlignmentRole && index.column() != 2) {
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        }
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        const char* names[] = {"x*", "(f^k)'(x*)", "", "period"};
+        return QString::fromLatin1(names[section]);
+    }
+
+private:
+    const cobweb::PeriodicPoints* points_ = nullptr;
+};
+
+// --- The window --------------------------------------------------------------------
+
+QString CobwebWindow::titleFor(int map) { return QStringLiteral("Cobweb: ") + mapCaption(map); }
+
+CobwebWindow::CobwebWindow(int map, QWidget* parent) : QMainWindow(parent), map_(map == 2 ? 2 : 1) {
+    setObjectName(QStringLiteral("CobwebWindow"));
+    setWindowTitle(titleFor(map_));
+    if (map_ == 2) a_ = 2.2;
+
+    view_ = new CobwebView(this);
+    view_->setObjectName(QStringLiteral("plot"));
+    orbitModel_ = new OrbitModel(this);
+    pointsModel_ = new PeriodicPointsModel(this);
+
+    auto table = [this](QAbstractTableModel* model, const char* name, const char* accessible) {
+        auto* t = new QTableView(this);
+        t->setObjectName(QString::fromLatin1(name));
+        t->setAccessibleName(QString::fromLatin1(accessible));
+        t->setModel(model);
+        t->verticalHeader()->hide();
+        t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 4);
+        t->horizontalHeader()->setStretchLastSection(true);
+        t->setSelectionMode(QAbstractItemView::NoSelection);
+        t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        return t;
+    };
+    orbitTable_ = table(orbitModel_, "orbitTable", "Orbit values");
+    pointsTable_ = table(pointsModel_, "periodicTable", "Points of period k");
+    orbitTable_->setColumnWidth(0, 64);
+    pointsTable_->setColumnWidth(0, 140);
+    pointsTable_->setColumnWidth(1, 95);
+    pointsTable_->setColumnWidth(2, 68);
+
+    auto* side = new QWidget(this);
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(0, 0, 0, 0);
+    auto* orbitLabel = new QLabel(QStringLiteral("Orbit of f^k"), side);
+    orbitLabel->setBuddy(orbitTable_);
+    auto* pointsLabel = new QLabel(QStringLiteral("Points of period k"), side);
+    pointsLabel->setBuddy(pointsTable_);
+    sideLayout->addWidget(orbitLabel);
+    sideLayout->addWidget(orbitTable_, 1);
+    sideLayout->addWidget(pointsLabel);
+    sideLayout->addWidget(pointsTable_, 1);
+
+    side->setMinimumWidth(300);
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(view_);
+    splitter->addWidget(side);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({760, 420});
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(splitter, 1);
+    setCentralWidget(central);
+
+    playTimer_ = new QTimer(this);
+    playTimer_->setInterval(15);
+    connect(playTimer_, &QTimer::timeout, this, [this] { tick(); });
+    playClock_ = new QElapsedTimer;
+
+    buildMenus();
+    layout->addWidget(buildControls());
+
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
+    showValues();
+    recompute(true);
+    resize(1180, 800);
+}
+
+CobwebWindow::~CobwebWindow() { delete playClock_; }
+
+void CobwebWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    struct Export {
+        const char* name;
+        const char* caption;
+        bool (CobwebWindow::*run)();
+    };
+    const Export exports[] = {
+        {"actionExportPicture", "Export &picture (PNG, PDF)\u2026", &CobwebWindow::exportPicture},
+        {"actionExportOrbit", "Export &orbit as CSV\u2026", &CobwebWindow::exportOrbit},
+        {"actionExportPoints", "Export points of &period k as CSV\u2026",
+         &CobwebWindow::exportPeriodicPoints},
+    };
+    for (const Export& e : exports) {
+        QAction* action = file->addAction(QString::fromUtf8(e.caption), this,
+                                          [this, run = e.run] { (this->*run)(); });
+        action->setObjectName(QString::fromLatin1(e.name));
+    }
+    file->addSeparator();
+    QAction* closeAction =
+        file->addAction(QStringLiteral("&Close"), this, [this] { this->close(); });
+    closeAction->setObjectName(QStringLiteral("actionClose"));
+    closeAction->setShortcut(QKeySequence::Close);
+
+    QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
+    mapMenu->setObjectName(QStringLiteral("menuMap"));
+    auto* maps = new QActionGroup(this);
+    for (int m = 1; m <= 2; ++m) {
+        QAction* action = mapMenu->addAction(mapCaption(m), this, [this, m] { selectMap(m); });
+        action->setObjectName(QStringLiteral("actionMap%1").arg(m));
+        action->setCheckable(true);
+        maps->addAction(action);
+        mapActions_[m - 1] = action;
+    }
+    mapActions_[map_ - 1]->setChecked(true);
+}
+
+QWidget* CobwebWindow::buildControls() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("controls"));
+    auto* grid = new QGridLayout(panel);
+    int row = 0;
+    auto addRow = [&](const QString& label, QSlider* slider, QAbstractSpinBox* spin,
+                      const QString& accessible) {
+        auto* l = new QLabel(label, panel);
+        l->setBuddy(spin);
+        slider->setAccessibleName(accessible + QStringLiteral(" slider"));
+        spin->setAccessibleName(accessible);
+        grid->addWidget(l, row, 0);
+        grid->addWidget(slider, row, 1);
+        grid->addWidget(spin, row, 2);
+        ++row;
+    };
+    auto slider = [panel](const char* name, int lo, int hi, int single, int page) {
+        auto* s = new QSlider(Qt::Horizontal, panel);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(lo, hi);
+        s->setSingleStep(single);
+        s->setPageStep(page);
+        return s;
+    };
+    auto doubleSpin = [panel](const char* name, double hi, int decimals, double step) {
+        auto* s = new QDoubleSpinBox(panel);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setLocale(QLocale::c());
+        s->setDecimals(decimals);
+        s->setRange(0, hi);
+        s->setSingleStep(step);
+        s->setKeyboardTracking(false);
+        s->setMinimumWidth(130);
+        return s;
+    };
+    auto intSpin = [panel](const char* name, int lo, int hi) {
+        auto* s = new QSpinBox(panel);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setLocale(QLocale::c());
+        s->setRange(lo, hi);
+        s->setKeyboardTracking(false);
+        return s;
+    };
+
+    aSlider_ = slider("aSlider", 0, sliderOf(kMostA), sliderOf(kStepA), sliderOf(0.1));
+    aSpin_ = doubleSpin("aSpin", kMostA, 9, kStepA);
+    addRow(QStringLiteral("&a"), aSlider_, aSpin_, QStringLiteral("a"));
+    x0Slider_ = slider("x0Slider", 0, sliderOf(1), sliderOf(0.001), sliderOf(0.1));
+    x0Spin_ = doubleSpin("x0Spin", 1, 6, 0.001);
+    addRow(QStringLiteral("x&0"), x0Slider_, x0Spin_, QStringLiteral("x0"));
+    kSlider_ = slider("kSlider", 1, cobweb::kMostFold, 1, 4);
+    kSpin_ = intSpin("kSpin", 1, cobweb::kMostFold);
+    addRow(QStringLiteral("&k"), kSlider_, kSpin_, QStringLiteral("k, the fold of f"));
+    nSlider_ = slider("nSlider", 0, static_cast<int>(cobweb::kMostSteps), 1, 100);
+    nSpin_ = intSpin("nSpin", 0, static_cast<int>(cobweb::kMostSteps));
+    addRow(QStringLiteral("&n"), nSlider_, nSpin_, QStringLiteral("n, the steps"));
+    grid->setColumnStretch(1, 1);
+
+    // Shift with an arrow key moves a by a millionth.
+    aSlider_->installEventFilter(this);
+    aSpin_->installEventFilter(this);
+
+    connect(aSlider_, &QSlider::valueChanged, this, [this](int v) { userA(v * kSliderUnit); });
+    connect(aSpin_, &QDoubleSpinBox::valueChanged, this, [this](double v) { userA(v); });
+    connect(x0Slider_, &QSlider::valueChanged, this, [this](int v) { setX0(v * kSliderUnit); });
+    connect(x0Spin_, &QDoubleSpinBox::valueChanged, this, [this](double v) { setX0(v); });
+    connect(kSlider_, &QSlider::valueChanged, this, [this](int v) { setFold(v); });
+    connect(kSpin_, &QSpinBox::valueChanged, this, [this](int v) { setFold(v); });
+    connect(nSlider_, &QSlider::valueChanged, this, [this](int v) { setSteps(v); });
+    connect(nSpin_, &QSpinBox::valueChanged, this, [this](int v) { setSteps(v); });
+
+    auto* buttons = new QHBoxLayout;
+    auto button = [&](const char* name, const QString& caption, const QString& tip) {
+        auto* b = new QPushButton(caption, panel);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(tip);
+        b->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+        buttons->addWidget(b);
+        return b;
+    };
+    QPushButton* stepButton =
+        button("step", QStringLiteral("&Step"), QStringLiteral("One step more"));
+    playButton_ = button("play", QStringLiteral("&Play"),
+                         QStringLiteral("Step on by itself; again to pause"));
+    playButton_->setCheckable(true);
+    QPushButton* resetButton =
+        button("reset", QStringLiteral("&Reset"), QStringLiteral("Back to step 0"));
+    connect(stepButton, &QPushButton::clicked, this, [this] { step(); });
+    connect(playButton_, &QPushButton::clicked, this, [this](bool on) {
+        if (on) {
+            play();
+        } else {
+            pause();
+        }
+    });
+    connect(resetButton, &QPushButton::clicked, this, [this] { reset(); });
+    auto* speedLabel = new QLabel(QStringLiteral("Steps a s&econd"), panel);
+    speedSpin_ = intSpin("speed", 1, kMostSpeed);
+    speedSpin_->setValue(20);
+    speedSpin_->setAccessibleName(QStringLiteral("Steps a second when playing"));
+    speedLabel->setBuddy(speedSpin_);
+    buttons->addSpacing(16);
+    buttons->addWidget(speedLabel);
+    buttons->addWidget(speedSpin_);
+    buttons->addStretch();
+    grid->addLayout(buttons, row, 0, 1, 3);
+    return panel;
+}
+
+// --- Values ------------------------------------------------------------------------
+
+void CobwebWindow::showValues() {
+    // The controls follow the values without telling anyone.
+    const QSignalBlocker b1(aSlider_), b2(aSpin_), b3(x0Slider_), b4(x0Spin_), b5(kSlider_),
+        b6(kSpin_), b7(nSlider_), b8(nSpin_);
+    aSlider_->setValue(sliderOf(a_));
+    aSpin_->setValue(a_);
+    x0Slider_->setValue(sliderOf(x0_));
+    x0Spin_->setValue(x0_);
+    kSlider_->setValue(fold_);
+    kSpin_->setValue(fold_);
+    nSlider_->setValue(static_cast<int>(steps_));
+    nSpin_->setValue(static_cast<int>(steps_));
+}
+
+void CobwebWindow::setA(double a) {
+    if (!std::isfinite(a)) return;
+    a = std::clamp(a, 0.0, kMostA) + 0.0;  // + 0: never −0
+    if (a == a_) return;
+    a_ = a;
+    showValues();
+    recompute(true);
+}
+
+void CobwebWindow::userA(double a) {
+    if (!std::isfinite(a)) return;
+    a = std::clamp(a, 0.0, kMostA) + 0.0;
+    if (a == a_) return;
+    a_ = a;
+    showValues();
+    recompute(true);
+    if (onAChanged) onAChanged(a_);
+}
+
+void CobwebWindow::setX0(double x0) {
+    if (!std::isfinite(x0)) return;
+    x0 = std::clamp(x0, 0.0, 1.0) + 0.0;
+    if (x0 == x0_) return;
+    x0_ = x0;
+    showValues();
+    recompute(false);
+}
+
+void CobwebWindow::setFold(int k) {
+    k = std::clamp(k, 1, cobweb::kMostFold);
+    if (k == fold_) return;
+    fold_ = k;
+    showValues();
+    recompute(true);
+}
+
+void CobwebWindow::setSteps(std::int64_t n) {
+    n = std::clamp<std::int64_t>(n, 0, cobweb::kMostSteps);
+    if (n == steps_) return;
+    steps_ = n;
+    showValues();
+    recompute(false);
+}
+
+int CobwebWindow::speed() const { return speedSpin_->value(); }
+
+void CobwebWindow::setSpeed(int stepsPerSecond) { speedSpin_->setValue(stepsPerSecond); }
+
+void CobwebWindow::selectMap(int map) {
+    if (map != 1 && map != 2) return;
+    mapActions_[map - 1]->setChecked(true);
+    if (map == map_) return;
+    map_ = map;
+    setWindowTitle(titleFor(map_));
+    recompute(true);
+}
+
+// --- Stepping ------------------------------------------------------------------------
+
+void CobwebWindow::step() {
+    pause();
+    if (steps_ < cobweb::kMostSteps) setSteps(steps_ + 1);
+}
+
+bool CobwebWindow::playing() const { return playTimer_->isActive(); }
+
+void CobwebWindow::play() {
+    if (playing()) return;
+    // From the start again when the orbit has nothing more to show.
+    if (steps_ >= cobweb::kMostSteps || orbit_.stoppedAt > 0) setSteps(0);
+    playDue_ = 0;
+    playClock_->start();
+    playTimer_->start();
+    playButton_->setChecked(true);
+    playButton_->setText(QStringLiteral("&Pause"));
+}
+
+void CobwebWindow::pause() {
+    playTimer_->stop();
+    playButton_->setChecked(false);
+    playButton_->setText(QStringLiteral("&Play"));
+}
+
+void CobwebWindow::reset() {
+    pause();
+    setSteps(0);
+}
+
+void CobwebWindow::tick() {
+    // As many steps as the clock says are due, however often the timer
+    // comes.
+    playDue_ += playClock_->restart() * 1e-3 * speed();
+    const auto due = static_cast<std::int64_t>(std::floor(playDue_));
+    if (due <= 0) return;
+    playDue_ -= static_cast<double>(due);
+    setSteps(std::min<std::int64_t>(steps_ + due, cobweb::kMostSteps));
+    if (steps_ >= cobweb::kMostSteps || orbit_.stoppedAt > 0) pause();
+}
+
+// --- Computing and showing ------------------------------------------------------------
+
+void CobwebWindow::recompute(bool curveChanged) {
+    if (curveChanged) {
+        cobweb::CurveOptions options;
+        options.evaluationBudget = map_ == 2 ? kBudgetF2 : kBudgetF1;
+        cobweb::sampleCurve(map_, a_, fold_, options, curve_);
+        ++curveVersion_;
+        cobweb::findPeriodicPoints(map_, a_, fold_, curve_, points_, kMostPoints);
+        pointsModel_->show(&points_);
+    }
+    cobweb::orbitOf(map_, a_, fold_, x0_, steps_, orbit_);
+    cobweb::staircase(orbit_.x, segments_);
+    tailPeriod_ = cobweb::tailPeriod(orbit_.x);
+    orbitModel_->show(&orbit_.x);
+    orbitTable_->scrollToBottom();
+
+    CobwebView::Scene scene;
+    scene.curve = &curve_;
+    scene.curveVersion = curveVersion_;
+    scene.segments = &segments_;
+    scene.points = &points_;
+    scene.x0 = x0_;
+    scene.hasCurrent = orbit_.steps() > 0;
+    scene.current = orbit_.x.back();
+    scene.fold = fold_;
+    view_->setScene(scene);
+    ++redraws_;
+
+    // What the orbit does, in the status bar.
+    const QString ofFk = fold_ == 1 ? QString() : QStringLiteral(" of f^%1").arg(fold_);
+    QString message;
+    if (orbit_.stoppedAt > 0) {
+        message = std::isfinite(orbit_.lastValue)
+                      ? QStringLiteral(
+                            "The orbit leaves [-0.25, 1.25] at step %1 (x = %2); it "
+                            "stops there.")
+                            .arg(orbit_.stoppedAt)
+                            .arg(text(orbit_.lastValue))
+                      : QStringLiteral(
+                            "The orbit is no longer a finite number at step %1; it "
+                            "stops there.")
+                            .arg(orbit_.stoppedAt);
+    } else if (orbit_.steps() < 2) {
+        message = QStringLiteral("Step %1: too few steps to tell a period.").arg(orbit_.steps());
+    } else if (tailPeriod_ > 0) {
+        message = QStringLiteral("Step %1: the tail of the orbit repeats with period %2%3.")
+                      .arg(orbit_.steps())
+                      .arg(tailPeriod_)
+                      .arg(ofFk);
+    } else {
+        message = QStringLiteral(
+                      "Step %1: chaotic, or not settled yet (no period up to %2%3 in the tail).")
+                      .arg(orbit_.steps())
+                      .arg(64)
+                      .arg(ofFk);
+    }
+    if (curveChanged && points_.truncated) {
+        message +=
+            QStringLiteral(" Only the first %1 points of period k are listed.").arg(kMostPoints);
+    }
+    say(message);
+}
+
+void CobwebWindow::say(const QString& message) { statusBar()->showMessage(message); }
+
+QString CobwebWindow::statusMessage() const { return statusBar()->currentMessage(); }
+
+QImage CobwebWindow::picture() const { return view_->render(); }
+
+bool CobwebWindow::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == aSlider_ || watched == aSpin_) && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & Qt::ShiftModifier) {
+            int sign = 0;
+            if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Right) sign = 1;
+            if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Left) sign = -1;
+            if (sign != 0) {
+                userA(a_ + sign * kFineStep);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CobwebWindow::closeEvent(QCloseEvent* event) {
+    pause();
+    event->accept();
+}
+
+// --- Export ----------------------------------------------------------------------------
+
+platform::ExportOutcome CobwebWindow::writePicture(const platform::ExportTarget& target) const {
+    return platform::savePicture(picture(), windowTitle(), target);
+}
+
+platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const {
+    // What is shown now, copied, so that the file says what the window did.
+    const std::vector<double> values = orbit_.x;
+    const std::string heading = "Cobweb of " + mapCaption(map_).toStdString() +
+                                ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_) +
+                                ", x0 = " + exactNumber(x0_);
+    return platform::saveData(path, [&](platform::TextSink& sink) {
+        CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
+        csv.comment(heading);
+        csv.comment("x_n = f^k(x_(n-1)), n steps of f^k");
+        csv.header({"n", "x_n"});
+        for (std::size_t n = 0; n < values.size(); ++n) {
+            csv.integer(static_cast<std::int64_t>(n));
+            csv.number(values[n]);
+            csv.endRow();
+        }
+        csv.flush();
+        return true;
+    });
+}
+
+platform::ExportOutcome CobwebWindow::writePeriodicPoints(const std::string& path) const {
+    const std::vector<cobweb::PeriodicPoint> points = points_.points;
+    const std::string heading = "Points of period k of " + mapCaption(map_).toStdString() +
+                                ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_);
+    return platform::saveData(path, [&](platform::TextSink& sink) {
+        CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
+        csv.comment(heading);
+        csv.comment(
+            "f^k(x) = x; stable = 1 where |(f^k)'(x)| < 1; period: the least p with "
+            "f^p(x) = x");
+        csv.header({"x", "slope", "stable", "period"});
+        for (const cobweb::PeriodicPoint& p : points) {
+            csv.number(p.x);
+            csv.number(p.slope);
+            csv.integer(p.stable ? 1 : 0);
+            csv.integer(p.period);
+            csv.endRow();
+        }
+        csv.flush();
+        return true;
+    });
+}
+
+bool CobwebWindow::finishExport(const platform::ExportOutcome& outcome, const std::string& path) {
+    using Status = platform::ExportOutcome::Status;
+    if (outcome.status == Status::Written) {
+        say(QStringLiteral("Saved %1").arg(QString::fromStdString(path)));
+        return true;
+    }
+    if (outcome.status == Status::Failed) say(QString::fromStdString(outcome.message));
+    return false;
+}
+
+bool CobwebWindow::exportPicture() {
+    pause();
+    const auto target = platform::askExportTarget(this, "cobweb.png", true);
+    if (!target) return false;
+    return finishExport(writePicture(*target), target->path);
+}
+
+bool CobwebWindow::exportOrbit() {
+    pause();
+    const auto target = platform::askExportTarget(this, "cobweb-orbit.csv", false);
+    if (!target) return false;
+    return finishExport(writeOrbit(target->path), target->path);
+}
+
+bool CobwebWindow::exportPeriodicPoints() {
+    pause();
+    const auto target = platform::askExportTarget(this, "cobweb-periodic-points.csv", false);
+    if (!target) return false;
+    return finishExport(writePeriodicPoints(target->path), target->path);
+}
+
+}  // namespace corvane::explore

@@ -1,0 +1,147 @@
+// The cobweb diagram: the staircase of an orbit of f^k between the graph of
+// f^k and the diagonal, redrawn as the sliders move, with the points of
+// period k and their stability, the orbit's values, and stepping and
+// playing. A window of its own; its a is shared with the explorer's
+// a-cursor only through the callbacks the program's wiring connects.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/numeric/cobweb.h"
+#include "platform/platform.h"
+
+class QAction;
+class QDoubleSpinBox;
+class QElapsedTimer;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class QTableView;
+class QTimer;
+
+namespace corvane::explore {
+
+class CobwebView;
+class OrbitModel;
+class PeriodicPointsModel;
+
+class CobwebWindow : public QMainWindow {
+public:
+    // map: 1 or 2 (anything else is 1).
+    explicit CobwebWindow(int map, QWidget* parent = nullptr);
+    ~CobwebWindow() override;
+
+    static QString titleFor(int map);
+
+    // The ranges of the controls.
+    static constexpr double kMostA = 5;
+    static constexpr int kMostSpeed = 500;  // steps a second
+
+    int map() const { return map_; }
+    void selectMap(int map);
+
+    double a() const { return a_; }
+    double x0() const { return x0_; }
+    int fold() const { return fold_; }             // k
+    std::int64_t steps() const { return steps_; }  // n
+    int speed() const;                             // steps a second when playing
+
+    // a set from outside (the explorer's a-cursor): onAChanged is not
+    // called. Values outside [0, kMostA] are brought to its nearer end.
+    void setA(double a);
+    // Called when the user moves a here.
+    std::function<void(double a)> onAChanged;
+    void setX0(double x0);
+    void setFold(int k);
+    void setSteps(std::int64_t n);
+    void setSpeed(int stepsPerSecond);
+
+    // Step: one step more (one vertical and one horizontal segment).
+    void step();
+    void play();
+    void pause();
+    bool playing() const;
+    // Back to step 0, not playing.
+    void reset();
+
+    // What is shown.
+    const cobweb::Curve& curve() const { return curve_; }
+    const cobweb::Orbit& orbit() const { return orbit_; }
+    const std::vector<cobweb::Segment>& segments() const { return segments_; }
+    const cobweb::PeriodicPoints& periodicPoints() const { return points_; }
+    int tailPeriod() const { return tailPeriod_; }
+    // Pictures drawn with new numbers so far.
+    std::uint64_t redraws() const { return redraws_; }
+    QString statusMessage() const;
+    CobwebView& plot() const { return *view_; }
+    QImage picture() const;
+
+    // File menu: each asks where to save, then writes; false when nothing
+    // was written (cancelled or failed; the status bar says why).
+    bool exportPicture();
+    bool exportOrbit();
+    bool exportPeriodicPoints();
+    // The writing alone.
+    platform::ExportOutcome writePicture(const platform::ExportTarget& target) const;
+    platform::ExportOutcome writeOrbit(const std::string& path) const;
+    platform::ExportOutcome writePeriodicPoints(const std::string& path) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    QWidget* buildControls();
+    // Computes again what changed (the graph and its crossings when the map,
+    // a or k did; the orbit always) and redraws.
+    void recompute(bool curveChanged);
+    void showValues();
+    void say(const QString& message);
+    void tick();
+    bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
+    // The a the user chose with the controls.
+    void userA(double a);
+
+    int map_ = 1;
+    double a_ = 3.2;
+    double x0_ = 0.2;
+    int fold_ = 1;
+    std::int64_t steps_ = 50;
+
+    cobweb::Curve curve_;
+    std::uint64_t curveVersion_ = 0;
+    cobweb::PeriodicPoints points_;
+    cobweb::Orbit orbit_;
+    std::vector<cobweb::Segment> segments_;
+    int tailPeriod_ = 0;
+    std::uint64_t redraws_ = 0;
+
+    CobwebView* view_ = nullptr;
+    OrbitModel* orbitModel_ = nullptr;
+    PeriodicPointsModel* pointsModel_ = nullptr;
+    QTableView* orbitTable_ = nullptr;
+    QTableView* pointsTable_ = nullptr;
+    QSlider* aSlider_ = nullptr;
+    QDoubleSpinBox* aSpin_ = nullptr;
+    QSlider* x0Slider_ = nullptr;
+    QDoubleSpinBox* x0Spin_ = nullptr;
+    QSlider* kSlider_ = nullptr;
+    QSpinBox* kSpin_ = nullptr;
+    QSlider* nSlider_ = nullptr;
+    QSpinBox* nSpin_ = nullptr;
+    QSpinBox* speedSpin_ = nullptr;
+    QPushButton* playButton_ = nullptr;
+    QAction* mapActions_[2] = {nullptr, nullptr};
+    QTimer* playTimer_ = nullptr;
+    QElapsedTimer* playClock_ = nullptr;
+    double playDue_ = 0;  // steps owed to the clock
+};
+
+}  // namespace corvane::explore

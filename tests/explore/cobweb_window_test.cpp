@@ -1,0 +1,372 @@
+// The cobweb's window on the offscreen platform, driven as a user would:
+// sliders, spin boxes and keys, Step, Play and Reset, the map menu, the
+// tables, the status bar and the File menu's exports.
+#include "explore/cobweb_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "core/numeric/cobweb.h"
+#include "core/numeric/csv.h"
+#include "core/numeric/maps.h"
+#include "explore/cobweb_view.h"
+#include "tests/qt/qt_test_support.h"
+
+namespace corvane::explore {
+namespace {
+
+class Cobweb : public testing::Test {
+protected:
+    void SetUp() override { open(1); }
+    void open(int map) {
+        window = std::make_unique<CobwebWindow>(map);
+        window->resize(1000, 700);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    template <class T>
+    T* child(const char* name) {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    // Types into a spin box and presses Enter, as a user does.
+    void type(QAbstractSpinBox* spin, const QString& text) {
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, text);
+        QTest::keyClick(spin, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    void click(const char* button) {
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+    }
+
+    std::unique_ptr<CobwebWindow> window;
+};
+
+std::string readFile(const QString& path) {
+    std::ifstream in(path.toStdString());
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST_F(Cobweb, OpensWithTheGraphOfFAndFiftyStepsTitledByItsMap) {
+    EXPECT_EQ(window->windowTitle(), "Cobweb: a*x*(1-x)");
+    EXPECT_EQ(window->fold(), 1);
+    EXPECT_EQ(window->steps(), 50);
+    EXPECT_EQ(window->segments().size(), 100u);
+    EXPECT_GE(window->curve().size(), 1025u);
+    // a = 3.2: the orbit settles on the 2-cycle.
+    EXPECT_EQ(window->tailPeriod(), 2);
+    EXPECT_TRUE(window->statusMessage().contains("period 2"))
+        << window->statusMessage().toStdString();
+    // One menu of maps, its own.
+    QStringList menus;
+    for (QAction* a : window->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Map"}));
+    open(2);
+    EXPECT_EQ(window->windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
+}
+
+TEST_F(Cobweb, MapMenuSwitchesTheMapAndTitle) {
+    const std::uint64_t before = window->redraws();
+    child<QAction>("actionMap2")->trigger();
+    EXPECT_EQ(window->map(), 2);
+    EXPECT_EQ(window->windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
+    EXPECT_GT(window->redraws(), before);
+    EXPECT_EQ(window->curve().y[500], iterateMap(2, window->a(), 1, window->curve().x[500]));
+    child<QAction>("actionMap1")->trigger();
+    EXPECT_EQ(window->windowTitle(), "Cobweb: a*x*(1-x)");
+}
+
+TEST_F(Cobweb, StepAddsOneVerticalAndOneHorizontalSegment) {
+    window->setSteps(7);
+    ASSERT_EQ(window->segments().size(), 14u);
+    click("step");
+    EXPECT_EQ(window->steps(), 8);
+    ASSERT_EQ(window->segments().size(), 16u);
+    const cobweb::Segment& up = window->segments()[14];
+    const cobweb::Segment& across = window->segments()[15];
+    EXPECT_EQ(up.x1, up.x2);
+    EXPECT_EQ(across.y1, across.y2);
+    EXPECT_EQ(across.x2, window->orbit().x.back());
+    EXPECT_EQ(child<QSpinBox>("nSpin")->value(), 8);
+    EXPECT_EQ(child<QSlider>("nSlider")->value(), 8);
+    // The orbit table ends at the current step, picked out.
+    QTableView* table = child<QTableView>("orbitTable");
+    const QAbstractItemModel* model = table->model();
+    ASSERT_EQ(model->rowCount(), 9);
+    EXPECT_TRUE(model->data(model->index(8, 1), Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(model->data(model->index(7, 1), Qt::BackgroundRole).isValid());
+    click("reset");
+    EXPECT_EQ(window->steps(), 0);
+    EXPECT_TRUE(window->segments().empty());
+}
+
+TEST_F(Cobweb, SlidersRedrawAsTheyMove) {
+    QSlider* a = child<QSlider>("aSlider");
+    QImage before = window->picture();
+    std::uint64_t redraws = window->redraws();
+    // Each position the slider passes through is drawn.
+    for (int v : {3'500'000, 3'510'000, 3'839'000, 4'000'000}) {
+        a->setValue(v);
+        EXPECT_EQ(window->a(), v * 1e-6);
+        EXPECT_EQ(window->redraws(), ++redraws);
+        EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>("aSpin")->value(), v * 1e-6);
+    }
+    EXPECT_NE(window->picture(), before);
+    child<QSlider>("kSlider")->setValue(12);
+    EXPECT_EQ(window->fold(), 12);
+    EXPECT_EQ(child<QSpinBox>("kSpin")->value(), 12);
+    EXPECT_EQ(window->periodicPoints().points.size(), 4096u);
+    child<QSlider>("x0Slider")->setValue(123456);
+    EXPECT_EQ(window->x0(), 0.123456);
+    EXPECT_EQ(window->orbit().x.front(), 0.123456);
+    child<QSlider>("nSlider")->setValue(10000);
+    EXPECT_EQ(window->segments().size(), 20000u);
+}
+
+TEST_F(Cobweb, ArrowKeysStepAByAThousandthAndWithShiftByAMillionth) {
+    QDoubleSpinBox* spin = child<QDoubleSpinBox>("aSpin");
+    QSlider* slider = child<QSlider>("aSlider");
+    window->setA(3.2);
+    spin->setFocus();
+    QTest::keyClick(spin, Qt::Key_Up);
+    EXPECT_NEAR(window->a(), 3.201, 1e-12);
+    QTest::keyClick(spin, Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_NEAR(window->a(), 3.201001, 1e-12);
+    QTest::keyClick(spin, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(spin, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_NEAR(window->a(), 3.200999, 1e-12);
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Right);
+    EXPECT_NEAR(window->a(), 3.201999, 1e-12);
+    QTest::keyClick(slider, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_NEAR(window->a(), 3.201998, 1e-12);
+}
+
+TEST_F(Cobweb, SpinBoxesRefuseBadInput) {
+    QDoubleSpinBox* a = child<QDoubleSpinBox>("aSpin");
+    QDoubleSpinBox* x0 = child<QDoubleSpinBox>("x0Spin");
+    QSpinBox* k = child<QSpinBox>("kSpin");
+    QSpinBox* n = child<QSpinBox>("nSpin");
+    // Every key that would make the text something other than a number in
+    // range is refused as it is typed: wholly bad input changes nothing
+    // (and draws nothing); otherwise what is left of it is taken.
+    struct Case {
+        QAbstractSpinBox* spin;
+        const char* typed;
+        double a, x0;
+        int k;
+        std::int64_t n;
+    };
+    const Case cases[] = {
+        {a, "abc", 3.3, 0.2, 12, 40},     {a, "7", 3.3, 0.2, 12, 40},  {a, "-1", 3.3, 0.2, 12, 40},
+        {a, "5.5", 5, 0.2, 12, 40},       {x0, "x", 3.3, 0.2, 12, 40}, {x0, "2", 3.3, 0.2, 12, 40},
+        {x0, "-0.5", 3.3, 0, 12, 40},     {x0, "1.5", 3.3, 1, 12, 40}, {k, "0", 3.3, 0.2, 12, 40},
+        {k, "x", 3.3, 0.2, 12, 40},       {k, "65", 3.3, 0.2, 6, 40},  {n, "abc", 3.3, 0.2, 12, 40},
+        {n, "10001", 3.3, 0.2, 12, 1000},
+    };
+    for (const Case& c : cases) {
+        window->setA(3.3);
+        window->setX0(0.2);
+        window->setFold(12);
+        window->setSteps(40);
+        const std::uint64_t redraws = window->redraws();
+        type(c.spin, QString::fromLatin1(c.typed));
+        EXPECT_EQ(window->a(), c.a) << c.typed;
+        EXPECT_EQ(window->x0(), c.x0) << c.typed;
+        EXPECT_FALSE(std::signbit(window->x0())) << c.typed;
+        EXPECT_EQ(window->fold(), c.k) << c.typed;
+        EXPECT_EQ(window->steps(), c.n) << c.typed;
+        const bool unchanged = c.a == 3.3 && c.x0 == 0.2 && c.k == 12 && c.n == 40;
+        EXPECT_EQ(window->redraws() == redraws, unchanged) << c.typed;
+        c.spin->clearFocus();
+    }
+    // Good values are taken.
+    type(a, "3.83");
+    EXPECT_EQ(window->a(), 3.83);
+    type(k, "3");
+    EXPECT_EQ(window->fold(), 3);
+    type(n, "200");
+    EXPECT_EQ(window->steps(), 200);
+    EXPECT_EQ(window->tailPeriod(), 1);  // the 3-cycle, one step of f^3
+}
+
+TEST_F(Cobweb, PlayStepsOnUntilPausedAndStopsWhereTheOrbitEnds) {
+    window->setSteps(0);
+    window->setSpeed(200);
+    click("play");
+    EXPECT_TRUE(window->playing());
+    EXPECT_EQ(child<QPushButton>("play")->text(), "&Pause");
+    QTRY_VERIFY_WITH_TIMEOUT(window->steps() >= 10, 5000);
+    click("play");  // pause
+    EXPECT_FALSE(window->playing());
+    const auto paused = window->steps();
+    QTest::qWait(100);
+    EXPECT_EQ(window->steps(), paused);
+    // Step pauses too and adds one.
+    click("play");
+    click("step");
+    EXPECT_FALSE(window->playing());
+    // An orbit that leaves the picture: playing stops there.
+    window->setA(4.5);
+    window->setX0(0.5);
+    window->setSteps(0);
+    click("play");
+    QTRY_VERIFY_WITH_TIMEOUT(!window->playing(), 5000);
+    EXPECT_EQ(window->orbit().stoppedAt, 2);
+    // The speed takes 1 … 500 steps a second only.
+    window->setSpeed(0);
+    EXPECT_EQ(window->speed(), 1);
+    window->setSpeed(100000);
+    EXPECT_EQ(window->speed(), CobwebWindow::kMostSpeed);
+}
+
+TEST_F(Cobweb, StatusBarNamesThePeriodOrChaosOrWhereTheOrbitLeaves) {
+    struct Case {
+        double a;
+        int k;
+        double x0;
+        std::int64_t n;
+        const char* says;
+    };
+    const Case cases[] = {
+        {2.8, 1, 0.2, 500, "period 1."},
+        {3.5, 1, 0.2, 500, "period 4."},
+        {3.5, 2, 0.2, 500, "period 2 of f^2."},
+        {4.0, 1, 0.2, 500, "chaotic"},
+        {3.2, 1, 0.2, 1, "too few steps"},
+        {4.5, 1, 0.5, 50, "leaves [-0.25, 1.25] at step 2 (x = -0.6328125)"},
+    };
+    for (const Case& c : cases) {
+        window->setA(c.a);
+        window->setFold(c.k);
+        window->setX0(c.x0);
+        window->setSteps(c.n);
+        EXPECT_TRUE(window->statusMessage().contains(QString::fromLatin1(c.says)))
+            << c.says << " / " << window->statusMessage().toStdString();
+    }
+}
+
+TEST_F(Cobweb, PeriodicPointsTableListsSlopeAndStability) {
+    window->setA(3.2);
+    window->setFold(2);
+    const QAbstractItemModel* model = child<QTableView>("periodicTable")->model();
+    ASSERT_EQ(model->rowCount(), 4);
+    // 0, the lower point of the 2-cycle, 1 − 1/a, the upper point.
+    const char* stability[] = {"unstable", "stable", "unstable", "stable"};
+    const int period[] = {1, 2, 1, 2};
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(model->data(model->index(r, 2)).toString(), stability[r]) << r;
+        EXPECT_EQ(model->data(model->index(r, 3)).toInt(), period[r]) << r;
+    }
+    EXPECT_EQ(model->data(model->index(2, 0)).toString(), "0.6875");
+}
+
+TEST_F(Cobweb, EveryControlHasAName) {
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QSlider*>(w) ||
+            qobject_cast<QPushButton*>(w) || qobject_cast<QTableView*>(w) ||
+            dynamic_cast<CobwebView*>(w)) {
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        }
+    }
+    EXPECT_TRUE(window->plot().accessibleDescription().contains("staircase"));
+}
+
+TEST_F(Cobweb, EscapeClosesIt) {
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(Cobweb, WritesThePictureTheOrbitAndThePeriodicPoints) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    window->setA(3.2);
+    window->setFold(2);
+    window->setSteps(3);
+    const QString png = dir.filePath("c.png");
+    auto outcome = window->writePicture({png.toStdString(), platform::ExportFormat::Png});
+    ASSERT_EQ(outcome.status, platform::ExportOutcome::Status::Written) << outcome.message;
+    QImage written(png);
+    EXPECT_EQ(written.size(), window->plot().size());
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32),
+              window->picture().convertToFormat(QImage::Format_RGB32));
+    const QString pdf = dir.filePath("c.pdf");
+    outcome = window->writePicture({pdf.toStdString(), platform::ExportFormat::Pdf});
+    ASSERT_EQ(outcome.status, platform::ExportOutcome::Status::Written);
+    EXPECT_EQ(readFile(pdf).substr(0, 5), "%PDF-");
+
+    const QString orbit = dir.filePath("o.csv");
+    ASSERT_EQ(window->writeOrbit(orbit.toStdString()).status,
+              platform::ExportOutcome::Status::Written);
+    std::string expected =
+        "# Cobweb of a*x*(1-x): a = 3.2, k = 2, x0 = 0.2\n"
+        "# x_n = f^k(x_(n-1)), n steps of f^k\n"
+        "n,x_n\n";
+    for (std::size_t n = 0; n < window->orbit().x.size(); ++n) {
+        expected += std::to_string(n) + "," + csvNumber(window->orbit().x[n]) + "\n";
+    }
+    EXPECT_EQ(readFile(orbit), expected);
+
+    const QString points = dir.filePath("p.csv");
+    ASSERT_EQ(window->writePeriodicPoints(points.toStdString()).status,
+              platform::ExportOutcome::Status::Written);
+    const std::string text = readFile(points);
+    EXPECT_NE(text.find("x,slope,stable,period\n0,10.240000000000002,0,1\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\n0.6875,1.4400000000000004,0,1\n"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 1 + 4);
+
+    // A folder that is not there: the status bar says why.
+    outcome = window->writeOrbit(dir.filePath("none/o.csv").toStdString());
+    EXPECT_EQ(outcome.status, platform::ExportOutcome::Status::Failed);
+}
+
+TEST_F(Cobweb, FileMenuExportsThroughTheSaveDialog) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("steps.csv");
+    platform::testing::whenModalAppears([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->parentWidget(), window.get());
+        auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->text(), "cobweb-orbit.csv");
+        field->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    child<QAction>("actionExportOrbit")->trigger();
+    EXPECT_EQ(window->statusMessage(), "Saved " + path);
+    EXPECT_EQ(readFile(path).substr(0, 12), "# Cobweb of ");
+    // Cancelled: nothing written, nothing said.
+    platform::testing::whenModalAppears(
+        [](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+    EXPECT_FALSE(window->exportPicture());
+}
+
+}  // namespace
+}  // namespace corvane::explore

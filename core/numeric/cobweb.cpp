@@ -719,7 +719,8 @@ void staircase(std::span<const double> orbit, std::vector<Segment>& out) {
 }
 
 int tailPeriod(std::span<const double> orbit) {
-    const std::size_t length = std::min<std::size_t>(orbit.size(), bifurcation::kTailLength);
+    // The later half: the start of a short orbit is no part of its cycle.
+    const std::size_t length = std::min<std::size_t>(orbit.size() / 2, bifurcation::kTailLength);
     return bifurcation::periodOf(orbit.subspan(orbit.size() - length));
 }
 

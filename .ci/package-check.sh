@@ -40,6 +40,10 @@ deb="$PWD/${debs[0]}"
 version="$(dpkg-deb -f "$deb" Version)"
 echo "$deb"
 dpkg-deb -f "$deb" Depends
+# The formula parser and the symbolic derivative are run-time libraries.
+for lib in libmuparser libginac; do
+    dpkg-deb -f "$deb" Depends | grep -q "$lib" || fail "the package does not depend on $lib"
+done
 
 part "validate the files and lintian"
 tree="$(mktemp -d)"

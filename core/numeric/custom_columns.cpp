@@ -1,0 +1,193 @@
+#include "core/numeric/custom_columns.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace corvane::custom {
+
+namespace {
+
+using bifurcation::kTailLength;
+
+// Steps between two calls of keepGoing.
+constexpr std::int64_t kChunk = 4096;
+// The orbit is compared with itself every kBlock steps; an exact repeat
+// means it repeats its last kBlock values for ever.
+constexpr int kBlock = 16;
+// The product of |f′| has its binary exponent taken out once it leaves
+// [kLow, kHigh].
+constexpr double kLow = 0x1p-500;
+constexpr double kHigh = 0x1p500;
+
+struct Column {
+    double x = 0;
+    double inside = 0;   // smallest of x_n and 1 − x_n so far
+    double product = 1;  // Π|f′| = product · 2^exponent
+    std::int64_t exponent = 0;
+    double logSum = 0;  // logarithms of whole cycles skipped
+    bool zero = false;  // some f′(x_n) was exactly 0
+    bool slopeFinite = true;
+};
+
+void track(Column& c, double x) { c.inside = std::min({c.inside, x, 1 - x}); }
+
+void fold(Column& c, double d) {
+    if (d == 0) {
+        c.zero = true;
+        return;
+    }
+    if (!std::isfinite(d)) {
+        c.slopeFinite = false;
+        return;
+    }
+    c.product *= d;
+    if (!(c.product >= kLow && c.product <= kHigh)) {
+        int e = 0;
+        c.product = std::frexp(c.product, &e);
+        c.exponent += e;
+    }
+}
+
+}  // namespace
+
+bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
+                    std::span<const double> a, const bifurcation::Bins& bins,
+                    std::span<bifurcation::ColumnOutcome> out,
+                    const bifurcation::KeepGoing& keepGoing) {
+    const std::size_t n = std::min(a.size(), out.size());
+    if (n == 0) return true;
+    Evaluator f = map.evaluator();
+    const int rows = std::max(setup.rows, 0);
+    const double scale = rows / (setup.xMax - setup.xMin);
+    const double rowsD = rows;
+    const std::int64_t K = setup.kept;
+    const std::int64_t tailStart = K - std::min<std::int64_t>(K, kTailLength);
+    std::vector<double> tail(static_cast<std::size_t>(kTailLength));
+    std::int64_t unreported = 0;
+    auto report = [&](std::int64_t steps) {
+        unreported += steps;
+        if (unreported < kChunk) return true;
+        const std::int64_t s = unreported;
+        unreported = 0;
+        return !keepGoing || keepGoing(s);
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        const double ai = a[i];
+        std::uint32_t* counts =
+            bins.counts ? bins.counts + std::ptrdiff_t(i) * bins.columnStride : nullptr;
+        if (rows > 0) {
+            for (int b = 0; b <= rows; ++b) counts[std::ptrdiff_t(b) * bins.binStride] = 0;
+        }
+        auto binOf = [&](double x) {
+            const double r = (x - setup.xMin) * scale;
+            return (r >= 0 && r < rowsD) ? static_cast<int>(r) : rows;
+        };
+        Column c;
+        c.x = setup.x0;
+        c.inside = std::min(setup.x0, 1 - setup.x0);
+        // Transient: blocks of kBlock steps; an exact repeat skips the rest.
+        std::int64_t done = 0;
+        while (done < setup.transient && std::isfinite(c.x)) {
+            const std::int64_t steps = std::min<std::int64_t>(kBlock, setup.transient - done);
+            const double start = c.x;
+            for (std::int64_t k = 0; k < steps; ++k) {
+                c.x = f.value(ai, c.x);
+                track(c, c.x);
+            }
+            done += steps;
+            if (!report(steps)) return false;
+            if (steps == kBlock && c.x == start) {
+                const std::int64_t rest = (setup.transient - done) % kBlock;
+                for (std::int64_t k = 0; k < rest; ++k) c.x = f.value(ai, c.x);
+                if (!report(setup.transient - done)) return false;
+                done = setup.transient;
+            }
+        }
+        // Kept steps.
+        double block[kBlock];
+        int blockBins[kBlock];
+        done = 0;
+        while (done < K && std::isfinite(c.x)) {
+            const int steps = static_cast<int>(std::min<std::int64_t>(kBlock, K - done));
+            const double start = c.x;
+            const double startProduct = c.product;
+            const std::int64_t startExponent = c.exponent;
+            int taken = 0;
+            for (; taken < steps; ++taken) {
+                const double x = f.value(ai, c.x);
+                c.x = x;
+                track(c, x);
+                if (!std::isfinite(x)) break;
+                if (setup.lyapunov) fold(c, std::fabs(f.slope(ai, x)));
+                block[taken] = x;
+                blockBins[taken] = binOf(x);
+                if (rows > 0) ++counts[std::ptrdiff_t(blockBins[taken]) * bins.binStride];
+                if (done + taken >= tailStart) {
+                    tail[static_cast<std::size_t>(done + taken - tailStart)] = x;
+                }
+            }
+            done += taken;
+            if (!report(taken)) return false;
+            if (taken < steps) break;  // escaped
+            if (steps == kBlock && K - done >= kBlock && c.x == start && !c.zero && c.slopeFinite) {
+                const std::int64_t cycles = (K - done) / kBlock;
+                if (rows > 0) {
+                    for (int k = 0; k < kBlock; ++k) {
+                        counts[std::ptrdiff_t(blockBins[k]) * bins.binStride] +=
+                            static_cast<std::uint32_t>(cycles);
+                    }
+                }
+                if (setup.lyapunov) {
+                    const double blockLog = double(c.exponent - startExponent) * std::log(2.0) +
+                                            (std::log(c.product) - std::log(startProduct));
+                    c.logSum += double(cycles) * blockLog;
+                }
+                for (std::int64_t s = 0; s < cycles * kBlock; ++s) {
+                    const std::int64_t step = done + s;
+                    if (step >= tailStart) {
+                        tail[static_cast<std::size_t>(step - tailStart)] = block[s % kBlock];
+                    }
+                }
+                if (!report(cycles * kBlock)) return false;
+                done += cycles * kBlock;
+            }
+        }
+        bifurcation::ColumnOutcome& o = out[i];
+        o.escaped = !std::isfinite(c.x);
+        o.leftUnitInterval = o.escaped || c.inside < 0 || c.x < 0 || c.x > 1;
+        if (K == 0 || !setup.lyapunov) {
+            o.lyapunov = std::numeric_limits<double>::quiet_NaN();
+        } else if (o.escaped || !c.slopeFinite) {
+            o.lyapunov = std::numeric_limits<double>::infinity();
+        } else if (c.zero) {
+            o.lyapunov = -std::numeric_limits<double>::infinity();
+        } else {
+            o.lyapunov = (double(c.exponent) * std::log(2.0) + std::log(c.product) + c.logSum) /
+                         static_cast<double>(K);
+        }
+        const std::size_t tailLength =
+            static_cast<std::size_t>(std::min<std::int64_t>(K, kTailLength));
+        o.period = o.escaped ? 0 : bifurcation::periodOf(std::span(tail.data(), tailLength));
+    }
+    if (keepGoing && unreported > 0 && !keepGoing(unreported)) return false;
+    return true;
+}
+
+void visitKept(const CustomMap& map, const bifurcation::OrbitSetup& setup, double a,
+               const std::function<void(double x)>& visit) {
+    Evaluator f = map.evaluator();
+    const double scale = setup.rows / (setup.xMax - setup.xMin);
+    const double rows = setup.rows;
+    double x = setup.x0;
+    for (std::int64_t n = 0; n < setup.transient && std::isfinite(x); ++n) x = f.value(a, x);
+    for (std::int64_t n = 0; n < setup.kept && std::isfinite(x); ++n) {
+        x = f.value(a, x);
+        const double r = (x - setup.xMin) * scale;
+        if (r >= 0 && r < rows) visit(x);
+    }
+}
+
+}  // namespace corvane::custom

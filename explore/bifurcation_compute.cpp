@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/numeric/custom_columns.h"
 #include "core/numeric/density_shading.h"
 #include "explore/parallel.h"
 
@@ -39,6 +40,24 @@ View startView(int map) {
     v.xMax = r.xMax;
     v.x0 = bifurcation::criticalPoint(v.map);
     return v;
+}
+
+View startView(const std::shared_ptr<const CustomChoice>& custom) {
+    if (!custom || !custom->map) return startView(1);
+    View v;
+    v.map = kCustomMap;
+    v.custom = custom;
+    v.aMin = custom->aMin;
+    v.aMax = custom->aMax;
+    v.xMin = custom->xMin;
+    v.xMax = custom->xMax;
+    v.x0 = custom->x0;
+    return v;
+}
+
+std::string mapFormula(const View& view) {
+    if (view.custom && view.custom->map) return view.custom->map->formula();
+    return view.map == 2 ? "a*x^2*sin(PI*x)" : "a*x*(1-x)";
 }
 
 bifurcation::OrbitSetup orbitSetup(const View& view, int rows) {
@@ -99,9 +118,13 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
             const bifurcation::Bins bins{
                 data.rows > 0 ? data.counts.data() + data.tileStart(c) : nullptr, 1,
                 ColumnData::kTile};
-            const bool finished = bifurcation::computeColumns(
-                setup, std::span(a).subspan(std::size_t(c - first), std::size_t(n)), bins,
-                std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n)), keepGoing);
+            const auto columnsA = std::span(a).subspan(std::size_t(c - first), std::size_t(n));
+            const auto outcomes = std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n));
+            const bool finished =
+                view.custom
+                    ? custom::computeColumns(*view.custom->map, setup, columnsA, bins, outcomes,
+                                             keepGoing)
+                    : bifurcation::computeColumns(setup, columnsA, bins, outcomes, keepGoing);
             if (finished && data.rows > 0) {
                 // The group's bins are still in the cache.
                 std::uint32_t most[bifurcation::kLanes] = {};

@@ -72,6 +72,10 @@ QString BifurcationWindow::titleFor(int map) {
                     : QStringLiteral("Bifurcation diagram: a*x*(1-x)");
 }
 
+QString BifurcationWindow::titleFor(const View& view) {
+    return QStringLiteral("Bifurcation diagram: ") + QString::fromStdString(mapFormula(view));
+}
+
 BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
     : QMainWindow(parent), engine_(threads), startMap_(map == 2 ? 2 : 1) {
     setObjectName(QStringLiteral("BifurcationWindow"));
@@ -117,6 +121,9 @@ BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
     progress_ = new QLabel(this);
     progress_->setObjectName(QStringLiteral("progress"));
     statusBar()->addPermanentWidget(progress_);
+    derivative_ = new QLabel(this);
+    derivative_->setObjectName(QStringLiteral("derivative"));
+    statusBar()->addPermanentWidget(derivative_);
 
     pollTimer_ = new QTimer(this);
     pollTimer_->setInterval(30);
@@ -197,6 +204,13 @@ void BifurcationWindow::buildMenus() {
         maps->addAction(a);
         mapActions_[m - 1] = a;
     }
+    mapMenu->addSeparator();
+    QAction* custom =
+        mapMenu->addAction(QStringLiteral("&Custom\u2026"), this, [this] { chooseCustomMap(); });
+    custom->setObjectName(QStringLiteral("actionMapCustom"));
+    custom->setCheckable(true);
+    maps->addAction(custom);
+    mapActions_[kCustomMap - 1] = custom;
 
     QToolBar* tools = addToolBar(QStringLiteral("View"));
     tools->setObjectName(QStringLiteral("toolbar"));
@@ -336,13 +350,13 @@ bool BifurcationWindow::showView(const View& v) {
         say(why);
         return false;
     }
-    const bool mapChanged = v.map != view().map;
+    const bool mapChanged = v.map != view().map || v.custom != view().custom;
     history_.resize(historyAt_ + 1);
     history_.push_back(v);
     if (history_.size() > kHistoryLimit) history_.erase(history_.begin());
     historyAt_ = history_.size() - 1;
-    if (mapChanged) setWindowTitle(titleFor(v.map));
     say(QString());
+    if (mapChanged) mapShown();
     startComputation();
     return true;
 }
@@ -353,21 +367,52 @@ void BifurcationWindow::selectMap(int map) {
     showView(startView(map));
 }
 
+void BifurcationWindow::chooseCustomMap() {
+    const CustomChoice* current = view().custom.get();
+    std::shared_ptr<const CustomChoice> chosen =
+        askCustom_ ? askCustom_(this, *recent_, current) : nullptr;
+    if (!chosen) {
+        updateActions();  // the map shown stays checked
+        return;
+    }
+    showCustomMap(std::move(chosen));
+}
+
+bool BifurcationWindow::showCustomMap(std::shared_ptr<const CustomChoice> custom) {
+    if (!custom || !custom->map) return false;
+    const bool shown = showView(startView(custom));
+    updateActions();
+    return shown;
+}
+
+QString BifurcationWindow::derivativeText() const { return derivative_->text(); }
+
+void BifurcationWindow::mapShown() {
+    setWindowTitle(titleFor(view()));
+    const View& v = view();
+    derivative_->setText(v.custom ? derivativeWording(*v.custom->map) : QString());
+    if (v.custom)
+        say(QStringLiteral("f(x) = %1; %2")
+                .arg(QString::fromStdString(mapFormula(v)), derivative_->text()));
+}
+
 void BifurcationWindow::undo() {
     if (!canUndo()) return;
     --historyAt_;
-    setWindowTitle(titleFor(view().map));
+    mapShown();
     startComputation();
 }
 
 void BifurcationWindow::redo() {
     if (!canRedo()) return;
     ++historyAt_;
-    setWindowTitle(titleFor(view().map));
+    mapShown();
     startComputation();
 }
 
-void BifurcationWindow::home() { showView(startView(view().map)); }
+void BifurcationWindow::home() {
+    showView(view().custom ? startView(view().custom) : startView(view().map));
+}
 
 void BifurcationWindow::zoomRect(double a1, double a2, double x1, double x2) {
     View v = view();
@@ -410,6 +455,10 @@ void BifurcationWindow::setCursorA(double a) {
 void BifurcationWindow::cobwebAtCursor() {
     if (!cursorA_) {
         say(QStringLiteral("Click the diagram first to choose an a."));
+        return;
+    }
+    if (view().custom) {
+        if (openCustomCobweb_) openCustomCobweb_(view().custom, *cursorA_);
         return;
     }
     if (openCobweb_) openCobweb_(view().map, *cursorA_);
@@ -524,7 +573,9 @@ bool BifurcationWindow::exportPicturePng() {
         locations_.ask(this, QStringLiteral("Export picture as PNG"),
                        QStringLiteral("bifurcation.png"), QStringLiteral("PNG images (*.png)"));
     if (path.isEmpty()) return false;
-    const QString error = savePng(view_->grab().toImage(), path);
+    QImage picture = view_->grab().toImage();
+    picture.setText(QStringLiteral("Title"), windowTitle());
+    const QString error = savePng(picture, path);
     say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
     return error.isEmpty();
 }

@@ -14,7 +14,9 @@
 
 #include "explore/bifurcation_compute.h"
 #include "explore/bifurcation_engine.h"
+#include "explore/custom_map_dialog.h"
 #include "explore/explore_export.h"
+#include "explore/recent_formulas.h"
 
 class QAction;
 class QActionGroup;
@@ -36,6 +38,8 @@ public:
     void setUseA(std::function<void(double)> useA) { useA_ = std::move(useA); }
 
     static QString titleFor(int map);
+    // "Bifurcation diagram: " and the view's formula.
+    static QString titleFor(const View& view);
 
     // The view shown (or being computed).
     const View& view() const { return history_[historyAt_]; }
@@ -43,6 +47,19 @@ public:
     // status bar) when it is refused, the view then stays.
     bool showView(const View& view);
     void selectMap(int map);
+    // Map → Custom...: asks for a formula and its view, then shows it.
+    void chooseCustomMap();
+    // Shows a map of the user's own from its start view.
+    bool showCustomMap(std::shared_ptr<const CustomChoice> custom);
+    // The formulas offered in the dialog; the wiring shares one list
+    // between the windows.
+    void setRecentFormulas(std::shared_ptr<RecentFormulas> recent) { recent_ = std::move(recent); }
+    RecentFormulas& recentFormulas() const { return *recent_; }
+    // How "Custom..." asks (by default the dialog; tests put their own).
+    void setCustomMapAsker(CustomMapAsker asker) { askCustom_ = std::move(asker); }
+    // "derivative: symbolic" or "derivative: central difference" for a map
+    // of the user's own; empty for the built-in maps.
+    QString derivativeText() const;
     void undo();
     void redo();
     void home();
@@ -65,6 +82,11 @@ public:
         openCobweb_ = std::move(open);
     }
     void cobwebAtCursor();
+    // Receives "Cobweb at this a" when a map of the user's own is shown.
+    void setOpenCustomCobweb(
+        std::function<void(std::shared_ptr<const CustomChoice>, double a)> open) {
+        openCustomCobweb_ = std::move(open);
+    }
 
     bool isComputing() const;
     // The generation of the computation last drawn.
@@ -111,6 +133,11 @@ private:
 
     std::function<void(double)> useA_;
     std::function<void(int, double)> openCobweb_;
+    std::function<void(std::shared_ptr<const CustomChoice>, double)> openCustomCobweb_;
+    std::shared_ptr<RecentFormulas> recent_ = std::make_shared<RecentFormulas>();
+    CustomMapAsker askCustom_ = askCustomMap;
+    QLabel* derivative_ = nullptr;
+    void mapShown();
     SaveLocations locations_;
     BifurcationEngine engine_;
     std::vector<View> history_;
@@ -124,7 +151,7 @@ private:
     QAction* redoAction_ = nullptr;
     QAction* useAAction_ = nullptr;
     QAction* cobwebAction_ = nullptr;
-    QAction* mapActions_[2] = {nullptr, nullptr};
+    QAction* mapActions_[3] = {nullptr, nullptr, nullptr};
     struct Fields {
         QLineEdit* aMin;
         QLineEdit* aMax;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/numeric/csv.h"
+#include "core/numeric/custom_columns.h"
 
 namespace corvane::explore {
 
@@ -124,7 +125,7 @@ QString writeKeptValuesCsv(const View& view, int columns, int rows, const QStrin
                 prefix += ',';
                 // One column at a time, written out in pieces of about a
                 // megabyte: the file never waits in memory.
-                bifurcation::visitKept(setup, a, [&](double x) {
+                auto visit = [&](double x) {
                     if (!ok) return;
                     text += prefix;
                     appendCsvNumber(text, x);
@@ -133,7 +134,12 @@ QString writeKeptValuesCsv(const View& view, int columns, int rows, const QStrin
                         ok = put(file, text);
                         text.clear();
                     }
-                });
+                };
+                if (view.custom) {
+                    custom::visitKept(*view.custom->map, setup, a, visit);
+                } else {
+                    bifurcation::visitKept(setup, a, visit);
+                }
                 if (ok && progress && !progress(double(c + 1) / columns)) {
                     return Written::Cancelled;
                 }

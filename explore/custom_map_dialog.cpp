@@ -1,0 +1,175 @@
+#include "explore/custom_map_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "core/numeric/number_text.h"
+
+namespace corvane::explore {
+
+namespace {
+
+QString text(double value) { return QString::fromStdString(numberText(value)); }
+
+// Item data of the drop-down: the example's index, or -1 for a recent formula.
+constexpr int kRecent = -1;
+
+}  // namespace
+
+QString derivativeWording(const custom::CustomMap& map) {
+    return map.derivativeKind() == custom::DerivativeKind::Symbolic
+               ? QStringLiteral("derivative: symbolic")
+               : QStringLiteral("derivative: central difference");
+}
+
+CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const CustomChoice* current,
+                                 QWidget* parent)
+    : QDialog(parent), recent_(recent) {
+    setObjectName(QStringLiteral("CustomMapDialog"));
+    setWindowTitle(QStringLiteral("Custom map"));
+    formula_ = new QComboBox(this);
+    formula_->setObjectName(QStringLiteral("formula"));
+    formula_->setEditable(true);
+    formula_->setInsertPolicy(QComboBox::NoInsert);
+    formula_->setMinimumContentsLength(40);
+    formula_->setToolTip(
+        QStringLiteral("A formula in x and a: + - * / ^, parentheses, pi, e, sin, cos, tan, asin, "
+                       "acos, atan, sinh, cosh, tanh, exp, log, log10, sqrt, abs, floor, ceil, "
+                       "min, max, comparisons and c ? u : v"));
+    for (const QString& f : recent.list()) formula_->addItem(f, kRecent);
+    const auto examples = custom::examples();
+    for (std::size_t i = 0; i < examples.size(); ++i) {
+        formula_->addItem(QString::fromLatin1(examples[i].formula), int(i));
+        formula_->setItemData(formula_->count() - 1,
+                              QStringLiteral("Example: %1").arg(QLatin1String(examples[i].name)),
+                              Qt::ToolTipRole);
+    }
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("f(x) ="), formula_);
+    auto field = [&](const char* name, const char* label) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setMaximumWidth(160);
+        form->addRow(QString::fromLatin1(label), edit);
+        return edit;
+    };
+    aMin_ = field("aMin", "a_min");
+    aMax_ = field("aMax", "a_max");
+    xMin_ = field("xMin", "x_min");
+    xMax_ = field("xMax", "x_max");
+    x0_ = field("x0", "x0");
+    error_ = new QLabel(this);
+    error_->setObjectName(QStringLiteral("error"));
+    error_->setStyleSheet(QStringLiteral("color: #b00000"));
+    error_->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { tryAccept(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(error_);
+    layout->addWidget(buttons);
+
+    connect(formula_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        const int example = formula_->itemData(index).toInt();
+        if (example >= 0) useExample(example);
+    });
+    if (current && current->map) {
+        formula_->setEditText(QString::fromStdString(current->map->formula()));
+        aMin_->setText(text(current->aMin));
+        aMax_->setText(text(current->aMax));
+        xMin_->setText(text(current->xMin));
+        xMax_->setText(text(current->xMax));
+        x0_->setText(text(current->x0));
+    } else {
+        useExample(0);
+        if (!recent.list().isEmpty()) formula_->setEditText(recent.list().front());
+    }
+}
+
+void CustomMapDialog::useExample(int index) {
+    const auto examples = custom::examples();
+    if (index < 0 || std::size_t(index) >= examples.size()) return;
+    const custom::Example& e = examples[std::size_t(index)];
+    formula_->setEditText(QString::fromLatin1(e.formula));
+    aMin_->setText(text(e.aMin));
+    aMax_->setText(text(e.aMax));
+    xMin_->setText(text(e.xMin));
+    xMax_->setText(text(e.xMax));
+    x0_->setText(text(e.x0));
+    error_->clear();
+}
+
+QLineEdit* CustomMapDialog::field(const char* name) const {
+    return findChild<QLineEdit*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
+QString CustomMapDialog::errorText() const { return error_->text(); }
+
+bool CustomMapDialog::tryAccept() {
+    const QString formula = formula_->currentText();
+    const custom::CustomMap::Compiled compiled = custom::CustomMap::compile(formula.toStdString());
+    if (!compiled.map) {
+        error_->setText(QString::fromStdString(compiled.error));
+        formula_->setFocus();
+        if (compiled.column > 0) {
+            // The column counts from the first character that is not blank.
+            const int lead = int(formula.indexOf(formula.trimmed()));
+            formula_->lineEdit()->setCursorPosition(lead + compiled.column - 1);
+        }
+        return false;
+    }
+    CustomChoice choice;
+    choice.map = compiled.map;
+    struct Number {
+        QLineEdit* field;
+        const char* name;
+        double* target;
+    };
+    const Number numbers[] = {{aMin_, "a_min", &choice.aMin},
+                              {aMax_, "a_max", &choice.aMax},
+                              {xMin_, "x_min", &choice.xMin},
+                              {xMax_, "x_max", &choice.xMax},
+                              {x0_, "x0", &choice.x0}};
+    for (const Number& n : numbers) {
+        const QString t = n.field->text().trimmed();
+        const std::optional<double> value = toDouble(t.toStdString());
+        if (!value || !std::isfinite(*value)) {
+            error_->setText(
+                t.isEmpty()
+                    ? QStringLiteral("%1 is empty.").arg(QLatin1String(n.name))
+                    : QStringLiteral("%1 is not a number: \"%2\".").arg(QLatin1String(n.name), t));
+            n.field->setFocus();
+            return false;
+        }
+        *n.target = *value;
+    }
+    if (!(choice.aMin < choice.aMax)) {
+        error_->setText(QStringLiteral("a_min must be less than a_max."));
+        return false;
+    }
+    if (!(choice.xMin < choice.xMax)) {
+        error_->setText(QStringLiteral("x_min must be less than x_max."));
+        return false;
+    }
+    error_->clear();
+    recent_.add(QString::fromStdString(compiled.map->formula()));
+    choice_ = std::make_shared<const CustomChoice>(choice);
+    accept();
+    return true;
+}
+
+std::shared_ptr<const CustomChoice> askCustomMap(QWidget* parent, RecentFormulas& recent,
+                                                 const CustomChoice* current) {
+    CustomMapDialog dialog(recent, current, parent);
+    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    return dialog.choice();
+}
+
+}  // namespace corvane::explore

@@ -1,0 +1,62 @@
+// The "Custom..." dialog of the diagram's and the cobweb's Map menu: one
+// formula f(x) in x and a, with the examples and the formulas used last in
+// a drop-down, and the view to start with. A formula that cannot be read is
+// named with what is wrong and where, and stays for editing.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <optional>
+
+#include "explore/bifurcation_compute.h"
+#include "explore/recent_formulas.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace corvane::explore {
+
+class CustomMapDialog : public QDialog {
+public:
+    // Starts with `current` when given (the map shown), else with the
+    // newest recent formula, else with the first example.
+    CustomMapDialog(RecentFormulas& recent, const CustomChoice* current, QWidget* parent = nullptr);
+
+    // Takes the fields: true (and the dialog accepted, the formula added to
+    // the recent ones) when the formula compiles and the ranges hold; else
+    // the message shows and the dialog stays.
+    bool tryAccept();
+    // The map chosen, once accepted.
+    const std::shared_ptr<const CustomChoice>& choice() const { return choice_; }
+    QString errorText() const;
+
+    // Fills the formula and the ranges with example `index` of
+    // custom::examples().
+    void useExample(int index);
+
+    QComboBox* formulaBox() const { return formula_; }
+    QLineEdit* field(const char* name) const;
+
+private:
+    RecentFormulas& recent_;
+    QComboBox* formula_ = nullptr;
+    QLineEdit* aMin_ = nullptr;
+    QLineEdit* aMax_ = nullptr;
+    QLineEdit* xMin_ = nullptr;
+    QLineEdit* xMax_ = nullptr;
+    QLineEdit* x0_ = nullptr;
+    QLabel* error_ = nullptr;
+    std::shared_ptr<const CustomChoice> choice_;
+};
+
+// Asks for a map of the user's own with the dialog; nothing when cancelled.
+using CustomMapAsker = std::function<std::shared_ptr<const CustomChoice>(
+    QWidget* parent, RecentFormulas& recent, const CustomChoice* current)>;
+std::shared_ptr<const CustomChoice> askCustomMap(QWidget* parent, RecentFormulas& recent,
+                                                 const CustomChoice* current);
+
+// "derivative: symbolic" or "derivative: central difference".
+QString derivativeWording(const custom::CustomMap& map);
+
+}  // namespace corvane::explore

@@ -1,0 +1,231 @@
+// Maps of the user's own in the explorer: the "Custom..." dialog, the
+// diagram of a formula, its title, status and exports.
+#include <gtest/gtest.h>
+#include <oneapi/tbb/task_arena.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <thread>
+
+#include "explore/bifurcation_view.h"
+#include "explore/bifurcation_window.h"
+#include "explore/custom_map_dialog.h"
+
+namespace corvane::explore {
+namespace {
+
+bool waitIdle(BifurcationWindow& w, int seconds = 60) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        QApplication::processEvents();
+        w.pollNow();
+        if (!w.isComputing()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
+std::shared_ptr<const CustomChoice> choiceOf(const char* formula, double aMin, double aMax,
+                                             double x0 = 0.5) {
+    auto compiled = custom::CustomMap::compile(formula);
+    if (!compiled.map) return nullptr;
+    CustomChoice c;
+    c.map = compiled.map;
+    c.aMin = aMin;
+    c.aMax = aMax;
+    c.x0 = x0;
+    return std::make_shared<const CustomChoice>(c);
+}
+
+// --- The dialog ---------------------------------------------------------------
+
+struct DialogCase {
+    const char* formula;
+    const char* error;  // empty: accepted
+    int cursor;         // where the formula's cursor is left when refused
+};
+
+class CustomDialogFormula : public testing::TestWithParam<DialogCase> {};
+
+TEST_P(CustomDialogFormula, IsAcceptedOrNamedWithItsPlace) {
+    const DialogCase& c = GetParam();
+    RecentFormulas recent;
+    CustomMapDialog dialog(recent, nullptr);
+    dialog.formulaBox()->setEditText(QString::fromLatin1(c.formula));
+    const bool accepted = dialog.tryAccept();
+    EXPECT_EQ(accepted, *c.error == 0);
+    EXPECT_EQ(dialog.errorText(), QString::fromLatin1(c.error));
+    // The formula stays for editing.
+    EXPECT_EQ(dialog.formulaBox()->currentText(), QString::fromLatin1(c.formula));
+    if (accepted) {
+        ASSERT_TRUE(dialog.choice());
+        EXPECT_EQ(recent.list(), QStringList{QString::fromLatin1(c.formula).trimmed()});
+    } else {
+        EXPECT_FALSE(dialog.choice());
+        EXPECT_TRUE(recent.list().isEmpty());
+        if (c.cursor >= 0) {
+            EXPECT_EQ(dialog.formulaBox()->lineEdit()->cursorPosition(), c.cursor);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CustomDialogFormula,
+    testing::Values(DialogCase{"2*a*min(x,1-x)", "", -1},
+                    DialogCase{"x < 0.5 ? 2*a*x : 2*a*(1-x)", "", -1},
+                    DialogCase{"", "the formula is empty", -1},
+                    DialogCase{"a*x*sni(x)", "unknown function 'sni' at column 5", 4},
+                    DialogCase{"  a*x*sni(x)", "unknown function 'sni' at column 5", 6},
+                    DialogCase{"a*y", "unknown name 'y' at column 3", 2},
+                    DialogCase{"a*(x", "missing closing parenthesis at column 5", 4},
+                    DialogCase{"a*a", "the formula has no x", -1}));
+
+TEST(CustomDialog, ExamplesFillTheRangesAndRecentFormulasComeFirst) {
+    RecentFormulas recent;
+    for (int i = 0; i < 12; ++i) recent.add(QStringLiteral("a*x + %1").arg(i));
+    recent.add(QStringLiteral("a*x + 3"));  // used again: first, once
+    ASSERT_EQ(recent.list().size(), RecentFormulas::kMost);
+    EXPECT_EQ(recent.list().front(), "a*x + 3");
+    EXPECT_EQ(recent.list().count("a*x + 3"), 1);
+    CustomMapDialog dialog(recent, nullptr);
+    QComboBox* box = dialog.formulaBox();
+    ASSERT_EQ(box->count(), RecentFormulas::kMost + 5);
+    EXPECT_EQ(box->itemText(0), "a*x + 3");
+    EXPECT_EQ(box->currentText(), "a*x + 3");  // the newest recent one to start with
+    EXPECT_EQ(box->itemText(RecentFormulas::kMost), "x < 0.5 ? 2*a*x : 2*a*(1-x)");
+    dialog.useExample(1);  // sine
+    EXPECT_EQ(box->currentText(), "a*sin(pi*x)");
+    EXPECT_EQ(dialog.field("aMin")->text(), "0.6");
+    EXPECT_EQ(dialog.field("aMax")->text(), "1");
+    dialog.field("aMax")->setText("0.5");
+    EXPECT_FALSE(dialog.tryAccept());
+    EXPECT_EQ(dialog.errorText(), "a_min must be less than a_max.");
+    dialog.field("aMax")->setText("one");
+    EXPECT_FALSE(dialog.tryAccept());
+    EXPECT_EQ(dialog.errorText(), "a_max is not a number: \"one\".");
+    dialog.field("aMax")->setText("1");
+    EXPECT_TRUE(dialog.tryAccept());
+    EXPECT_EQ(dialog.choice()->aMin, 0.6);
+    EXPECT_EQ(dialog.choice()->map->formula(), "a*sin(pi*x)");
+    EXPECT_EQ(recent.list().front(), "a*sin(pi*x)");
+}
+
+// --- The window ---------------------------------------------------------------
+
+class CustomWindow : public testing::Test {
+protected:
+    void SetUp() override {
+        window = std::make_unique<BifurcationWindow>(1, nullptr, 2);
+        window->resize(700, 500);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(waitIdle(*window));
+    }
+    QAction* action(const char* name) const {
+        return window->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    std::unique_ptr<BifurcationWindow> window;
+};
+
+TEST_F(CustomWindow, CustomEntryShowsTheFormulaWithItsTitleAndDerivative) {
+    int asked = 0;
+    window->setCustomMapAsker([&](QWidget*, RecentFormulas&, const CustomChoice* current) {
+        ++asked;
+        EXPECT_EQ(current, nullptr);  // a built-in map is shown
+        return choiceOf("2*a*min(x,1-x)", 0.2, 1.0, 0.3);
+    });
+    QAction* custom = action("actionMapCustom");
+    ASSERT_TRUE(custom);
+    EXPECT_EQ(custom->text().remove('&'), QString::fromUtf8("Custom\u2026"));
+    custom->trigger();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(window->view().map, kCustomMap);
+    EXPECT_EQ(window->view().aMin, 0.2);
+    EXPECT_EQ(window->view().x0, 0.3);
+    EXPECT_EQ(window->windowTitle(), "Bifurcation diagram: 2*a*min(x,1-x)");
+    EXPECT_EQ(window->derivativeText(), "derivative: central difference");
+    EXPECT_TRUE(custom->isChecked());
+    ASSERT_TRUE(waitIdle(*window));
+    // Undo goes back to f1, its title and no derivative note.
+    window->undo();
+    EXPECT_EQ(window->windowTitle(), "Bifurcation diagram: a*x*(1-x)");
+    EXPECT_TRUE(window->derivativeText().isEmpty());
+    EXPECT_TRUE(action("actionMap1")->isChecked());
+    window->redo();
+    EXPECT_EQ(window->windowTitle(), "Bifurcation diagram: 2*a*min(x,1-x)");
+    ASSERT_TRUE(waitIdle(*window));
+}
+
+TEST_F(CustomWindow, CancelledDialogChangesNothing) {
+    window->setCustomMapAsker(
+        [](QWidget*, RecentFormulas&, const CustomChoice*) { return nullptr; });
+    const View before = window->view();
+    action("actionMapCustom")->trigger();
+    EXPECT_EQ(window->view(), before);
+    EXPECT_TRUE(action("actionMap1")->isChecked());
+    EXPECT_FALSE(action("actionMapCustom")->isChecked());
+    EXPECT_FALSE(window->canUndo());
+}
+
+TEST_F(CustomWindow, LogisticFormulaDrawsTheBuiltInPicture) {
+    const QImage builtin = window->diagramImage();
+    View v = window->view();
+    ASSERT_TRUE(window->showCustomMap(choiceOf("a*x*(1-x)", v.aMin, v.aMax, v.x0)));
+    ASSERT_TRUE(waitIdle(*window));
+    EXPECT_EQ(window->derivativeText(), "derivative: symbolic");
+    EXPECT_EQ(window->diagramImage(), builtin);
+}
+
+TEST_F(CustomWindow, HomeReturnsToTheFormulasStartView) {
+    ASSERT_TRUE(window->showCustomMap(choiceOf("a*sin(pi*x)", 0.6, 1.0)));
+    View zoomed = window->view();
+    zoomed.aMin = 0.8;
+    ASSERT_TRUE(window->showView(zoomed));
+    window->home();
+    EXPECT_EQ(window->view().aMin, 0.6);
+    EXPECT_EQ(window->view().map, kCustomMap);
+    ASSERT_TRUE(waitIdle(*window));
+}
+
+TEST_F(CustomWindow, NonFiniteValuesGiveEscapedColumns) {
+    // a·x² from 0.9 grows without bound for a > 1/0.9 and overflows.
+    ASSERT_TRUE(window->showCustomMap(choiceOf("x*x*a", 1.5, 3, 0.9)));
+    ASSERT_TRUE(waitIdle(*window));
+    const ColumnData* data = window->data();
+    ASSERT_TRUE(data);
+    for (const auto& o : data->outcomes) EXPECT_TRUE(o.escaped);
+}
+
+TEST_F(CustomWindow, ExportsNameTheFormula) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(window->showCustomMap(choiceOf("2*a*min(x,1-x)", 0.2, 1.0, 0.3)));
+    ASSERT_TRUE(waitIdle(*window));
+    const QString png = dir.filePath("tent.png");
+    window->saveLocations().setChooser(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return png; });
+    ASSERT_TRUE(window->exportPicturePng());
+    QImageReader reader(png);
+    EXPECT_EQ(reader.text("Title"), "Bifurcation diagram: 2*a*min(x,1-x)");
+    // The kept values come from the formula: every x of the tent map at
+    // a = 0.2..1 from 0.3 lies in [0, 1].
+    const QString csv = dir.filePath("kept.csv");
+    window->saveLocations().setChooser(
+        [&](QWidget*, const QString&, const QString&, const QString&) { return csv; });
+    ASSERT_TRUE(window->exportKeptValuesCsv());
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readLine(), "a,x\n");
+    EXPECT_GT(file.size(), 1000);
+}
+
+}  // namespace
+}  // namespace corvane::explore

@@ -32,7 +32,10 @@ struct Column {
     bool slopeFinite = true;
 };
 
-void track(Column& c, double x) { c.inside = std::min({c.inside, x, 1 - x}); }
+void track(Column& c, double x) {
+    const double least = x < 1 - x ? x : 1 - x;
+    if (least < c.inside) c.inside = least;
+}
 
 void fold(Column& c, double d) {
     if (d == 0) {

@@ -277,9 +277,16 @@ std::string symbolicDerivative(const std::string& formula) {
         reader.strict = true;
         const GiNaC::ex f = reader(text);
         const GiNaC::ex d = f.diff(x);
+        // As GiNaC leaves it or expanded, whichever is shorter: fewer steps
+        // for muparser (a - 2*a*x rather than -a*x - a*(-1 + x)).
         std::ostringstream out;
         out << d;
-        const std::string printed = out.str();
+        std::string printed = out.str();
+        if (printed.size() <= kLongestDerivative) {
+            std::ostringstream expanded;
+            expanded << d.expand();
+            if (expanded.str().size() < printed.size()) printed = expanded.str();
+        }
         if (printed.size() > kLongestDerivative) return {};
         // The numbers back in place of their symbols.
         std::string result;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/numeric/bifurcation.h"
+#include "core/numeric/custom_map.h"
 #include "core/numeric/maps.h"
 
 // The vector helpers below are always inlined within this file; no vector
@@ -79,9 +80,32 @@ struct StepNone {
     V operator()(V x, V&) const { return x; }
 };
 
+// A formula of the user's own, through its evaluator.
+struct StepCustom {
+    double a;
+    custom::Evaluator* f;
+    double operator()(double x, double& slope) const {
+        slope = slope * f->slope(a, x);
+        return f->value(a, x);
+    }
+    V operator()(V x, V& slope) const {
+        V y;
+        for (std::size_t w = 0; w < W; ++w) {
+            double lane = slope[w];
+            y[w] = (*this)(x[w], lane);
+            slope[w] = lane;
+        }
+        return y;
+    }
+};
+
 template <class Fn>
-decltype(auto) withStep(int map, double a, Fn&& fn) {
-    switch (map) {
+decltype(auto) withStep(MapRef map, double a, Fn&& fn) {
+    if (map.custom) {
+        custom::Evaluator f = map.custom->evaluator();
+        return fn(StepCustom{a, &f});
+    }
+    switch (map.map) {
         case 1:
             return fn(StepF1{a});
         case 2:
@@ -174,7 +198,7 @@ constexpr double kCoarsestRise = 0.25;
 
 }  // namespace
 
-Point iterateWithSlope(int map, double a, int k, double x) {
+Point iterateWithSlope(MapRef map, double a, int k, double x) {
     return withStep(map, a, [&](auto step) { return iterateOne(step, k, x); });
 }
 
@@ -207,7 +231,7 @@ int partsFor(double h, double yl, double dl, double yr, double dr, double tolera
 
 }  // namespace
 
-void sampleCurve(int map, double a, int k, const CurveOptions& options, Curve& out) {
+void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve& out) {
     const int startIntervals = std::max(options.startIntervals, 1);
     const std::size_t starts = static_cast<std::size_t>(startIntervals) + 1;
     const std::int64_t perSample = std::max(k, 1);
@@ -594,7 +618,7 @@ void leastPeriods(Step step, int k, std::span<PeriodicPoint> points) {
 
 }  // namespace
 
-void findPeriodicPoints(int map, double a, int k, const Curve& curve, PeriodicPoints& out,
+void findPeriodicPoints(MapRef map, double a, int k, const Curve& curve, PeriodicPoints& out,
                         std::size_t most) {
     out.points.clear();
     out.truncated = false;
@@ -684,26 +708,31 @@ void findPeriodicPoints(int map, double a, int k, const Curve& curve, PeriodicPo
     });
 }
 
-void orbitOf(int map, double a, int k, double x0, std::int64_t n, Orbit& out) {
+void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out) {
     out.x.clear();
     out.stoppedAt = 0;
     out.lastValue = 0;
     out.x.reserve(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)) + 1);
     out.x.push_back(x0);
-    withMap(
-        map, [](double, double x) { return x; },
-        [&](auto f) {
-            double x = x0;
-            for (std::int64_t j = 1; j <= n; ++j) {
-                for (int i = 0; i < k; ++i) x = f(a, x);
-                if (!(x >= kBottom && x <= kTop)) {
-                    out.stoppedAt = j;
-                    out.lastValue = x;
-                    return;
-                }
-                out.x.push_back(x);
+    auto run = [&](auto f) {
+        double x = x0;
+        for (std::int64_t j = 1; j <= n; ++j) {
+            for (int i = 0; i < k; ++i) x = f(a, x);
+            if (!(x >= kBottom && x <= kTop)) {
+                out.stoppedAt = j;
+                out.lastValue = x;
+                return;
             }
-        });
+            out.x.push_back(x);
+        }
+    };
+    if (map.custom) {
+        custom::Evaluator e = map.custom->evaluator();
+        run([&e](double aa, double x) { return e.value(aa, x); });
+    } else {
+        withMap(
+            map.map, [](double, double x) { return x; }, run);
+    }
 }
 
 void staircase(std::span<const double> orbit, std::vector<Segment>& out) {

@@ -14,7 +14,21 @@
 #include <span>
 #include <vector>
 
+namespace corvane::custom {
+class CustomMap;
+}
+
 namespace corvane::cobweb {
+
+// The map a cobweb is drawn for: built-in 1 or 2 (anything else leaves x
+// where it is), or a formula of the user's own, whose value and slope come
+// from its evaluator (the slope symbolic or a central difference).
+struct MapRef {
+    int map = 1;
+    const custom::CustomMap* custom = nullptr;  // when set, `map` is not looked at
+    MapRef(int builtin) : map(builtin) {}       // NOLINT: built-in maps by number
+    MapRef(const custom::CustomMap& formula) : map(0), custom(&formula) {}  // NOLINT
+};
 
 inline constexpr int kMostFold = 64;                // k from 1 to 64
 inline constexpr std::int64_t kMostSteps = 10'000;  // n from 0 to 10^4
@@ -28,7 +42,7 @@ struct Point {
     double y = 0;
     double slope = 0;
 };
-Point iterateWithSlope(int map, double a, int k, double x);
+Point iterateWithSlope(MapRef map, double a, int k, double x);
 
 // --- The graph of f^k over [0, 1] ------------------------------------------
 
@@ -79,7 +93,7 @@ struct Curve {
 };
 
 // Fills `out` (its memory is reused from one call to the next).
-void sampleCurve(int map, double a, int k, const CurveOptions& options, Curve& out);
+void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve& out);
 
 // Sets curve.crossingHints from its samples.
 void markCrossingHints(Curve& curve);
@@ -128,7 +142,7 @@ struct PeriodicPoints {
 // curve's samples (where f^k(x) − x changes sign, or where the slopes say
 // it dips to zero and back between two samples) and narrowed by bisection
 // with Newton steps where they stay inside the bracket.
-void findPeriodicPoints(int map, double a, int k, const Curve& curve, PeriodicPoints& out,
+void findPeriodicPoints(MapRef map, double a, int k, const Curve& curve, PeriodicPoints& out,
                         std::size_t most = 8192);
 
 // --- The orbit of f^k and its staircase -----------------------------------------
@@ -145,7 +159,7 @@ struct Orbit {
 
 // n steps of f^k from x0, stopping where the orbit leaves the picture's
 // range or is no longer finite.
-void orbitOf(int map, double a, int k, double x0, std::int64_t n, Orbit& out);
+void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out);
 
 struct Segment {
     double x1, y1, x2, y2;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/numeric/bifurcation.h"
+#include "core/numeric/cobweb.h"
 #include "core/numeric/custom_columns.h"
 #include "core/numeric/maps.h"
 
@@ -297,6 +298,53 @@ TEST(CustomColumns, VisitKeptMatchesTheCounts) {
     std::uint32_t visited = 0;
     visitKept(*m, setup, 0.9, [&](double) { ++visited; });
     EXPECT_EQ(visited, inView);
+}
+
+// --- The cobweb of a formula ---------------------------------------------------
+
+TEST(CustomCobweb, LogisticFormulaHasTheBuiltInGraphPointsAndOrbit) {
+    const auto m = CustomMap::compile("a*x*(1-x)").map;
+    for (int k : {1, 2, 3}) {
+        SCOPED_TRACE(k);
+        cobweb::Curve builtin, formula;
+        cobweb::sampleCurve(1, 3.83, k, {}, builtin);
+        cobweb::sampleCurve(*m, 3.83, k, {}, formula);
+        ASSERT_EQ(formula.x, builtin.x);
+        EXPECT_EQ(formula.y, builtin.y);  // the values bit for bit
+        cobweb::PeriodicPoints bp, fp;
+        cobweb::findPeriodicPoints(1, 3.83, k, builtin, bp);
+        cobweb::findPeriodicPoints(*m, 3.83, k, formula, fp);
+        ASSERT_EQ(fp.points.size(), bp.points.size());
+        for (std::size_t i = 0; i < bp.points.size(); ++i) {
+            EXPECT_NEAR(fp.points[i].x, bp.points[i].x, 1e-12);
+            EXPECT_NEAR(fp.points[i].slope, bp.points[i].slope, 1e-9);
+            EXPECT_EQ(fp.points[i].stable, bp.points[i].stable);
+            EXPECT_EQ(fp.points[i].period, bp.points[i].period);
+        }
+    }
+    cobweb::Orbit builtin, formula;
+    cobweb::orbitOf(1, 3.83, 1, 0.2, 1000, builtin);
+    cobweb::orbitOf(*m, 3.83, 1, 0.2, 1000, formula);
+    EXPECT_EQ(formula.x, builtin.x);
+}
+
+TEST(CustomCobweb, TentMapsStaircaseStopsWhereTheOrbitLeaves) {
+    // 2·a·min(x, 1 − x) at a = 1.5 throws x = 0.5 to 1.5, out of the picture.
+    const auto m = CustomMap::compile("2*a*min(x,1-x)").map;
+    cobweb::Orbit orbit;
+    cobweb::orbitOf(*m, 1.5, 1, 0.5, 10, orbit);
+    EXPECT_EQ(orbit.stoppedAt, 1);
+    EXPECT_EQ(orbit.lastValue, 1.5);
+    // The tent's points of period 1 at a = 1: 0 and 2/3, unstable (slope ±2
+    // by the central difference).
+    cobweb::Curve curve;
+    cobweb::sampleCurve(*m, 1, 1, {}, curve);
+    cobweb::PeriodicPoints points;
+    cobweb::findPeriodicPoints(*m, 1, 1, curve, points);
+    ASSERT_EQ(points.points.size(), 2u);
+    EXPECT_NEAR(points.points[1].x, 2.0 / 3, 1e-12);
+    EXPECT_NEAR(points.points[1].slope, -2, 1e-6);
+    EXPECT_FALSE(points.points[1].stable);
 }
 
 }  // namespace

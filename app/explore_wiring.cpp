@@ -29,6 +29,11 @@ void ExploreWiring::openBifurcation(int mapChoice) {
         bifurcation_->setUseA([this](double a) { program_.form1().Text1->setText(numberText(a)); });
         bifurcation_->onCursorMoved = [this](double a) { cursor_.set(a, bifurcationListener_); };
         bifurcation_->setOpenCobweb([this](int map, double a) { openCobweb(map, a); });
+        bifurcation_->setOpenCustomCobweb(
+            [this](std::shared_ptr<const explore::CustomChoice> custom, double a) {
+                openCustomCobweb(std::move(custom), a);
+            });
+        bifurcation_->setRecentFormulas(recent_);
         if (const auto a = cursor_.value()) bifurcation_->setCursorA(*a);
     } else if ((mapChoice == 1 || mapChoice == 2) && mapChoice != bifurcation_->view().map) {
         bifurcation_->selectMap(mapChoice);
@@ -42,6 +47,7 @@ void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
     if (!cobweb_) {
         cobweb_ = std::make_unique<explore::CobwebWindow>(mapChoice == 2 ? 2 : 1);
         cobweb_->onAChanged = [this](double value) { cursor_.set(value, cobwebListener_); };
+        cobweb_->setRecentFormulas(recent_);
     } else if (mapChoice == 1 || mapChoice == 2) {
         cobweb_->selectMap(mapChoice);
     }
@@ -53,6 +59,12 @@ void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
     cobweb_->show();
     cobweb_->raise();
     cobweb_->activateWindow();
+}
+
+void ExploreWiring::openCustomCobweb(std::shared_ptr<const explore::CustomChoice> custom,
+                                     double a) {
+    openCobweb(0, a);
+    cobweb_->showCustomMap(std::move(custom));
 }
 
 }  // namespace corvane

@@ -2,13 +2,16 @@
 // bifurcation diagram and one cobweb, each made on first use and raised
 // when asked again. The diagram's "Use this a" writes into the main
 // window's a field; its a-cursor and the cobweb's a are one value, kept in
-// an ACursor that tells each window when the other moves it.
+// an ACursor that tells each window when the other moves it. The formulas
+// of maps of the user's own used in the run are one list for both.
 #pragma once
 
 #include <memory>
 #include <optional>
 
 #include "explore/a_cursor.h"
+#include "explore/bifurcation_compute.h"
+#include "explore/recent_formulas.h"
 #include "windows/explore_link.h"
 
 namespace corvane {
@@ -26,15 +29,20 @@ public:
 
     void openBifurcation(int mapChoice) override;
     void openCobweb(int mapChoice, std::optional<double> a) override;
+    // The cobweb of the diagram's map of the user's own, at a.
+    void openCustomCobweb(std::shared_ptr<const explore::CustomChoice> custom, double a);
 
     // The windows once they have been opened.
     explore::BifurcationWindow* bifurcation() const { return bifurcation_.get(); }
     explore::CobwebWindow* cobweb() const { return cobweb_.get(); }
     const explore::ACursor& cursor() const { return cursor_; }
+    // The formulas used in this run, offered by both windows' dialogs.
+    const explore::RecentFormulas& recentFormulas() const { return *recent_; }
 
 private:
     Program& program_;
     explore::ACursor cursor_;
+    std::shared_ptr<explore::RecentFormulas> recent_ = std::make_shared<explore::RecentFormulas>();
     int bifurcationListener_ = -1;
     int cobwebListener_ = -1;
     std::unique_ptr<explore::BifurcationWindow> bifurcation_;

@@ -154,6 +154,9 @@ CobwebWindow::CobwebWindow(int map, QWidget* parent) : QMainWindow(parent), map_
     setObjectName(QStringLiteral("CobwebWindow"));
     setWindowTitle(titleFor(map_));
     if (map_ == 2) a_ = 2.2;
+    derivative_ = new QLabel(this);
+    derivative_->setObjectName(QStringLiteral("derivative"));
+    statusBar()->addPermanentWidget(derivative_);
 
     view_ = new CobwebView(this);
     view_->setObjectName(QStringLiteral("plot"));
@@ -257,6 +260,13 @@ void CobwebWindow::buildMenus() {
         maps->addAction(action);
         mapActions_[m - 1] = action;
     }
+    mapMenu->addSeparator();
+    QAction* custom =
+        mapMenu->addAction(QStringLiteral("&Custom\u2026"), this, [this] { chooseCustomMap(); });
+    custom->setObjectName(QStringLiteral("actionMapCustom"));
+    custom->setCheckable(true);
+    maps->addAction(custom);
+    mapActions_[kCustomMap - 1] = custom;
     mapActions_[map_ - 1]->setChecked(true);
 }
 
@@ -438,8 +448,46 @@ void CobwebWindow::selectMap(int map) {
     mapActions_[map - 1]->setChecked(true);
     if (map == map_) return;
     map_ = map;
-    setWindowTitle(titleFor(map_));
+    custom_.reset();
+    mapShown();
     recompute(true);
+}
+
+void CobwebWindow::chooseCustomMap() {
+    std::shared_ptr<const CustomChoice> chosen =
+        askCustom_ ? askCustom_(this, *recent_, custom_.get()) : nullptr;
+    if (!chosen) {
+        mapActions_[map_ - 1]->setChecked(true);  // the map shown stays checked
+        return;
+    }
+    showCustomMap(std::move(chosen));
+}
+
+void CobwebWindow::showCustomMap(std::shared_ptr<const CustomChoice> custom) {
+    if (!custom || !custom->map) return;
+    custom_ = std::move(custom);
+    map_ = kCustomMap;
+    mapActions_[map_ - 1]->setChecked(true);
+    x0_ = std::clamp(custom_->x0, 0.0, 1.0) + 0.0;
+    showValues();
+    mapShown();
+    recompute(true);
+}
+
+cobweb::MapRef CobwebWindow::mapRef() const {
+    if (custom_) return cobweb::MapRef(*custom_->map);
+    return cobweb::MapRef(map_);
+}
+
+QString CobwebWindow::caption() const {
+    return custom_ ? QString::fromStdString(custom_->map->formula()) : mapCaption(map_);
+}
+
+QString CobwebWindow::derivativeText() const { return derivative_->text(); }
+
+void CobwebWindow::mapShown() {
+    setWindowTitle(QStringLiteral("Cobweb: ") + caption());
+    derivative_->setText(custom_ ? derivativeWording(*custom_->map) : QString());
 }
 
 // --- Stepping ------------------------------------------------------------------------
@@ -489,13 +537,14 @@ void CobwebWindow::tick() {
 void CobwebWindow::recompute(bool curveChanged) {
     if (curveChanged) {
         cobweb::CurveOptions options;
-        options.evaluationBudget = map_ == 2 ? kBudgetF2 : kBudgetF1;
-        cobweb::sampleCurve(map_, a_, fold_, options, curve_);
+        // A formula's steps go through its parser: budgeted as f2's.
+        options.evaluationBudget = map_ == 1 ? kBudgetF1 : kBudgetF2;
+        cobweb::sampleCurve(mapRef(), a_, fold_, options, curve_);
         ++curveVersion_;
-        cobweb::findPeriodicPoints(map_, a_, fold_, curve_, points_, kMostPoints);
+        cobweb::findPeriodicPoints(mapRef(), a_, fold_, curve_, points_, kMostPoints);
         pointsModel_->show(&points_);
     }
-    cobweb::orbitOf(map_, a_, fold_, x0_, steps_, orbit_);
+    cobweb::orbitOf(mapRef(), a_, fold_, x0_, steps_, orbit_);
     cobweb::staircase(orbit_.x, segments_);
     tailPeriod_ = cobweb::tailPeriod(orbit_.x);
     orbitModel_->show(&orbit_.x);
@@ -584,7 +633,7 @@ platform::ExportOutcome CobwebWindow::writePicture(const platform::ExportTarget&
 platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const {
     // What is shown now, copied, so that the file says what the window did.
     const std::vector<double> values = orbit_.x;
-    const std::string heading = "Cobweb of " + mapCaption(map_).toStdString() +
+    const std::string heading = "Cobweb of " + caption().toStdString() +
                                 ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_) +
                                 ", x0 = " + exactNumber(x0_);
     return platform::saveData(path, [&](platform::TextSink& sink) {
@@ -604,7 +653,7 @@ platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const 
 
 platform::ExportOutcome CobwebWindow::writePeriodicPoints(const std::string& path) const {
     const std::vector<cobweb::PeriodicPoint> points = points_.points;
-    const std::string heading = "Points of period k of " + mapCaption(map_).toStdString() +
+    const std::string heading = "Points of period k of " + caption().toStdString() +
                                 ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_);
     return platform::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });

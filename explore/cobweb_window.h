@@ -14,9 +14,12 @@
 #include <vector>
 
 #include "core/numeric/cobweb.h"
+#include "explore/custom_map_dialog.h"
+#include "explore/recent_formulas.h"
 #include "platform/platform.h"
 
 class QAction;
+class QLabel;
 class QDoubleSpinBox;
 class QElapsedTimer;
 class QPushButton;
@@ -45,6 +48,16 @@ public:
 
     int map() const { return map_; }
     void selectMap(int map);
+    // Map → Custom...: asks for a formula, then shows its cobweb.
+    void chooseCustomMap();
+    // Shows the cobweb of a map of the user's own (at its x0; a stays).
+    void showCustomMap(std::shared_ptr<const CustomChoice> custom);
+    const std::shared_ptr<const CustomChoice>& customMap() const { return custom_; }
+    void setRecentFormulas(std::shared_ptr<RecentFormulas> recent) { recent_ = std::move(recent); }
+    void setCustomMapAsker(CustomMapAsker asker) { askCustom_ = std::move(asker); }
+    // "derivative: symbolic" or "derivative: central difference" for a map
+    // of the user's own; empty for the built-in maps.
+    QString derivativeText() const;
 
     double a() const { return a_; }
     double x0() const { return x0_; }
@@ -109,7 +122,16 @@ private:
     // The a the user chose with the controls.
     void userA(double a);
 
+    // The map as the numbers take it, its caption as titles and files name it.
+    cobweb::MapRef mapRef() const;
+    QString caption() const;
+    void mapShown();
+
     int map_ = 1;
+    std::shared_ptr<const CustomChoice> custom_;  // set exactly when map_ is kCustomMap
+    std::shared_ptr<RecentFormulas> recent_ = std::make_shared<RecentFormulas>();
+    CustomMapAsker askCustom_ = askCustomMap;
+    QLabel* derivative_ = nullptr;
     double a_ = 3.2;
     double x0_ = 0.2;
     int fold_ = 1;
@@ -138,7 +160,7 @@ private:
     QSpinBox* nSpin_ = nullptr;
     QSpinBox* speedSpin_ = nullptr;
     QPushButton* playButton_ = nullptr;
-    QAction* mapActions_[2] = {nullptr, nullptr};
+    QAction* mapActions_[3] = {nullptr, nullptr, nullptr};
     QTimer* playTimer_ = nullptr;
     QElapsedTimer* playClock_ = nullptr;
     double playDue_ = 0;  // steps owed to the clock

@@ -1,0 +1,131 @@
+// Maps of the user's own in the cobweb, and both windows sharing the
+// formulas of the run through the program's wiring.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <memory>
+
+#include "app/explore_wiring.h"
+#include "core/numeric/maps.h"
+#include "explore/bifurcation_window.h"
+#include "explore/cobweb_window.h"
+#include "platform/fake/fake_platform.h"
+#include "windows/program.h"
+
+namespace corvane::explore {
+namespace {
+
+std::shared_ptr<const CustomChoice> choiceOf(const char* formula, double x0 = 0.3) {
+    CustomChoice c;
+    c.map = custom::CustomMap::compile(formula).map;
+    c.x0 = x0;
+    return c.map ? std::make_shared<const CustomChoice>(c) : nullptr;
+}
+
+TEST(CustomCobwebWindow, CustomEntryDrawsTheFormulaTitledByIt) {
+    CobwebWindow window(1);
+    window.resize(1000, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.setA(0.9);
+    window.setCustomMapAsker([](QWidget*, RecentFormulas&, const CustomChoice* current) {
+        EXPECT_EQ(current, nullptr);
+        return choiceOf("x < 0.5 ? 2*a*x : 2*a*(1-x)", 0.3);
+    });
+    QAction* custom = window.findChild<QAction*>("actionMapCustom");
+    ASSERT_TRUE(custom);
+    custom->trigger();
+    EXPECT_EQ(window.map(), kCustomMap);
+    EXPECT_TRUE(custom->isChecked());
+    EXPECT_EQ(window.windowTitle(), "Cobweb: x < 0.5 ? 2*a*x : 2*a*(1-x)");
+    EXPECT_EQ(window.derivativeText(), "derivative: central difference");
+    EXPECT_EQ(window.x0(), 0.3);
+    // The orbit is the tent map's.
+    ASSERT_GE(window.orbit().x.size(), 2u);
+    EXPECT_EQ(window.orbit().x[1], 2 * 0.9 * 0.3);
+    // The built-in maps come back through their entries.
+    window.findChild<QAction*>("actionMap2")->trigger();
+    EXPECT_EQ(window.windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
+    EXPECT_TRUE(window.derivativeText().isEmpty());
+    EXPECT_EQ(window.curve().y[500], iterateMap(2, window.a(), 1, window.curve().x[500]));
+}
+
+TEST(CustomCobwebWindow, CancelledDialogKeepsTheMap) {
+    CobwebWindow window(2);
+    window.setCustomMapAsker(
+        [](QWidget*, RecentFormulas&, const CustomChoice*) { return nullptr; });
+    window.findChild<QAction*>("actionMapCustom")->trigger();
+    EXPECT_EQ(window.map(), 2);
+    EXPECT_TRUE(window.findChild<QAction*>("actionMap2")->isChecked());
+}
+
+TEST(CustomCobwebWindow, OrbitFileNamesTheFormula) {
+    CobwebWindow window(1);
+    window.showCustomMap(choiceOf("a*sin(pi*x)"));
+    EXPECT_EQ(window.derivativeText(), "derivative: symbolic");
+    const QString path = QDir::temp().filePath("corvane-custom-orbit.csv");
+    ASSERT_EQ(window.writeOrbit(path.toStdString()).status,
+              platform::ExportOutcome::Status::Written);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readLine().startsWith("# Cobweb of a*sin(pi*x): a = "));
+    file.remove();
+}
+
+class CustomWiring : public testing::Test {
+protected:
+    void SetUp() override {
+        program.setExploreLink(&wiring);
+        program.startUp();
+    }
+    void TearDown() override { program.setExploreLink(nullptr); }
+
+    fake::FakePlatform ui;
+    Program program{ui};
+    ExploreWiring wiring{program};
+};
+
+TEST_F(CustomWiring, BothWindowsOfferTheFormulasOfTheRunAndTheCobwebFollowsTheDiagram) {
+    ui.window("Form1").click("mnuExploreBifurcation");
+    BifurcationWindow* explorer = wiring.bifurcation();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(explorer));
+    // The real dialog, accepted as typed.
+    explorer->setCustomMapAsker(
+        [](QWidget* parent, RecentFormulas& recent, const CustomChoice* current) {
+            CustomMapDialog dialog(recent, current, parent);
+            dialog.formulaBox()->setEditText(QStringLiteral("2*a*min(x,1-x)"));
+            dialog.tryAccept();
+            return dialog.choice();
+        });
+    explorer->chooseCustomMap();
+    EXPECT_EQ(explorer->windowTitle(), "Bifurcation diagram: 2*a*min(x,1-x)");
+    EXPECT_EQ(wiring.recentFormulas().list(), QStringList{"2*a*min(x,1-x)"});
+    // The cobweb's dialog offers it first.
+    ui.window("Form1").click("mnuExploreCobweb");
+    CobwebWindow* cobweb = wiring.cobweb();
+    ASSERT_NE(cobweb, nullptr);
+    QString offered;
+    cobweb->setCustomMapAsker([&](QWidget* parent, RecentFormulas& recent, const CustomChoice*) {
+        CustomMapDialog dialog(recent, nullptr, parent);
+        offered = dialog.formulaBox()->itemText(0);
+        return std::shared_ptr<const CustomChoice>();
+    });
+    cobweb->chooseCustomMap();
+    EXPECT_EQ(offered, "2*a*min(x,1-x)");
+    // "Cobweb at this a" of the custom diagram: the cobweb of its formula.
+    QApplication::processEvents();
+    explorer->pollNow();
+    explorer->setCursorA(0.7);
+    explorer->cobwebAtCursor();
+    EXPECT_EQ(cobweb->map(), kCustomMap);
+    EXPECT_EQ(cobweb->windowTitle(), "Cobweb: 2*a*min(x,1-x)");
+    EXPECT_EQ(cobweb->a(), 0.7);
+}
+
+}  // namespace
+}  // namespace corvane::explore

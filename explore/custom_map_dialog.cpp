@@ -45,10 +45,10 @@ CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const CustomChoice* cur
     for (const QString& f : recent.list()) formula_->addItem(f, kRecent);
     const auto examples = custom::examples();
     for (std::size_t i = 0; i < examples.size(); ++i) {
-        formula_->addItem(QString::fromLatin1(examples[i].formula), int(i));
-        formula_->setItemData(formula_->count() - 1,
-                              QStringLiteral("Example: %1").arg(QLatin1String(examples[i].name)),
-                              Qt::ToolTipRole);
+        // Named in the list; choosing one puts its formula alone in the field.
+        formula_->addItem(QStringLiteral("%1:  %2").arg(QLatin1String(examples[i].name),
+                                                        QLatin1String(examples[i].formula)),
+                          int(i));
     }
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("f(x) ="), formula_);

@@ -100,8 +100,10 @@ TEST(CustomDialog, ExamplesFillTheRangesAndRecentFormulasComeFirst) {
     ASSERT_EQ(box->count(), RecentFormulas::kMost + 5);
     EXPECT_EQ(box->itemText(0), "a*x + 3");
     EXPECT_EQ(box->currentText(), "a*x + 3");  // the newest recent one to start with
-    EXPECT_EQ(box->itemText(RecentFormulas::kMost), "x < 0.5 ? 2*a*x : 2*a*(1-x)");
-    dialog.useExample(1);  // sine
+    EXPECT_EQ(box->itemText(RecentFormulas::kMost), "tent:  x < 0.5 ? 2*a*x : 2*a*(1-x)");
+    // Choosing an example from the list: its formula alone, its ranges.
+    box->setCurrentIndex(RecentFormulas::kMost + 1);
+    emit box->activated(RecentFormulas::kMost + 1);
     EXPECT_EQ(box->currentText(), "a*sin(pi*x)");
     EXPECT_EQ(dialog.field("aMin")->text(), "0.6");
     EXPECT_EQ(dialog.field("aMax")->text(), "1");

@@ -120,11 +120,17 @@ bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
             const std::int64_t startExponent = c.exponent;
             int taken = 0;
             for (; taken < steps; ++taken) {
-                const double x = f.value(ai, c.x);
+                // The value and the slope at the previous iterate in one
+                // pass: the sum takes f′(x_n) of the kept iterates, so the
+                // slope at the last transient iterate is left out and the
+                // last kept one's is added after the loop.
+                double slope = 0;
+                const double x =
+                    setup.lyapunov ? f.valueAndSlope(ai, c.x, slope) : f.value(ai, c.x);
+                if (setup.lyapunov && done + taken > 0) fold(c, std::fabs(slope));
                 c.x = x;
                 track(c, x);
                 if (!std::isfinite(x)) break;
-                if (setup.lyapunov) fold(c, std::fabs(f.slope(ai, x)));
                 block[taken] = x;
                 blockBins[taken] = binOf(x);
                 if (rows > 0) ++counts[std::ptrdiff_t(blockBins[taken]) * bins.binStride];
@@ -135,7 +141,10 @@ bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
             done += taken;
             if (!report(taken)) return false;
             if (taken < steps) break;  // escaped
-            if (steps == kBlock && K - done >= kBlock && c.x == start && !c.zero && c.slopeFinite) {
+            // (The first block folds one slope fewer: it cannot stand for a
+            // whole cycle.)
+            if (steps == kBlock && done > kBlock && K - done >= kBlock && c.x == start && !c.zero &&
+                c.slopeFinite) {
                 const std::int64_t cycles = (K - done) / kBlock;
                 if (rows > 0) {
                     for (int k = 0; k < kBlock; ++k) {
@@ -158,6 +167,7 @@ bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
                 done += cycles * kBlock;
             }
         }
+        if (setup.lyapunov && K > 0 && std::isfinite(c.x)) fold(c, std::fabs(f.slope(ai, c.x)));
         bifurcation::ColumnOutcome& o = out[i];
         o.escaped = !std::isfinite(c.x);
         o.leftUnitInterval = o.escaped || c.inside < 0 || c.x < 0 || c.x > 1;

@@ -405,6 +405,7 @@ struct Evaluator::Scalar {
     double dx = 0;
     mu::Parser f;
     mu::Parser d;
+    mu::Parser both;  // "(f), (f′)"
     bool symbolic = false;
 };
 
@@ -416,6 +417,9 @@ Evaluator::Evaluator(const CustomMap& map)
     if (map.derivativeKind() == DerivativeKind::Symbolic) {
         compileInto(scalar_->d, map.derivativeFormula(), &scalar_->da, &scalar_->dx);
         scalar_->d.Eval();
+        compileInto(scalar_->both, "(" + map.formula() + "),(" + map.derivativeFormula() + ")",
+                    &scalar_->a, &scalar_->x);
+        scalar_->both.Eval();
         scalar_->symbolic = true;
     }
 }
@@ -440,6 +444,19 @@ double Evaluator::slope(double a, double x) {
     const double up = x + h;
     const double down = x - h;
     return (value(a, up) - value(a, down)) / (up - down);
+}
+
+double Evaluator::valueAndSlope(double a, double x, double& slope) {
+    if (!scalar_->symbolic) {
+        slope = this->slope(a, x);
+        return value(a, x);
+    }
+    scalar_->a = a;
+    scalar_->x = x;
+    int n = 0;
+    const double* results = scalar_->both.Eval(n);
+    slope = results[1];
+    return results[0];
 }
 
 void Evaluator::values(std::span<const double> a, std::span<const double> x,

@@ -75,6 +75,9 @@ public:
     // f′(x) at a: the symbolic derivative, or the central difference
     // (f(x + h) − f(x − h)) / 2h with h = cbrt(ε)·max(1, |x|).
     double slope(double a, double x);
+    // f(x) and, into `slope`, f′(x): with a symbolic derivative in one pass
+    // of muparser over both formulas.
+    double valueAndSlope(double a, double x, double& slope);
     // out[i] = f(x[i]) at a[i], all in one pass of muparser's bulk mode
     // (the spans have one length).
     void values(std::span<const double> a, std::span<const double> x, std::span<double> out);

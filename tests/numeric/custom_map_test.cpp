@@ -189,6 +189,18 @@ TEST(CustomDerivative, AgreesWithCentralDifferences) {
     }
 }
 
+TEST(CustomDerivative, ValueAndSlopeInOnePassEqualEachAlone) {
+    for (const char* formula : {"a*x*(1-x)", "a*sin(pi*x)", "x < 0.5 ? 2*a*x : 2*a*(1-x)"}) {
+        SCOPED_TRACE(formula);
+        Evaluator f = CustomMap::compile(formula).map->evaluator();
+        for (double x : {0.1, 0.3, 0.7}) {
+            double slope = 0;
+            EXPECT_EQ(f.valueAndSlope(0.9, x, slope), f.value(0.9, x));
+            EXPECT_EQ(slope, f.slope(0.9, x));
+        }
+    }
+}
+
 TEST(CustomDerivative, SymbolicSlopeOfTheLogisticFormulaIsTheBuiltInOne) {
     const auto m = CustomMap::compile("a*x*(1-x)").map;
     Evaluator f = m->evaluator();

@@ -21,25 +21,31 @@ namespace {
 
 // Takes a group's counts from its scratch tile into the picture's tile:
 // each column's densest count, which rows have counts, and those rows.
-CORVANE_TILE_CLONES void finishTile(const std::uint32_t* scratch, int rows, int n,
-                                    std::uint32_t* tile, std::uint8_t* filled,
-                                    std::uint32_t* most) {
+CORVANE_TILE_CLONES void finishTile(const std::uint32_t* scratch, int rows, std::uint32_t* tile,
+                                    std::uint8_t* filled, std::uint32_t* most) {
     constexpr int kTile = ColumnData::kTile;
-    alignas(64) std::uint32_t m[kTile] = {};
-    alignas(64) std::uint32_t r[kTile];
+    // Eight counts to a vector, two to a tile row.
+    using Half = std::uint32_t __attribute__((vector_size(32)));
+    static_assert(2 * sizeof(Half) == kTile * sizeof(std::uint32_t));
+    Half m0{}, m1{};
     for (int b = 0; b < rows; ++b) {
-        std::memcpy(r, scratch + std::ptrdiff_t(b) * kTile, sizeof r);
-        // Lanes beyond n repeat the last column in a partial group.
-        for (int k = n; k < kTile; ++k) r[k] = 0;
-        std::uint32_t any = 0;
-        for (int k = 0; k < kTile; ++k) {
-            m[k] = std::max(m[k], r[k]);
-            any |= r[k];
+        const std::uint32_t* r = scratch + std::ptrdiff_t(b) * kTile;
+        Half r0, r1;
+        std::memcpy(&r0, r, sizeof r0);
+        std::memcpy(&r1, r + kTile / 2, sizeof r1);
+        m0 = r0 > m0 ? r0 : m0;
+        m1 = r1 > m1 ? r1 : m1;
+        const Half any = r0 | r1;
+        const bool used =
+            (any[0] | any[1] | any[2] | any[3] | any[4] | any[5] | any[6] | any[7]) != 0;
+        filled[b] = used;
+        if (used) {
+            std::memcpy(tile + std::ptrdiff_t(b) * kTile, &r0, sizeof r0);
+            std::memcpy(tile + std::ptrdiff_t(b) * kTile + kTile / 2, &r1, sizeof r1);
         }
-        filled[b] = any != 0;
-        if (any != 0) std::memcpy(tile + std::ptrdiff_t(b) * kTile, r, sizeof r);
     }
-    std::memcpy(most, m, sizeof m);
+    std::memcpy(most, &m0, sizeof m0);
+    std::memcpy(most + kTile / 2, &m1, sizeof m1);
 }
 
 // One row of a tile's stretch of n columns into its pixels.
@@ -126,6 +132,9 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
             const int c = first + g * kLanes;
             const int n = std::min(kLanes, last - c);
             const bifurcation::Bins bins{scratch.get(), 1, ColumnData::kTile};
+            // A partial group writes its own columns only; the others count
+            // nothing.
+            if (n < kLanes && data.rows > 0) std::fill_n(scratch.get(), tileSize, 0u);
             const bool finished = bifurcation::computeColumns(
                 setup, std::span(a).subspan(std::size_t(c - first), std::size_t(n)), bins,
                 std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n)), keepGoing);
@@ -134,7 +143,7 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
                 std::uint32_t* tile = data.counts.data() + data.tileStart(c);
                 std::uint8_t* filled = data.filled.data() + data.filledStart(c);
                 std::uint32_t most[bifurcation::kLanes] = {};
-                finishTile(bins.counts, data.rows, n, tile, filled, most);
+                finishTile(bins.counts, data.rows, tile, filled, most);
                 for (int k = 0; k < n; ++k) data.densestOf[std::size_t(c + k)] = most[k];
             }
         }

@@ -22,6 +22,8 @@
 
 #include "core/numeric/number_text.h"
 #include "explore/bifurcation_view.h"
+#include "explore/explore_export.h"
+#include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
 
@@ -519,63 +521,67 @@ bool BifurcationWindow::pictureComplete() {
     return false;
 }
 
-bool BifurcationWindow::exportPicturePng() {
-    const QString path =
-        locations_.ask(this, QStringLiteral("Export picture as PNG"),
-                       QStringLiteral("bifurcation.png"), QStringLiteral("PNG images (*.png)"));
-    if (path.isEmpty()) return false;
-    const QString error = savePng(view_->grab().toImage(), path);
-    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
-    return error.isEmpty();
+bool BifurcationWindow::finishExport(const platform::ExportOutcome& outcome,
+                                     const std::string& path) {
+    using Status = platform::ExportOutcome::Status;
+    switch (outcome.status) {
+        case Status::Written:
+            say(QStringLiteral("Saved %1").arg(QString::fromStdString(path)));
+            return true;
+        case Status::Abandoned:
+            say(QStringLiteral("Export cancelled; %1 was not written.")
+                    .arg(QString::fromStdString(path)));
+            return false;
+        case Status::Failed:
+            say(QString::fromStdString(outcome.message));
+            return false;
+    }
+    return false;
 }
 
-bool BifurcationWindow::exportPicturePdf() {
-    const QString path =
-        locations_.ask(this, QStringLiteral("Export picture as PDF"),
-                       QStringLiteral("bifurcation.pdf"), QStringLiteral("PDF documents (*.pdf)"));
-    if (path.isEmpty()) return false;
-    const QString error = savePdf(*view_, windowTitle(), path);
-    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
-    return error.isEmpty();
+QImage BifurcationWindow::picture() const {
+    QImage image = view_->grab().toImage();
+    // Its physical size is the plot's on the screen.
+    const int dotsPerMeter =
+        static_cast<int>(std::lround(view_->logicalDpiX() * image.devicePixelRatio() / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image;
 }
+
+bool BifurcationWindow::exportPicture(const char* suggested) {
+    const auto target = platform::askExportTarget(this, suggested, true);
+    if (!target) return false;
+    return finishExport(platform::savePicture(picture(), windowTitle(), *target), target->path);
+}
+
+bool BifurcationWindow::exportPicturePng() { return exportPicture("bifurcation.png"); }
+
+bool BifurcationWindow::exportPicturePdf() { return exportPicture("bifurcation.pdf"); }
 
 bool BifurcationWindow::exportLyapunovCsv() {
     if (!pictureComplete()) return false;
-    const QString path =
-        locations_.ask(this, QStringLiteral("Export \u03bb as CSV"), QStringLiteral("lyapunov.csv"),
-                       QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty()) return false;
-    const QString error = writeLyapunovCsv(view(), *snapshot_.data, path);
-    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
-    return error.isEmpty();
+    const auto target = platform::askExportTarget(this, "lyapunov.csv", false);
+    if (!target) return false;
+    return finishExport(writeLyapunovCsv(view(), *snapshot_.data, target->path), target->path);
 }
 
 bool BifurcationWindow::exportKeptValuesCsv() {
     if (!pictureComplete()) return false;
-    const QString path =
-        locations_.ask(this, QStringLiteral("Export kept values as CSV"),
-                       QStringLiteral("kept-values.csv"), QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty()) return false;
+    const auto target = platform::askExportTarget(this, "kept-values.csv", false);
+    if (!target) return false;
     QProgressDialog progress(QStringLiteral("Writing the kept values\u2026"),
                              QStringLiteral("Cancel"), 0, 1000, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    bool cancelled = false;
-    const QString error = writeKeptValuesCsv(
-        view(), columns_, rows_, path,
-        [&](double done) {
+    const platform::ExportOutcome outcome =
+        writeKeptValuesCsv(view(), columns_, rows_, target->path, [&](double done) {
             progress.setValue(int(done * 1000));
             QCoreApplication::processEvents();
             return !progress.wasCanceled();
-        },
-        &cancelled);
+        });
     progress.reset();
-    if (cancelled) {
-        say(QStringLiteral("Export cancelled; %1 was not written.").arg(path));
-        return false;
-    }
-    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
-    return error.isEmpty();
+    return finishExport(outcome, target->path);
 }
 
 QString BifurcationWindow::describeColumn(int column) const {

@@ -4,17 +4,19 @@
 // four; it talks to them only through the "Use this a" callback.
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "explore/bifurcation_compute.h"
 #include "explore/bifurcation_engine.h"
-#include "explore/explore_export.h"
+#include "platform/platform.h"
 
 class QAction;
 class QActionGroup;
@@ -88,7 +90,8 @@ public:
     bool exportPicturePdf();
     bool exportLyapunovCsv();
     bool exportKeptValuesCsv();
-    SaveLocations& saveLocations() { return locations_; }
+    // The plot as exported: device pixels, at the screen's size.
+    QImage picture() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -108,10 +111,11 @@ private:
     QString describeColumn(int column) const;
 
     bool pictureComplete();
+    bool exportPicture(const char* suggested);
+    bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
 
     std::function<void(double)> useA_;
     std::function<void(int, double)> openCobweb_;
-    SaveLocations locations_;
     BifurcationEngine engine_;
     std::vector<View> history_;
     std::size_t historyAt_ = 0;

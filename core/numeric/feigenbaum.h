@@ -84,7 +84,7 @@ struct NewtonOutcome {
 // lo < hi.
 NewtonOutcome newton(int map, int n, double c, double start, double lo = 0, double hi = 0);
 
-enum class Status : std::uint8_t { Resolved, Imprecise, Failed };
+enum class Status : std::uint8_t { Resolved = 0, Imprecise = 1, Failed = 2 };
 enum class Failure : std::uint8_t {
     None,
     NoConvergence,   // Newton's steps did not settle

@@ -41,15 +41,16 @@ QString mapCaption(int map) {
 
 const QString kDash = QStringLiteral("\u2014");
 
-// The decimals that leave the last one shown uncertain by less than one.
-int decimalsFor(double uncertainty) {
-    if (!(uncertainty > 0) || !std::isfinite(uncertainty)) return 15;
-    return std::clamp(static_cast<int>(std::floor(-std::log10(uncertainty))), 1, 16);
+// Decimals down to the place of the uncertainty's first digit, at most
+// `most`.
+int decimalsFor(double uncertainty, int most) {
+    if (!(uncertainty > 0) || !std::isfinite(uncertainty)) return most;
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(uncertainty))), 1, most);
 }
 
-QString fixed(double value, double uncertainty) {
+QString fixed(double value, double uncertainty, int most = 15) {
     if (!std::isfinite(value)) return kDash;
-    return QString::number(value, 'f', decimalsFor(uncertainty)).replace('-', QChar(0x2212));
+    return QString::number(value, 'f', decimalsFor(uncertainty, most)).replace('-', QChar(0x2212));
 }
 
 // A small number with the significant digits its uncertainty leaves.
@@ -112,10 +113,10 @@ public:
                 return significant(r.gap, r.uncertainty + p->uncertainty);
             case Delta:
                 if (r.status == Status::Imprecise) return QStringLiteral("(rounding)");
-                return fixed(r.delta, r.deltaUncertainty);
+                return fixed(r.delta, r.deltaUncertainty, 12);
             case Alpha:
                 if (r.status == Status::Imprecise) return QStringLiteral("(rounding)");
-                return fixed(r.alpha, r.alphaUncertainty);
+                return fixed(r.alpha, r.alphaUncertainty, 12);
             case Note:
                 if (failed) return failureText(r.failure);
                 if (r.status == Status::Imprecise) {
@@ -215,7 +216,7 @@ FeigenbaumWindow::FeigenbaumWindow(int map, QWidget* parent)
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const int widths[] = {40, 190, 130, 130, 120};
+    const int widths[] = {40, 180, 130, 130, 140};
     for (int c = 0; c < 5; ++c) table_->setColumnWidth(c, widths[c]);
 
     auto* controls = new QHBoxLayout;
@@ -382,7 +383,8 @@ QString FeigenbaumWindow::summary() const {
     const feigenbaum::Outcome& o = outcome_;
     if (o.deltaRow < 0) return QStringLiteral("Too few rows for estimates of \u03b4 and \u03b1.");
     auto estimate = [](double value, double error) {
-        return fixed(value, error) + QStringLiteral(" \u00b1 ") + QString::number(error, 'g', 1);
+        return fixed(value, error, 12) + QStringLiteral(" \u00b1 ") +
+               QString::number(error, 'g', 1);
     };
     return QStringLiteral(
                "\u03b4 \u2248 %1 (from n = %2)    \u03b1 \u2248 %3 (from n = %4)\n"

@@ -98,6 +98,32 @@ NewtonOutcome newton(int map, int n, double c, double start, double lo, double h
     return out;
 }
 
+Failure judge(const Row& row, const Row& previous, double lo, double hi) {
+    if (row.n >= 2 && !(row.s > lo && row.s < hi)) return Failure::OutsideBracket;
+    if (!(row.gap >= kLeastGapUlps * ulp(row.s)) || !(row.gap >= 4 * row.uncertainty)) {
+        return Failure::GapUnresolved;
+    }
+    if (!(std::fabs(row.d) > 4 * row.dUncertainty)) return Failure::WrongCycle;
+    if (row.n >= 2 && (row.d < 0) == (previous.d < 0)) return Failure::WrongCycle;
+    return Failure::None;
+}
+
+void grade(Row& row, const Row& p, const Row& q) {
+    const double rel =
+        (row.uncertainty + p.uncertainty) / row.gap + (p.uncertainty + q.uncertainty) / p.gap;
+    if (!(rel <= kDeltaTolerance)) {
+        row.status = Status::Imprecise;
+        row.delta = row.deltaUncertainty = row.alpha = row.alphaUncertainty = kNaN;
+        return;
+    }
+    row.status = Status::Resolved;
+    row.delta = p.gap / row.gap;
+    row.deltaUncertainty = row.delta * rel;
+    row.alpha = p.d / row.d;
+    row.alphaUncertainty = std::fabs(row.alpha) *
+                           (row.dUncertainty / std::fabs(row.d) + p.dUncertainty / std::fabs(p.d));
+}
+
 Outcome search(int map, int mostN, const Progress& progress) {
     Outcome out;
     out.map = map == 2 ? 2 : 1;
@@ -159,20 +185,11 @@ Outcome search(int map, int mostN, const Progress& progress) {
         if (row.failure == Failure::None && n >= 1) {
             const Row& p = rows[n - 1];
             row.gap = row.s - p.s;
-            if (n >= 2 && !(row.s > lo && row.s < hi)) row.failure = Failure::OutsideBracket;
-            if (row.failure == Failure::None &&
-                (row.gap < kLeastGapUlps * ulp(row.s) || row.gap < 4 * row.uncertainty)) {
-                row.failure = Failure::GapUnresolved;
-            }
             const Distance d = distance(map, row.s, n, c);
             count(n - 1, 1);
             row.d = d.d;
-            const double dNoise = std::fabs(d.slope) * row.uncertainty + 4 * kUnit;
-            row.dUncertainty = dNoise;
-            if (row.failure == Failure::None &&
-                (!(std::fabs(d.d) > 4 * dNoise) || (n >= 2 && (d.d < 0) == (p.d < 0)))) {
-                row.failure = Failure::WrongCycle;
-            }
+            row.dUncertainty = std::fabs(d.slope) * row.uncertainty + 4 * kUnit;
+            row.failure = judge(row, p, lo, hi);
         }
         if (row.failure != Failure::None) {
             rows.push_back(row);
@@ -180,22 +197,7 @@ Outcome search(int map, int mostN, const Progress& progress) {
             break;
         }
         row.status = Status::Resolved;
-        if (n >= 2) {
-            const Row& p = rows[n - 1];
-            const Row& q = rows[n - 2];
-            const double rel = (row.uncertainty + p.uncertainty) / row.gap +
-                               (p.uncertainty + q.uncertainty) / p.gap;
-            const double delta = p.gap / row.gap;
-            if (rel <= kDeltaTolerance) {
-                row.delta = delta;
-                row.deltaUncertainty = delta * rel;
-                row.alpha = p.d / row.d;
-                row.alphaUncertainty = std::fabs(row.alpha) * (row.dUncertainty / std::fabs(row.d) +
-                                                               p.dUncertainty / std::fabs(p.d));
-            } else {
-                row.status = Status::Imprecise;
-            }
-        }
+        if (n >= 2) grade(row, rows[n - 1], rows[n - 2]);
         rows.push_back(row);
         if (progress && !progress(rows, out.evaluations)) {
             out.cancelled = true;

@@ -109,6 +109,17 @@ struct Row {
     Failure failure = Failure::None;
 };
 
+// The verdict on row n ≥ 1 (its s, uncertainty, gap, d and dUncertainty
+// set) after row n − 1, its root sought in (lo, hi) when n ≥ 2: the first of
+// OutsideBracket, GapUnresolved and WrongCycle that applies, as the rule
+// above says, or None.
+Failure judge(const Row& row, const Row& previous, double lo, double hi);
+
+// Row n ≥ 2, not failed, after rows n − 1 and n − 2: Resolved with δ_n, α_n
+// and their uncertainties when δ_n's relative uncertainty is at most
+// kDeltaTolerance, else Imprecise without them.
+void grade(Row& row, const Row& previous, const Row& beforePrevious);
+
 // Called after each row with the rows so far and the map evaluations made;
 // returning false stops the search.
 using Progress = std::function<bool(const std::vector<Row>& rows, std::int64_t evaluations)>;

@@ -225,6 +225,60 @@ TEST(FeigenbaumSearch, MostNIsKeptWithinItsRange) {
     EXPECT_EQ(search(7, 2).map, 1);
 }
 
+TEST(FeigenbaumJudge, EachRuleRejectsTheRootItIsFor) {
+    // Rows 4 and 5 of f1 as the search finds them, then one thing wrong.
+    const Outcome out = search(1, 6);
+    const Row previous = out.rows[4];
+    const Row good = out.rows[5];
+    const double lo = previous.s, hi = previous.s + previous.gap;
+    ASSERT_EQ(judge(good, previous, lo, hi), Failure::None);
+    struct Case {
+        const char* what;
+        void (*spoil)(Row&, const Row&);
+        Failure expected;
+    };
+    const Case cases[] = {
+        {"below s_(n-1)", [](Row& r, const Row& p) { r.s = p.s - 1e-3; }, Failure::OutsideBracket},
+        {"beyond the next gap", [](Row& r, const Row& p) { r.s = p.s + 1.5 * p.gap; },
+         Failure::OutsideBracket},
+        {"gap of 100 ulps", [](Row& r, const Row&) { r.gap = 100 * 0x1p-52 * r.s; },
+         Failure::GapUnresolved},
+        {"gap under 4 U", [](Row& r, const Row&) { r.uncertainty = r.gap / 3; },
+         Failure::GapUnresolved},
+        {"d of the same sign", [](Row& r, const Row&) { r.d = -r.d; }, Failure::WrongCycle},
+        {"d lost in its noise", [](Row& r, const Row&) { r.dUncertainty = std::fabs(r.d); },
+         Failure::WrongCycle},
+        {"d zero", [](Row& r, const Row&) { r.d = 0; }, Failure::WrongCycle},
+        {"s not a number", [](Row& r, const Row&) { r.s = std::nan(""); }, Failure::OutsideBracket},
+    };
+    for (const Case& c : cases) {
+        Row row = good;
+        c.spoil(row, previous);
+        EXPECT_EQ(judge(row, previous, lo, hi), c.expected) << c.what;
+    }
+    // Row 1 has no bracket and no sign to alternate with.
+    EXPECT_EQ(judge(out.rows[1], out.rows[0], 0, 0), Failure::None);
+}
+
+TEST(FeigenbaumGrade, DeltaIsGivenOnlyWithinTheTolerance) {
+    const Outcome out = search(1, 6);
+    const Row q = out.rows[3], p = out.rows[4];
+    Row row = out.rows[5];
+    grade(row, p, q);
+    EXPECT_EQ(row.status, Status::Resolved);
+    EXPECT_EQ(row.delta, p.gap / row.gap);
+    EXPECT_EQ(row.alpha, p.d / row.d);
+    EXPECT_GT(row.deltaUncertainty, 0);
+    // The same gaps with roots uncertain enough to move δ_n by more than
+    // the tolerance allows.
+    Row blurred = out.rows[5];
+    blurred.uncertainty = 2 * kDeltaTolerance * blurred.gap;
+    grade(blurred, p, q);
+    EXPECT_EQ(blurred.status, Status::Imprecise);
+    EXPECT_TRUE(std::isnan(blurred.delta));
+    EXPECT_TRUE(std::isnan(blurred.alpha));
+}
+
 // --- The pieces --------------------------------------------------------------------
 
 TEST(FeigenbaumEvaluate, SlopeInAIsTheDerivativeOfTheOrbit) {

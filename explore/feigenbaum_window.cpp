@@ -320,6 +320,7 @@ void FeigenbaumWindow::compute() {
     outcome_ = feigenbaum::Outcome{};
     outcome_.map = map_;
     model_->show({});
+    summary_->clear();
     progress_ = 0;
     run_ = std::make_unique<Run>(map_, mostN(), rowHook_);
     say(QStringLiteral("Searching s_0 \u2026 s_%1 of %2\u2026").arg(mostN()).arg(mapCaption(map_)));
@@ -405,7 +406,6 @@ void FeigenbaumWindow::updateControls() {
     for (const Row& r : outcome_.rows) found += r.status != Status::Failed && r.n >= 1;
     explorerButton_->setEnabled(!running && found >= 2);
     exportAction_->setEnabled(!running && !outcome_.rows.empty());
-    if (!running && outcome_.rows.empty() && !started_) summary_->setText(QString());
 }
 
 int FeigenbaumWindow::rowCount() const { return model_->rowCount(); }

@@ -28,8 +28,9 @@
 //   - Resolved when Newton converged (its last step no more than
 //     max(4 ulp, 2·U_n)), the root lies above s_{n−1} and below
 //     s_{n−1} + (s_{n−1} − s_{n−2}), its cycle is the one the cascade makes
-//     (d_n of the other sign than d_{n−1}, and |d_n| > U_n·|∂d/∂a|
-//     bounded away from zero), and δ_n is known to a relative uncertainty
+//     (d_n of the other sign than d_{n−1}, and |d_n| more than four times
+//     its own uncertainty |∂d_n/∂a|·U_n + 4u), and δ_n is known to a
+//     relative uncertainty
 //     (U_n + U_{n−1})/gap_n + (U_{n−1} + U_{n−2})/gap_{n−1} of at most
 //     kDeltaTolerance;
 //   - Imprecise when all of that holds but δ_n's uncertainty is larger:

@@ -3,6 +3,7 @@
 #include "core/numeric/number_text.h"
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_window.h"
+#include "explore/feigenbaum_window.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
 
@@ -29,6 +30,7 @@ void ExploreWiring::openBifurcation(int mapChoice) {
         bifurcation_->setUseA([this](double a) { program_.form1().Text1->setText(numberText(a)); });
         bifurcation_->onCursorMoved = [this](double a) { cursor_.set(a, bifurcationListener_); };
         bifurcation_->setOpenCobweb([this](int map, double a) { openCobweb(map, a); });
+        bifurcation_->setOpenFeigenbaum([this](int map) { openFeigenbaum(map); });
         if (const auto a = cursor_.value()) bifurcation_->setCursorA(*a);
     } else if ((mapChoice == 1 || mapChoice == 2) && mapChoice != bifurcation_->view().map) {
         bifurcation_->selectMap(mapChoice);
@@ -53,6 +55,26 @@ void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
     cobweb_->show();
     cobweb_->raise();
     cobweb_->activateWindow();
+}
+
+void ExploreWiring::openFeigenbaum(int mapChoice) {
+    if (!feigenbaum_) {
+        feigenbaum_ = std::make_unique<explore::FeigenbaumWindow>(mapChoice == 2 ? 2 : 1);
+        feigenbaum_->setShowInExplorer(
+            [this](int map, double aMin, double aMax, const std::vector<double>& s) {
+                openBifurcation(map);
+                std::vector<explore::AMark> marks;
+                for (std::size_t i = 0; i < s.size(); ++i) {
+                    marks.push_back({s[i], QStringLiteral("s%1").arg(i + 1)});
+                }
+                bifurcation_->showRange(map, aMin, aMax, std::move(marks));
+            });
+    } else if ((mapChoice == 1 || mapChoice == 2) && mapChoice != feigenbaum_->map()) {
+        feigenbaum_->selectMap(mapChoice);
+    }
+    feigenbaum_->show();
+    feigenbaum_->raise();
+    feigenbaum_->activateWindow();
 }
 
 }  // namespace corvane

@@ -187,6 +187,13 @@ void BifurcationWindow::buildMenus() {
                                         [this] { cobwebAtCursor(); });
     cobwebAction_->setObjectName(QStringLiteral("actionCobweb"));
     cobwebAction_->setToolTip(QStringLiteral("Open the cobweb diagram at the a of the cursor"));
+    QAction* feigenbaum =
+        viewMenu->addAction(QStringLiteral("&Feigenbaum constants"), this, [this] {
+            if (openFeigenbaum_) openFeigenbaum_(view().map);
+        });
+    feigenbaum->setObjectName(QStringLiteral("actionFeigenbaum"));
+    feigenbaum->setToolTip(
+        QStringLiteral("Find the superstable parameters of the period doublings and their ratios"));
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     auto* maps = new QActionGroup(this);
@@ -349,6 +356,20 @@ bool BifurcationWindow::showView(const View& v) {
     return true;
 }
 
+bool BifurcationWindow::showRange(int map, double aMin, double aMax, std::vector<AMark> marks) {
+    View v = view();
+    if (map == 1 || map == 2) v.map = map;
+    v.aMin = aMin;
+    v.aMax = aMax;
+    v.xMin = 0;
+    v.xMax = 1;
+    if (v.map != view().map) v.x0 = startView(v.map).x0;
+    if (!showView(v)) return false;
+    marksMap_ = v.map;
+    view_->setAMarks(std::move(marks));
+    return true;
+}
+
 void BifurcationWindow::selectMap(int map) {
     if (map != 1 && map != 2) return;
     if (map == view().map) return;
@@ -443,6 +464,7 @@ bool BifurcationWindow::isComputing() const {
 void BifurcationWindow::startComputation() {
     const View& v = view();
     view_->setView(v);
+    if (v.map != marksMap_) view_->setAMarks({});
     showFields(v);
     columns_ = view_->columns();
     rows_ = view_->rows();

@@ -16,6 +16,7 @@
 
 #include "explore/bifurcation_compute.h"
 #include "explore/bifurcation_engine.h"
+#include "explore/bifurcation_view.h"
 #include "platform/platform.h"
 
 class QAction;
@@ -67,6 +68,12 @@ public:
         openCobweb_ = std::move(open);
     }
     void cobwebAtCursor();
+    // Receives "Feigenbaum constants": the map shown.
+    void setOpenFeigenbaum(std::function<void(int map)> open) { openFeigenbaum_ = std::move(open); }
+    // Zooms to [aMin, aMax] of `map` (x across [0, 1]) as a new view, which
+    // Undo leaves, and marks the given values of a on the a-axis; false
+    // when the view is refused.
+    bool showRange(int map, double aMin, double aMax, std::vector<AMark> marks);
 
     bool isComputing() const;
     // The generation of the computation last drawn.
@@ -116,6 +123,8 @@ private:
 
     std::function<void(double)> useA_;
     std::function<void(int, double)> openCobweb_;
+    std::function<void(int)> openFeigenbaum_;
+    int marksMap_ = 0;  // the map the a-axis marks belong to
     BifurcationEngine engine_;
     std::vector<View> history_;
     std::size_t historyAt_ = 0;

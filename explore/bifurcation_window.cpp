@@ -22,6 +22,7 @@
 
 #include "core/numeric/number_text.h"
 #include "explore/bifurcation_view.h"
+#include "explore/density_pane.h"
 
 namespace corvane::explore {
 
@@ -131,6 +132,7 @@ BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
 
     buildMenus();
     buildFields();
+    buildDensityPane();
     showFields(view());
     updateActions();
     resize(1100, 760);
@@ -153,6 +155,8 @@ void BifurcationWindow::buildMenus() {
          &BifurcationWindow::exportLyapunovCsv},
         {"actionExportKept", "Export &kept values as CSV\u2026",
          &BifurcationWindow::exportKeptValuesCsv},
+        {"actionExportDensity", "Export &density at the cursor as CSV\u2026",
+         &BifurcationWindow::exportDensityCsv},
     };
     for (const Export& e : exports) {
         QAction* a = file->addAction(QString::fromUtf8(e.caption), this,
@@ -396,6 +400,7 @@ void BifurcationWindow::setCursorColumn(int column) {
     view_->setCursorA(cursorA_);
     say(QStringLiteral("Cursor at a = %1").arg(text(*cursorA_)));
     updateActions();
+    updateDensity();
     if (onCursorMoved) onCursorMoved(*cursorA_);
 }
 
@@ -405,6 +410,7 @@ void BifurcationWindow::setCursorA(double a) {
     cursorColumn_.reset();
     view_->setCursorA(cursorA_);
     updateActions();
+    updateDensity();
 }
 
 void BifurcationWindow::cobwebAtCursor() {
@@ -460,6 +466,7 @@ void BifurcationWindow::startComputation() {
     progress_->setText(QStringLiteral("Computing\u2026"));
     pollTimer_->start();
     updateActions();
+    updateDensity();
 }
 
 void BifurcationWindow::poll() {
@@ -620,9 +627,47 @@ void BifurcationWindow::showEvent(QShowEvent* event) {
 
 void BifurcationWindow::closeEvent(QCloseEvent* event) {
     engine_.cancel();
+    density_->cancel();
     pollTimer_->stop();
     generation_ = 0;
     event->accept();
+}
+
+// The density pane: the histogram of the orbit at the cursor.
+
+void BifurcationWindow::buildDensityPane() {
+    auto* dock = new QDockWidget(QStringLiteral("Density at the cursor"), this);
+    dock->setObjectName(QStringLiteral("densityDock"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    density_ = new DensityPane(dock);
+    density_->onAEntered = [this](double a) {
+        setCursorA(a);
+        if (onCursorMoved) onCursorMoved(a);
+    };
+    dock->setWidget(density_);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+}
+
+void BifurcationWindow::updateDensity() {
+    const View& v = view();
+    density_->setOrbit(v.map, cursorA_, v.x0, v.transient);
+}
+
+bool BifurcationWindow::exportDensityCsv() {
+    const density::Histogram* shown = density_->shown();
+    if (!shown) {
+        say(cursorA_ ? QStringLiteral("The density is still being counted; export it when it "
+                                      "is shown.")
+                     : QStringLiteral("Click the diagram first to choose an a."));
+        return false;
+    }
+    const QString path =
+        locations_.ask(this, QStringLiteral("Export density at the cursor as CSV"),
+                       QStringLiteral("density.csv"), QStringLiteral("CSV files (*.csv)"));
+    if (path.isEmpty()) return false;
+    const QString error = writeDensityCsv(*shown, path);
+    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
+    return error.isEmpty();
 }
 
 }  // namespace corvane::explore

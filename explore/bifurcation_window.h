@@ -25,6 +25,7 @@ class QTimer;
 namespace corvane::explore {
 
 class BifurcationView;
+class DensityPane;
 
 class BifurcationWindow : public QMainWindow {
 public:
@@ -88,6 +89,9 @@ public:
     bool exportPicturePdf();
     bool exportLyapunovCsv();
     bool exportKeptValuesCsv();
+    bool exportDensityCsv();
+    // The side pane "Density at the cursor".
+    DensityPane& densityPane() const { return *density_; }
     SaveLocations& saveLocations() { return locations_; }
 
 protected:
@@ -108,6 +112,8 @@ private:
     QString describeColumn(int column) const;
 
     bool pictureComplete();
+    void buildDensityPane();
+    void updateDensity();
 
     std::function<void(double)> useA_;
     std::function<void(int, double)> openCobweb_;
@@ -117,6 +123,7 @@ private:
     std::size_t historyAt_ = 0;
     int startMap_ = 1;
     BifurcationView* view_ = nullptr;
+    DensityPane* density_ = nullptr;
     QLabel* progress_ = nullptr;
     QTimer* pollTimer_ = nullptr;
     QTimer* resizeTimer_ = nullptr;

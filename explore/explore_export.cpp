@@ -143,4 +143,15 @@ QString writeKeptValuesCsv(const View& view, int columns, int rows, const QStrin
         cancelled);
 }
 
+QString writeDensityCsv(const density::Histogram& histogram, const QString& path) {
+    return writeWhole(path, [&](QSaveFile& file, QString&) {
+        bool ok = true;
+        CsvWriter out([&](std::string_view piece) {
+            ok = ok && file.write(piece.data(), qint64(piece.size())) == qint64(piece.size());
+        });
+        density::writeCsv(histogram, out);
+        return ok ? Written::Whole : Written::Failed;
+    });
+}
+
 }  // namespace corvane::explore

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+#include "core/numeric/invariant_density.h"
 #include "explore/bifurcation_compute.h"
 
 class QWidget;
@@ -54,5 +55,9 @@ QString writeLyapunovCsv(const View& view, const ColumnData& data, const QString
 QString writeKeptValuesCsv(const View& view, int columns, int rows, const QString& path,
                            const std::function<bool(double done)>& progress = {},
                            bool* cancelled = nullptr);
+
+// The density pane's histogram: one row per bin (bin edges, count,
+// density, and the closed form's bin average where it is known).
+QString writeDensityCsv(const density::Histogram& histogram, const QString& path);
 
 }  // namespace corvane::explore

@@ -62,6 +62,9 @@ BENCHMARK(BM_DensityRecount)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(1);
 
+// The count's work beside the chain (the bin's search and its counter) mostly
+// overlaps the chain's latency; a million bins (4 MB of counters) add a cache
+// miss an iterate, as for the histogram window's count of as many bins.
 struct Registration {
     Registration(std::string label, std::string measured, std::string reference, double limit) {
         targets().push_back(
@@ -73,7 +76,7 @@ const Registration r1("density recount f1, 1e7 iterates, 100 bins",
                       "BM_DensityRecount/1/10000000/100", "BM_DensityBareChain/1/10000000", 1.5);
 const Registration r2("density recount f1, 1e7 iterates, 1e6 bins",
                       "BM_DensityRecount/1/10000000/1000000", "BM_DensityBareChain/1/10000000",
-                      2.0);
+                      3.0);
 const Registration r3("density recount f2, 1e7 iterates, 100 bins",
                       "BM_DensityRecount/2/10000000/100", "BM_DensityBareChain/2/10000000", 1.25);
 

@@ -64,20 +64,24 @@ std::optional<Histogram> count(const Orbit& setup,
                 h.lastIterate = x;
                 return true;
             }
-            // The steps the loop takes, counted beside it (off the chain of x).
-            std::int64_t stepped = 0;
+            // The last value the loop reached, kept beside it (off the chain of x).
             double last = x;
             const auto step = [&](double y) {
-                ++stepped;
                 last = map(a, y);
                 return last;
             };
             const auto poll = [&](std::int64_t done) { return stop && stop(transient + done); };
-            if (!countOrbitInto(counters, step, x, n - tailLength, m, binWidth, kPollMask, poll)) {
+            const std::int64_t bulk = n - tailLength;
+            if (!countOrbitInto(counters, step, x, bulk, m, binWidth, kPollMask, poll)) {
                 return false;
             }
-            // countOrbit ends at the first value that is not finite.
-            finiteSteps = std::isfinite(last) ? stepped : stepped - 1;
+            if (std::isfinite(last)) {
+                finiteSteps = bulk;
+            } else {
+                // countOrbit ended at the first value that is not finite; how
+                // far it got is found again (rare, so off the counting loop).
+                for (double y = map(a, x); std::isfinite(y); y = map(a, y)) ++finiteSteps;
+            }
             x = last;
             for (std::int64_t i = 0; i < tailLength && std::isfinite(x); ++i) {
                 x = map(a, x);

@@ -20,6 +20,12 @@ namespace {
 
 QString text(double value) { return QString::fromStdString(numberText(value)); }
 
+// Without an exponent, to two decimals below 100 and one below 10^4.
+QString fixed(double value) {
+    const double size = std::fabs(value);
+    return QString::number(value, 'f', size < 100 ? 2 : size < 1e4 ? 1 : 0);
+}
+
 }  // namespace
 
 // The engine.
@@ -280,7 +286,7 @@ void DensityPane::recount() {
         cancel();
         shown_.reset();
         plot_->setHistogram(nullptr);
-        plot_->setPlaceholder(QStringLiteral("Click the diagram to choose an a."));
+        plot_->setPlaceholder(QString());
         showText();
         return;
     }
@@ -383,8 +389,7 @@ QString describeFit(const density::Histogram& h) {
                "Red: the closed form 1/(\u03c0\u221a(x(1\u2212x))), averaged over each bin. "
                "Largest relative bin deviation %1 %, \u03c7\u00b2 = %2 with %3 degrees of "
                "freedom.")
-        .arg(QString::number(fit.largestRelativeDeviation * 100, 'g', 3),
-             QString::number(fit.chiSquare, 'g', 5))
+        .arg(fixed(fit.largestRelativeDeviation * 100), fixed(fit.chiSquare))
         .arg(fit.degreesOfFreedom);
 }
 

@@ -77,7 +77,7 @@ public:
     // Shown instead of bars while there is no histogram.
     void setPlaceholder(const QString& text);
     QSize sizeHint() const override { return {320, 220}; }
-    QSize minimumSizeHint() const override { return {160, 120}; }
+    QSize minimumSizeHint() const override { return {160, 180}; }
     // The rectangle the bars fill.
     QRect plotRect() const;
 

@@ -63,8 +63,9 @@ BENCHMARK(BM_DensityRecount)
     ->MinTime(1);
 
 // The count's work beside the chain (the bin's search and its counter) mostly
-// overlaps the chain's latency; a million bins (4 MB of counters) add a cache
-// miss an iterate, as for the histogram window's count of as many bins.
+// overlaps the chain's latency; the limits are those of the histogram window's
+// count (the same loop), with a million bins (4 MB of counters, a cache miss
+// an iterate) held to 3. f2's sine hides all of it.
 struct Registration {
     Registration(std::string label, std::string measured, std::string reference, double limit) {
         targets().push_back(
@@ -73,7 +74,7 @@ struct Registration {
 };
 
 const Registration r1("density recount f1, 1e7 iterates, 100 bins",
-                      "BM_DensityRecount/1/10000000/100", "BM_DensityBareChain/1/10000000", 1.5);
+                      "BM_DensityRecount/1/10000000/100", "BM_DensityBareChain/1/10000000", 1.7);
 const Registration r2("density recount f1, 1e7 iterates, 1e6 bins",
                       "BM_DensityRecount/1/10000000/1000000", "BM_DensityBareChain/1/10000000",
                       3.0);

@@ -154,19 +154,18 @@ void DensityPlot::paintEvent(QPaintEvent*) {
     const double bottom = r.top() + r.height();
     const auto yOf = [&](double d) { return bottom - std::min(1.0, d / top) * r.height(); };
 
-    const QPen largest(QColor(176, 196, 222), 0);
-    const QPen mean(QColor(60, 100, 160), 0);
+    // Each column a rectangle one pixel wide: whole on any device pixel ratio.
+    const QColor largest(176, 196, 222);
+    const QColor mean(60, 100, 160);
     for (int c = 0; c < columns; ++c) {
         const density::ColumnSummary& s = columns_[std::size_t(c)];
-        const double x = r.left() + c + 0.5;
+        const double x = r.left() + c;
+        const double meanTop = yOf(s.mean);
         if (s.largest > s.mean) {
-            p.setPen(largest);
-            p.drawLine(QLineF(x, yOf(s.mean), x, yOf(s.largest)));
+            const double upper = yOf(s.largest);
+            p.fillRect(QRectF(x, upper, 1, meanTop - upper), largest);
         }
-        if (s.mean > 0) {
-            p.setPen(mean);
-            p.drawLine(QLineF(x, bottom, x, yOf(s.mean)));
-        }
+        if (s.mean > 0) p.fillRect(QRectF(x, meanTop, 1, bottom - meanTop), mean);
     }
     if (known) {
         QPolygonF curve;

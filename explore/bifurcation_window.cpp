@@ -22,6 +22,7 @@
 
 #include "core/numeric/number_text.h"
 #include "explore/bifurcation_view.h"
+#include "explore/density_pane.h"
 #include "explore/explore_export.h"
 #include "platform/qt/qt_export.h"
 
@@ -133,6 +134,7 @@ BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
 
     buildMenus();
     buildFields();
+    buildDensityPane();
     showFields(view());
     updateActions();
     resize(1100, 760);
@@ -155,6 +157,8 @@ void BifurcationWindow::buildMenus() {
          &BifurcationWindow::exportLyapunovCsv},
         {"actionExportKept", "Export &kept values as CSV\u2026",
          &BifurcationWindow::exportKeptValuesCsv},
+        {"actionExportDensity", "Export &density at the cursor as CSV\u2026",
+         &BifurcationWindow::exportDensityCsv},
     };
     for (const Export& e : exports) {
         QAction* a = file->addAction(QString::fromUtf8(e.caption), this,
@@ -419,6 +423,7 @@ void BifurcationWindow::setCursorColumn(int column) {
     view_->setCursorA(cursorA_);
     say(QStringLiteral("Cursor at a = %1").arg(text(*cursorA_)));
     updateActions();
+    updateDensity();
     if (onCursorMoved) onCursorMoved(*cursorA_);
 }
 
@@ -428,6 +433,7 @@ void BifurcationWindow::setCursorA(double a) {
     cursorColumn_.reset();
     view_->setCursorA(cursorA_);
     updateActions();
+    updateDensity();
 }
 
 void BifurcationWindow::cobwebAtCursor() {
@@ -484,6 +490,7 @@ void BifurcationWindow::startComputation() {
     progress_->setText(QStringLiteral("Computing\u2026"));
     pollTimer_->start();
     updateActions();
+    updateDensity();
 }
 
 void BifurcationWindow::poll() {
@@ -648,9 +655,43 @@ void BifurcationWindow::showEvent(QShowEvent* event) {
 
 void BifurcationWindow::closeEvent(QCloseEvent* event) {
     engine_.cancel();
+    density_->cancel();
     pollTimer_->stop();
     generation_ = 0;
     event->accept();
+}
+
+// The density pane: the histogram of the orbit at the cursor.
+
+void BifurcationWindow::buildDensityPane() {
+    auto* dock = new QDockWidget(QStringLiteral("Density at the cursor"), this);
+    dock->setObjectName(QStringLiteral("densityDock"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    density_ = new DensityPane(dock);
+    density_->onAEntered = [this](double a) {
+        setCursorA(a);
+        if (onCursorMoved) onCursorMoved(a);
+    };
+    dock->setWidget(density_);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+}
+
+void BifurcationWindow::updateDensity() {
+    const View& v = view();
+    density_->setOrbit(v.map, cursorA_, v.x0, v.transient);
+}
+
+bool BifurcationWindow::exportDensityCsv() {
+    const density::Histogram* shown = density_->shown();
+    if (!shown) {
+        say(cursorA_ ? QStringLiteral("The density is still being counted; export it when it "
+                                      "is shown.")
+                     : QStringLiteral("Click the diagram first to choose an a."));
+        return false;
+    }
+    const auto target = platform::askExportTarget(this, "density.csv", false);
+    if (!target) return false;
+    return finishExport(writeDensityCsv(*shown, target->path), target->path);
 }
 
 }  // namespace corvane::explore

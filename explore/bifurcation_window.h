@@ -28,6 +28,7 @@ class QTimer;
 namespace corvane::explore {
 
 class BifurcationView;
+class DensityPane;
 
 class BifurcationWindow : public QMainWindow {
 public:
@@ -99,6 +100,9 @@ public:
     bool exportKeptValuesCsv();
     // The plot as exported: device pixels, at the screen's size.
     QImage picture() const;
+    bool exportDensityCsv();
+    // The side pane "Density at the cursor".
+    DensityPane& densityPane() const { return *density_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -120,6 +124,8 @@ private:
     bool pictureComplete();
     bool exportPicture(const char* suggested);
     bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
+    void buildDensityPane();
+    void updateDensity();
 
     std::function<void(double)> useA_;
     std::function<void(int, double)> openCobweb_;
@@ -130,6 +136,7 @@ private:
     std::size_t historyAt_ = 0;
     int startMap_ = 1;
     BifurcationView* view_ = nullptr;
+    DensityPane* density_ = nullptr;
     QLabel* progress_ = nullptr;
     QTimer* pollTimer_ = nullptr;
     QTimer* resizeTimer_ = nullptr;

@@ -49,4 +49,13 @@ platform::ExportOutcome writeKeptValuesCsv(const View& view, int columns, int ro
     });
 }
 
+platform::ExportOutcome writeDensityCsv(const density::Histogram& histogram,
+                                        const std::string& path) {
+    return platform::saveData(path, [&](platform::TextSink& sink) {
+        CsvWriter out([&](std::string_view piece) { sink.write(piece); });
+        density::writeCsv(histogram, out);
+        return true;
+    });
+}
+
 }  // namespace corvane::explore

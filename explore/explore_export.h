@@ -1,12 +1,14 @@
-// The explorer's data files: the Lyapunov exponent per column and the kept
-// iterates as CSV, written through the program's export module (whole or not
-// at all; a failure names the file and the reason). Its pictures go through
-// the same module (platform::savePicture).
+// The explorer's data files: the Lyapunov exponent per column, the kept
+// iterates and the density at the cursor as CSV, written through the
+// program's export module (whole or not at all; a failure names the file
+// and the reason). Its pictures go through the same module
+// (platform::savePicture).
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "core/numeric/invariant_density.h"
 #include "explore/bifurcation_compute.h"
 #include "platform/platform.h"
 
@@ -25,5 +27,10 @@ platform::ExportOutcome writeLyapunovCsv(const View& view, const ColumnData& dat
 platform::ExportOutcome writeKeptValuesCsv(const View& view, int columns, int rows,
                                            const std::string& path,
                                            const std::function<bool(double done)>& progress = {});
+
+// The density pane's histogram: one row per bin (bin edges, count,
+// density, and the closed form's bin average where it is known).
+platform::ExportOutcome writeDensityCsv(const density::Histogram& histogram,
+                                        const std::string& path);
 
 }  // namespace corvane::explore

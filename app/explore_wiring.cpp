@@ -3,6 +3,7 @@
 #include "core/numeric/number_text.h"
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_window.h"
+#include "explore/feigenbaum_window.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
 
@@ -34,6 +35,7 @@ void ExploreWiring::openBifurcation(int mapChoice) {
                 openCustomCobweb(std::move(custom), a);
             });
         bifurcation_->setRecentFormulas(recent_);
+        bifurcation_->setOpenFeigenbaum([this](int map) { openFeigenbaum(map); });
         if (const auto a = cursor_.value()) bifurcation_->setCursorA(*a);
     } else if ((mapChoice == 1 || mapChoice == 2) && mapChoice != bifurcation_->view().map) {
         bifurcation_->selectMap(mapChoice);
@@ -65,6 +67,26 @@ void ExploreWiring::openCustomCobweb(std::shared_ptr<const explore::CustomChoice
                                      double a) {
     openCobweb(0, a);
     cobweb_->showCustomMap(std::move(custom));
+}
+
+void ExploreWiring::openFeigenbaum(int mapChoice) {
+    if (!feigenbaum_) {
+        feigenbaum_ = std::make_unique<explore::FeigenbaumWindow>(mapChoice == 2 ? 2 : 1);
+        feigenbaum_->setShowInExplorer(
+            [this](int map, double aMin, double aMax, const std::vector<double>& s) {
+                openBifurcation(map);
+                std::vector<explore::AMark> marks;
+                for (std::size_t i = 0; i < s.size(); ++i) {
+                    marks.push_back({s[i], QStringLiteral("s%1").arg(i + 1)});
+                }
+                bifurcation_->showRange(map, aMin, aMax, std::move(marks));
+            });
+    } else if ((mapChoice == 1 || mapChoice == 2) && mapChoice != feigenbaum_->map()) {
+        feigenbaum_->selectMap(mapChoice);
+    }
+    feigenbaum_->show();
+    feigenbaum_->raise();
+    feigenbaum_->activateWindow();
 }
 
 }  // namespace corvane

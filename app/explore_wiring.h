@@ -2,8 +2,10 @@
 // bifurcation diagram and one cobweb, each made on first use and raised
 // when asked again. The diagram's "Use this a" writes into the main
 // window's a field; its a-cursor and the cobweb's a are one value, kept in
-// an ACursor that tells each window when the other moves it. The formulas
-// of maps of the user's own used in the run are one list for both.
+// an ACursor that tells each window when the other moves it. The table of
+// Feigenbaum's constants opens from either menu and shows its superstable
+// parameters in the diagram. The formulas of maps of the user's own used in
+// the run are one list for both windows.
 #pragma once
 
 #include <memory>
@@ -20,6 +22,7 @@ class Program;
 namespace explore {
 class BifurcationWindow;
 class CobwebWindow;
+class FeigenbaumWindow;
 }  // namespace explore
 
 class ExploreWiring : public ExploreLink {
@@ -29,12 +32,14 @@ public:
 
     void openBifurcation(int mapChoice) override;
     void openCobweb(int mapChoice, std::optional<double> a) override;
+    void openFeigenbaum(int mapChoice) override;
     // The cobweb of the diagram's map of the user's own, at a.
     void openCustomCobweb(std::shared_ptr<const explore::CustomChoice> custom, double a);
 
     // The windows once they have been opened.
     explore::BifurcationWindow* bifurcation() const { return bifurcation_.get(); }
     explore::CobwebWindow* cobweb() const { return cobweb_.get(); }
+    explore::FeigenbaumWindow* feigenbaum() const { return feigenbaum_.get(); }
     const explore::ACursor& cursor() const { return cursor_; }
     // The formulas used in this run, offered by both windows' dialogs.
     const explore::RecentFormulas& recentFormulas() const { return *recent_; }
@@ -47,6 +52,7 @@ private:
     int cobwebListener_ = -1;
     std::unique_ptr<explore::BifurcationWindow> bifurcation_;
     std::unique_ptr<explore::CobwebWindow> cobweb_;
+    std::unique_ptr<explore::FeigenbaumWindow> feigenbaum_;
 };
 
 }  // namespace corvane

@@ -13,19 +13,47 @@ using bifurcation::kLanes;
 
 namespace {
 
-// A tile's row: the counts of its sixteen columns at one bin. (Its helpers
-// stay within this file, so no vector crosses a boundary the ABI matters at.)
-#if defined(__clang__)
-#pragma clang diagnostic ignored "-Wunknown-warning-option"
+#if defined(__x86_64__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
+    !defined(__SANITIZE_ADDRESS__)
+#define CORVANE_TILE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define CORVANE_TILE_CLONES
 #endif
-#pragma GCC diagnostic ignored "-Wpsabi"
-using TileRow = std::uint32_t __attribute__((vector_size(64)));
-static_assert(sizeof(TileRow) == ColumnData::kTile * sizeof(std::uint32_t));
 
-[[gnu::always_inline]] inline TileRow loadRow(const std::uint32_t* counts) {
-    TileRow row;
-    std::memcpy(&row, counts, sizeof row);
-    return row;
+// Takes a group's counts from its scratch tile into the picture's tile:
+// each column's densest count, which rows have counts, and those rows.
+CORVANE_TILE_CLONES void finishTile(const std::uint32_t* scratch, int rows, std::uint32_t* tile,
+                                    std::uint8_t* filled, std::uint32_t* most) {
+    constexpr int kTile = ColumnData::kTile;
+    // Eight counts to a vector, two to a tile row.
+    using Half = std::uint32_t __attribute__((vector_size(32)));
+    static_assert(2 * sizeof(Half) == kTile * sizeof(std::uint32_t));
+    Half m0{}, m1{};
+    for (int b = 0; b < rows; ++b) {
+        const std::uint32_t* r = scratch + std::ptrdiff_t(b) * kTile;
+        Half r0, r1;
+        std::memcpy(&r0, r, sizeof r0);
+        std::memcpy(&r1, r + kTile / 2, sizeof r1);
+        m0 = r0 > m0 ? r0 : m0;
+        m1 = r1 > m1 ? r1 : m1;
+        const Half any = r0 | r1;
+        const bool used =
+            (any[0] | any[1] | any[2] | any[3] | any[4] | any[5] | any[6] | any[7]) != 0;
+        filled[b] = used;
+        if (used) {
+            std::memcpy(tile + std::ptrdiff_t(b) * kTile, &r0, sizeof r0);
+            std::memcpy(tile + std::ptrdiff_t(b) * kTile + kTile / 2, &r1, sizeof r1);
+        }
+    }
+    std::memcpy(most, &m0, sizeof m0);
+    std::memcpy(most + kTile / 2, &m1, sizeof m1);
+}
+
+// One row of a tile's stretch of n columns into its pixels.
+[[gnu::always_inline]] inline void shadeStretch(const std::uint32_t* count, int n,
+                                                const std::uint8_t* table, std::uint32_t size,
+                                                const DensityShade& shade, std::uint8_t* pixel) {
+    for (int k = 0; k < n; ++k) pixel[k] = count[k] < size ? table[count[k]] : shade(count[k]);
 }
 
 }  // namespace
@@ -80,6 +108,7 @@ void ColumnData::resize(int columns_, int rows_) {
     rows = rows_;
     const std::size_t tiles = std::size_t((columns_ + kTile - 1) / kTile);
     counts.resize(rows_ > 0 ? tiles * std::size_t(rows_ + 1) * kTile : 0);
+    filled.assign(rows_ > 0 ? tiles * std::size_t(rows_) : 0, 0);
     densestOf.assign(std::size_t(columns_), 0);
     outcomes.assign(std::size_t(columns_), {});
 }
@@ -109,15 +138,22 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
         if (stop && stop()) stopped.store(true, std::memory_order_relaxed);
         return !stopped.load(std::memory_order_relaxed);
     };
+    const std::size_t tileSize = std::size_t(data.rows + 1) * ColumnData::kTile;
     parallelFor(0, groups, 1, [&](int from, int to) {
+        // The group counts into memory of its own, which stays in the cache
+        // while it is cleared, counted and scanned; only the rows with
+        // counts are copied into the picture's data.
+        const auto scratch = data.rows > 0
+                                 ? std::make_unique_for_overwrite<std::uint32_t[]>(tileSize)
+                                 : std::unique_ptr<std::uint32_t[]>();
         for (int g = from; g != to; ++g) {
             if (stopped.load(std::memory_order_relaxed)) break;
             const int c = first + g * kLanes;
             const int n = std::min(kLanes, last - c);
-            // c is the first column of its tile.
-            const bifurcation::Bins bins{
-                data.rows > 0 ? data.counts.data() + data.tileStart(c) : nullptr, 1,
-                ColumnData::kTile};
+            const bifurcation::Bins bins{scratch.get(), 1, ColumnData::kTile};
+            // A partial group writes its own columns only; the others count
+            // nothing.
+            if (n < kLanes && data.rows > 0) std::fill_n(scratch.get(), tileSize, 0u);
             const auto columnsA = std::span(a).subspan(std::size_t(c - first), std::size_t(n));
             const auto outcomes = std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n));
             const bool finished =
@@ -126,19 +162,11 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
                                              keepGoing)
                     : bifurcation::computeColumns(setup, columnsA, bins, outcomes, keepGoing);
             if (finished && data.rows > 0) {
-                // The group's bins are still in the cache.
+                // c is the first column of its tile.
+                std::uint32_t* tile = data.counts.data() + data.tileStart(c);
+                std::uint8_t* filled = data.filled.data() + data.filledStart(c);
                 std::uint32_t most[bifurcation::kLanes] = {};
-                for (int b = 0; b < data.rows; ++b) {
-                    const std::uint32_t* row = bins.counts + std::ptrdiff_t(b) * ColumnData::kTile;
-                    if (n == bifurcation::kLanes) {
-                        TileRow m = loadRow(most);
-                        const TileRow r = loadRow(row);
-                        m = r > m ? r : m;
-                        std::memcpy(most, &m, sizeof m);
-                    } else {
-                        for (int k = 0; k < n; ++k) most[k] = std::max(most[k], row[k]);
-                    }
-                }
+                finishTile(bins.counts, data.rows, tile, filled, most);
                 for (int k = 0; k < n; ++k) data.densestOf[std::size_t(c + k)] = most[k];
             }
         }
@@ -159,31 +187,43 @@ void shadeRange(const ColumnData& data, int first, int last, std::uint32_t dense
     const DensityShade shade(densest);
     const std::uint8_t* table = shade.table();
     const std::uint32_t size = shade.tableSize();
-    // Tile by tile: image row r shows bin rows − 1 − r, a stretch of the
-    // tile's counts.
+    // Band by band of kBand tiles: image row r shows bin rows − 1 − r, and
+    // each row of a band is one whole stretch of image memory (a cache line
+    // for 64 columns), written once; within a tile the counts are read in
+    // order.
     constexpr int kTile = ColumnData::kTile;
-    parallelFor(first / kTile, (last - 1) / kTile + 1, 1, [&](int from, int to) {
-        for (int t = from; t != to; ++t) {
-            const int c0 = std::max(first, t * kTile);
-            const int c1 = std::min(last, (t + 1) * kTile);
-            const std::uint32_t* tile = data.counts.data() + data.tileStart(t * kTile);
-            const int n = c1 - c0;
+    constexpr int kBand = 4;
+    const int firstTile = first / kTile;
+    const int lastTile = (last - 1) / kTile + 1;
+    const int bands = (lastTile - firstTile + kBand - 1) / kBand;
+    parallelFor(0, bands, 1, [&](int from, int to) {
+        for (int band = from; band != to; ++band) {
+            const int t0 = firstTile + band * kBand;
+            const int t1 = std::min(lastTile, t0 + kBand);
             for (int r = 0; r < data.rows; ++r) {
-                const std::uint32_t* count =
-                    tile + std::size_t(data.rows - 1 - r) * kTile + std::size_t(c0 - t * kTile);
-                std::uint8_t* pixel = image + r * stride + c0;
-                if (n == kTile) {
-                    // Most stretches are empty.
-                    const TileRow row = loadRow(count);
-                    std::uint32_t any = 0;
-                    for (int k = 0; k < kTile; ++k) any |= row[k];
-                    if (any == 0) {
-                        std::memset(pixel, 255, kTile);
-                        continue;
+                const std::size_t bin = std::size_t(data.rows - 1 - r) * kTile;
+                std::uint8_t* line = image + r * stride;
+                for (int t = t0; t != t1; ++t) {
+                    const int c0 = std::max(first, t * kTile);
+                    const int c1 = std::min(last, (t + 1) * kTile);
+                    const std::uint32_t* count =
+                        data.counts.data() + data.tileStart(t * kTile) + bin + (c0 - t * kTile);
+                    std::uint8_t* pixel = line + c0;
+                    const int n = c1 - c0;
+                    // Most stretches are empty; their counts are not read.
+                    const bool used =
+                        data.filled[data.filledStart(t * kTile) + std::size_t(data.rows - 1 - r)];
+                    if (n == kTile) {
+                        if (used) {
+                            shadeStretch(count, kTile, table, size, shade, pixel);
+                        } else {
+                            std::memset(pixel, 255, kTile);
+                        }
+                    } else if (used) {
+                        shadeStretch(count, n, table, size, shade, pixel);
+                    } else {
+                        std::memset(pixel, 255, std::size_t(n));
                     }
-                }
-                for (int k = 0; k < n; ++k) {
-                    pixel[k] = count[k] < size ? table[count[k]] : shade(count[k]);
                 }
             }
         }

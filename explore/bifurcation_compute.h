@@ -81,13 +81,17 @@ struct UninitialisedAllocator : std::allocator<T> {
 // bin and its outcome. The counts lie in tiles of bifurcation::kLanes
 // columns, one per group of columns the kernel runs side by side: within a
 // tile, bin b of its columns is one stretch (bin 0 at xMin first, then a
-// scratch bin), so each group counts into memory of its own, in one piece.
+// scratch bin), so each group's columns lie in memory of their own, in one piece.
 struct ColumnData {
     static constexpr int kTile = bifurcation::kLanes;
 
     int columns = 0;
     int rows = 0;
+    // Only the stretches of the filled rows are written: the others hold
+    // what an earlier picture left.
     std::vector<std::uint32_t, UninitialisedAllocator<std::uint32_t>> counts;
+    // Per tile and bin: whether any column of the tile counted there.
+    std::vector<std::uint8_t> filled;
     std::vector<std::uint32_t> densestOf;
     std::vector<bifurcation::ColumnOutcome> outcomes;
 
@@ -99,7 +103,10 @@ struct ColumnData {
     std::size_t tileStart(int c) const {
         return std::size_t(c / kTile) * std::size_t(rows + 1) * kTile;
     }
+    // Where the tile of column c starts in `filled`.
+    std::size_t filledStart(int c) const { return std::size_t(c / kTile) * std::size_t(rows); }
     std::uint32_t count(int column, int bin) const {
+        if (bin < 0 || bin >= rows || !filled[filledStart(column) + std::size_t(bin)]) return 0;
         return counts[tileStart(column) + std::size_t(bin) * kTile + std::size_t(column % kTile)];
     }
     // The largest count of any pixel of columns [first, last).

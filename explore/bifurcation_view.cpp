@@ -129,6 +129,34 @@ void BifurcationView::setCursorA(std::optional<double> a) {
     update();
 }
 
+void BifurcationView::setAMarks(std::vector<AMark> marks) {
+    aMarks_ = std::move(marks);
+    update();
+}
+
+void BifurcationView::paintAMarks(QPainter& p) const {
+    const QRect d = diagramRect();
+    const QRect s = stripRect();
+    const QFontMetrics fm(font());
+    const QColor colour(190, 30, 30);
+    double lastLabelEnd = -1e9;
+    for (const AMark& mark : aMarks_) {
+        const double x = pxOfA(mark.a);
+        if (!(x >= d.left() && x <= d.right() + 1)) continue;
+        p.setPen(QPen(QColor(190, 30, 30, 110), 1, Qt::DashLine));
+        p.drawLine(QPointF(x, d.top()), QPointF(x, s.bottom()));
+        p.setPen(QPen(colour, 2));
+        p.drawLine(QPointF(x, s.bottom() - 6), QPointF(x, s.bottom()));
+        // Names left to right while they do not overlap.
+        const double width = fm.horizontalAdvance(mark.label);
+        if (x - width / 2 > lastLabelEnd + 4) {
+            p.setPen(colour);
+            p.drawText(QPointF(x - width / 2, s.bottom() - 8), mark.label);
+            lastLabelEnd = x + width / 2;
+        }
+    }
+}
+
 double BifurcationView::aAt(double px) const {
     const QRect d = diagramRect();
     return view_.aMin + (view_.aMax - view_.aMin) * ((px - d.left()) / d.width());
@@ -163,6 +191,7 @@ void BifurcationView::paintEvent(QPaintEvent*) {
     paintDiagram(p);
     paintStrip(p);
     paintAxes(p);
+    paintAMarks(p);
     const QRect d = diagramRect();
     const QRect s = stripRect();
     if (cursorA_) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -12,6 +13,13 @@
 #include "explore/bifurcation_compute.h"
 
 namespace corvane::explore {
+
+// A value of a marked on the a-axis with its name (the superstable
+// parameters s_n of the Feigenbaum table).
+struct AMark {
+    double a = 0;
+    QString label;
+};
 
 // What a column's orbit did, for the marks at the diagram's top edge.
 enum class ColumnMark : std::uint8_t { None, LeftUnitInterval, Escaped };
@@ -43,6 +51,11 @@ public:
 
     void setCursorA(std::optional<double> a);
     std::optional<double> cursorA() const { return cursorA_; }
+
+    // Marks on the a-axis, each a dashed line across the diagram and the
+    // strip; their names where there is room.
+    void setAMarks(std::vector<AMark> marks);
+    const std::vector<AMark>& aMarks() const { return aMarks_; }
 
     // The view's coordinates of a point of the widget, and back.
     double aAt(double px) const;
@@ -77,6 +90,7 @@ private:
     void paintDiagram(QPainter& p) const;
     void paintStrip(QPainter& p) const;
     void paintAxes(QPainter& p) const;
+    void paintAMarks(QPainter& p) const;
     double stripY(double lambda) const;
 
     View view_;
@@ -86,6 +100,7 @@ private:
     std::vector<ColumnMark> marks_;
     std::optional<std::pair<double, double>> userRange_;
     std::optional<double> cursorA_;
+    std::vector<AMark> aMarks_;
     std::optional<QPoint> pressAt_;
     QPoint dragTo_;
     bool pressInDiagram_ = false;

@@ -22,6 +22,9 @@
 
 #include "core/numeric/number_text.h"
 #include "explore/bifurcation_view.h"
+#include "explore/density_pane.h"
+#include "explore/explore_export.h"
+#include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
 
@@ -138,6 +141,7 @@ BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
 
     buildMenus();
     buildFields();
+    buildDensityPane();
     showFields(view());
     updateActions();
     resize(1100, 760);
@@ -160,6 +164,8 @@ void BifurcationWindow::buildMenus() {
          &BifurcationWindow::exportLyapunovCsv},
         {"actionExportKept", "Export &kept values as CSV\u2026",
          &BifurcationWindow::exportKeptValuesCsv},
+        {"actionExportDensity", "Export &density at the cursor as CSV\u2026",
+         &BifurcationWindow::exportDensityCsv},
     };
     for (const Export& e : exports) {
         QAction* a = file->addAction(QString::fromUtf8(e.caption), this,
@@ -192,6 +198,13 @@ void BifurcationWindow::buildMenus() {
                                         [this] { cobwebAtCursor(); });
     cobwebAction_->setObjectName(QStringLiteral("actionCobweb"));
     cobwebAction_->setToolTip(QStringLiteral("Open the cobweb diagram at the a of the cursor"));
+    QAction* feigenbaum =
+        viewMenu->addAction(QStringLiteral("&Feigenbaum constants"), this, [this] {
+            if (openFeigenbaum_) openFeigenbaum_(view().map);
+        });
+    feigenbaum->setObjectName(QStringLiteral("actionFeigenbaum"));
+    feigenbaum->setToolTip(
+        QStringLiteral("Find the superstable parameters of the period doublings and their ratios"));
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     auto* maps = new QActionGroup(this);
@@ -361,6 +374,20 @@ bool BifurcationWindow::showView(const View& v) {
     return true;
 }
 
+bool BifurcationWindow::showRange(int map, double aMin, double aMax, std::vector<AMark> marks) {
+    View v = view();
+    if (map == 1 || map == 2) v.map = map;
+    v.aMin = aMin;
+    v.aMax = aMax;
+    v.xMin = 0;
+    v.xMax = 1;
+    if (v.map != view().map) v.x0 = startView(v.map).x0;
+    if (!showView(v)) return false;
+    marksMap_ = v.map;
+    view_->setAMarks(std::move(marks));
+    return true;
+}
+
 void BifurcationWindow::selectMap(int map) {
     if (map != 1 && map != 2) return;
     if (map == view().map) return;
@@ -441,6 +468,7 @@ void BifurcationWindow::setCursorColumn(int column) {
     view_->setCursorA(cursorA_);
     say(QStringLiteral("Cursor at a = %1").arg(text(*cursorA_)));
     updateActions();
+    updateDensity();
     if (onCursorMoved) onCursorMoved(*cursorA_);
 }
 
@@ -450,6 +478,7 @@ void BifurcationWindow::setCursorA(double a) {
     cursorColumn_.reset();
     view_->setCursorA(cursorA_);
     updateActions();
+    updateDensity();
 }
 
 void BifurcationWindow::cobwebAtCursor() {
@@ -490,6 +519,7 @@ bool BifurcationWindow::isComputing() const {
 void BifurcationWindow::startComputation() {
     const View& v = view();
     view_->setView(v);
+    if (v.map != marksMap_) view_->setAMarks({});
     showFields(v);
     columns_ = view_->columns();
     rows_ = view_->rows();
@@ -509,6 +539,7 @@ void BifurcationWindow::startComputation() {
     progress_->setText(QStringLiteral("Computing\u2026"));
     pollTimer_->start();
     updateActions();
+    updateDensity();
 }
 
 void BifurcationWindow::poll() {
@@ -568,65 +599,69 @@ bool BifurcationWindow::pictureComplete() {
     return false;
 }
 
-bool BifurcationWindow::exportPicturePng() {
-    const QString path =
-        locations_.ask(this, QStringLiteral("Export picture as PNG"),
-                       QStringLiteral("bifurcation.png"), QStringLiteral("PNG images (*.png)"));
-    if (path.isEmpty()) return false;
-    QImage picture = view_->grab().toImage();
-    picture.setText(QStringLiteral("Title"), windowTitle());
-    const QString error = savePng(picture, path);
-    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
-    return error.isEmpty();
+bool BifurcationWindow::finishExport(const platform::ExportOutcome& outcome,
+                                     const std::string& path) {
+    using Status = platform::ExportOutcome::Status;
+    switch (outcome.status) {
+        case Status::Written:
+            say(QStringLiteral("Saved %1").arg(QString::fromStdString(path)));
+            return true;
+        case Status::Abandoned:
+            say(QStringLiteral("Export cancelled; %1 was not written.")
+                    .arg(QString::fromStdString(path)));
+            return false;
+        case Status::Failed:
+            say(QString::fromStdString(outcome.message));
+            return false;
+    }
+    return false;
 }
 
-bool BifurcationWindow::exportPicturePdf() {
-    const QString path =
-        locations_.ask(this, QStringLiteral("Export picture as PDF"),
-                       QStringLiteral("bifurcation.pdf"), QStringLiteral("PDF documents (*.pdf)"));
-    if (path.isEmpty()) return false;
-    const QString error = savePdf(*view_, windowTitle(), path);
-    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
-    return error.isEmpty();
+QImage BifurcationWindow::picture() const {
+    QImage image = view_->grab().toImage();
+    // Its physical size is the plot's on the screen.
+    const int dotsPerMeter =
+        static_cast<int>(std::lround(view_->logicalDpiX() * image.devicePixelRatio() / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    // A PNG names the map (its formula) in its title.
+    image.setText(QStringLiteral("Title"), windowTitle());
+    return image;
 }
+
+bool BifurcationWindow::exportPicture(const char* suggested) {
+    const auto target = platform::askExportTarget(this, suggested, true);
+    if (!target) return false;
+    return finishExport(platform::savePicture(picture(), windowTitle(), *target), target->path);
+}
+
+bool BifurcationWindow::exportPicturePng() { return exportPicture("bifurcation.png"); }
+
+bool BifurcationWindow::exportPicturePdf() { return exportPicture("bifurcation.pdf"); }
 
 bool BifurcationWindow::exportLyapunovCsv() {
     if (!pictureComplete()) return false;
-    const QString path =
-        locations_.ask(this, QStringLiteral("Export \u03bb as CSV"), QStringLiteral("lyapunov.csv"),
-                       QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty()) return false;
-    const QString error = writeLyapunovCsv(view(), *snapshot_.data, path);
-    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
-    return error.isEmpty();
+    const auto target = platform::askExportTarget(this, "lyapunov.csv", false);
+    if (!target) return false;
+    return finishExport(writeLyapunovCsv(view(), *snapshot_.data, target->path), target->path);
 }
 
 bool BifurcationWindow::exportKeptValuesCsv() {
     if (!pictureComplete()) return false;
-    const QString path =
-        locations_.ask(this, QStringLiteral("Export kept values as CSV"),
-                       QStringLiteral("kept-values.csv"), QStringLiteral("CSV files (*.csv)"));
-    if (path.isEmpty()) return false;
+    const auto target = platform::askExportTarget(this, "kept-values.csv", false);
+    if (!target) return false;
     QProgressDialog progress(QStringLiteral("Writing the kept values\u2026"),
                              QStringLiteral("Cancel"), 0, 1000, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
-    bool cancelled = false;
-    const QString error = writeKeptValuesCsv(
-        view(), columns_, rows_, path,
-        [&](double done) {
+    const platform::ExportOutcome outcome =
+        writeKeptValuesCsv(view(), columns_, rows_, target->path, [&](double done) {
             progress.setValue(int(done * 1000));
             QCoreApplication::processEvents();
             return !progress.wasCanceled();
-        },
-        &cancelled);
+        });
     progress.reset();
-    if (cancelled) {
-        say(QStringLiteral("Export cancelled; %1 was not written.").arg(path));
-        return false;
-    }
-    say(error.isEmpty() ? QStringLiteral("Saved %1").arg(path) : error);
-    return error.isEmpty();
+    return finishExport(outcome, target->path);
 }
 
 QString BifurcationWindow::describeColumn(int column) const {
@@ -671,9 +706,43 @@ void BifurcationWindow::showEvent(QShowEvent* event) {
 
 void BifurcationWindow::closeEvent(QCloseEvent* event) {
     engine_.cancel();
+    density_->cancel();
     pollTimer_->stop();
     generation_ = 0;
     event->accept();
+}
+
+// The density pane: the histogram of the orbit at the cursor.
+
+void BifurcationWindow::buildDensityPane() {
+    auto* dock = new QDockWidget(QStringLiteral("Density at the cursor"), this);
+    dock->setObjectName(QStringLiteral("densityDock"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    density_ = new DensityPane(dock);
+    density_->onAEntered = [this](double a) {
+        setCursorA(a);
+        if (onCursorMoved) onCursorMoved(a);
+    };
+    dock->setWidget(density_);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+}
+
+void BifurcationWindow::updateDensity() {
+    const View& v = view();
+    density_->setOrbit(v.map, cursorA_, v.x0, v.transient);
+}
+
+bool BifurcationWindow::exportDensityCsv() {
+    const density::Histogram* shown = density_->shown();
+    if (!shown) {
+        say(cursorA_ ? QStringLiteral("The density is still being counted; export it when it "
+                                      "is shown.")
+                     : QStringLiteral("Click the diagram first to choose an a."));
+        return false;
+    }
+    const auto target = platform::askExportTarget(this, "density.csv", false);
+    if (!target) return false;
+    return finishExport(writeDensityCsv(*shown, target->path), target->path);
 }
 
 }  // namespace corvane::explore

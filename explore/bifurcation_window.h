@@ -4,19 +4,23 @@
 // four; it talks to them only through the "Use this a" callback.
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "explore/bifurcation_compute.h"
 #include "explore/bifurcation_engine.h"
+#include "explore/bifurcation_view.h"
 #include "explore/custom_map_dialog.h"
 #include "explore/explore_export.h"
 #include "explore/recent_formulas.h"
+#include "platform/platform.h"
 
 class QAction;
 class QActionGroup;
@@ -27,6 +31,7 @@ class QTimer;
 namespace corvane::explore {
 
 class BifurcationView;
+class DensityPane;
 
 class BifurcationWindow : public QMainWindow {
 public:
@@ -87,6 +92,12 @@ public:
         std::function<void(std::shared_ptr<const CustomChoice>, double a)> open) {
         openCustomCobweb_ = std::move(open);
     }
+    // Receives "Feigenbaum constants": the map shown.
+    void setOpenFeigenbaum(std::function<void(int map)> open) { openFeigenbaum_ = std::move(open); }
+    // Zooms to [aMin, aMax] of `map` (x across [0, 1]) as a new view, which
+    // Undo leaves, and marks the given values of a on the a-axis; false
+    // when the view is refused.
+    bool showRange(int map, double aMin, double aMax, std::vector<AMark> marks);
 
     bool isComputing() const;
     // The generation of the computation last drawn.
@@ -110,7 +121,11 @@ public:
     bool exportPicturePdf();
     bool exportLyapunovCsv();
     bool exportKeptValuesCsv();
-    SaveLocations& saveLocations() { return locations_; }
+    // The plot as exported: device pixels, at the screen's size.
+    QImage picture() const;
+    bool exportDensityCsv();
+    // The side pane "Density at the cursor".
+    DensityPane& densityPane() const { return *density_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,20 +145,26 @@ private:
     QString describeColumn(int column) const;
 
     bool pictureComplete();
+    bool exportPicture(const char* suggested);
+    bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
+    void buildDensityPane();
+    void updateDensity();
 
     std::function<void(double)> useA_;
     std::function<void(int, double)> openCobweb_;
+    std::function<void(int)> openFeigenbaum_;
+    int marksMap_ = 0;  // the map the a-axis marks belong to
     std::function<void(std::shared_ptr<const CustomChoice>, double)> openCustomCobweb_;
     std::shared_ptr<RecentFormulas> recent_ = std::make_shared<RecentFormulas>();
     CustomMapAsker askCustom_ = askCustomMap;
     QLabel* derivative_ = nullptr;
     void mapShown();
-    SaveLocations locations_;
     BifurcationEngine engine_;
     std::vector<View> history_;
     std::size_t historyAt_ = 0;
     int startMap_ = 1;
     BifurcationView* view_ = nullptr;
+    DensityPane* density_ = nullptr;
     QLabel* progress_ = nullptr;
     QTimer* pollTimer_ = nullptr;
     QTimer* resizeTimer_ = nullptr;

@@ -50,6 +50,8 @@ struct RecordingLink : corvane::ExploreLink {
     void openCobweb(int mapChoice, std::optional<double> a) override {
         cobwebs.emplace_back(mapChoice, a);
     }
+    std::vector<int> feigenbaums;
+    void openFeigenbaum(int mapChoice) override { feigenbaums.push_back(mapChoice); }
 };
 
 struct Command {
@@ -114,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (c.item->name == "mnuExit") continue;  // the process would end here
             const std::size_t opened = explorer.opened.size();
             const std::size_t cobwebs = explorer.cobwebs.size();
+            const std::size_t feigenbaums = explorer.feigenbaums.size();
             if (c.item->items.empty()) {
                 c.window->click(c.item->name);
             } else {
@@ -133,6 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 check(!a || (*a >= 0 && *a <= 5));
             } else {
                 check(explorer.cobwebs.size() == cobwebs);
+            }
+            if (c.item->name == "mnuExploreFeigenbaum") {
+                check(explorer.feigenbaums.size() == feigenbaums + 1);
+                check(explorer.feigenbaums.back() == program.module.funcChoice);
+            } else {
+                check(explorer.feigenbaums.size() == feigenbaums);
             }
         }
         const corvane::Module1& m = program.module;

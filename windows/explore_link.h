@@ -17,6 +17,9 @@ public:
     // main window, at `a` when given (the main window's a, when it is one)
     // or else at the explorer's a-cursor.
     virtual void openCobweb(int mapChoice, std::optional<double> a) = 0;
+    // Opens the table of Feigenbaum's constants (or raises it when open)
+    // for the map chosen in the main window: 1, 2, or 0 for none chosen yet.
+    virtual void openFeigenbaum(int mapChoice) = 0;
 };
 
 }  // namespace corvane

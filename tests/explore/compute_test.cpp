@@ -134,6 +134,33 @@ TEST(ExploreCompute, ShadeTopRowIsTheTopOfTheView) {
     }
 }
 
+// The window keeps its picture's memory from view to view, and only the rows
+// with counts are written: a dense picture followed by a sparse one, or by
+// one that stops part-way, must show nothing of the earlier one.
+TEST(ExploreCompute, AReusedPictureShowsNothingOfTheLastOne) {
+    View chaotic = small(1);
+    chaotic.aMin = 3.9;
+    chaotic.aMax = 4.0;
+    View fixedPoint = small(1);
+    fixedPoint.aMin = 2.6;
+    fixedPoint.aMax = 2.8;
+    for (const int columns : {64, 37}) {  // whole tiles, and a partial last tile
+        SCOPED_TRACE(columns);
+        tbb::task_arena arena(2);
+        ColumnData reused;
+        arena.execute([&] { computeView(chaotic, columns, 120, reused); });
+        arena.execute([&] { computeView(fixedPoint, columns, 120, reused); });
+        const ColumnData fresh = computeOn(2, fixedPoint, columns, 120);
+        expectSameBits(reused, fresh);
+        EXPECT_EQ(shade(reused), shade(fresh));
+        int filledPixels = 0;
+        for (int c = 0; c < columns; ++c) {
+            for (int b = 0; b < 120; ++b) filledPixels += reused.count(c, b) != 0;
+        }
+        EXPECT_EQ(filledPixels, columns);  // one fixed point a column
+    }
+}
+
 TEST(ExploreCompute, StartViewsAreTheMapsInterestingRanges) {
     const View f1 = startView(1);
     EXPECT_EQ(f1.map, 1);

@@ -4,8 +4,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
@@ -17,6 +20,7 @@
 #include "explore/bifurcation_view.h"
 #include "explore/bifurcation_window.h"
 #include "explore/explore_export.h"
+#include "tests/qt/qt_test_support.h"
 
 namespace corvane::explore {
 namespace {
@@ -61,22 +65,36 @@ protected:
         v.kept = 300;
         ASSERT_TRUE(window->showView(v));
         ASSERT_TRUE(waitIdle(*window));
-        window->saveLocations().setChooser(
-            [this](QWidget*, const QString&, const QString& suggested, const QString&) {
-                suggestions << suggested;
-                return answers.isEmpty() ? QString() : answers.takeFirst();
-            });
+    }
+    // The next save dialog is answered with `answer` (cancelled when empty);
+    // what it offered goes to `suggestions`, its folder to `folders`.
+    void answer(const QString& answer) {
+        platform::testing::whenModalAppears([this, answer](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->parentWidget(), window.get());
+            auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(field, nullptr);
+            suggestions << field->text();
+            folders << dialog->directory().absolutePath();
+            if (answer.isEmpty()) {
+                dialog->reject();
+            } else {
+                field->setText(answer);
+                QMetaObject::invokeMethod(dialog, "accept");
+            }
+        });
     }
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     QTemporaryDir dir;
     std::unique_ptr<BifurcationWindow> window;
-    QStringList answers;      // what the chooser answers, in turn
-    QStringList suggestions;  // what it was offered
+    QStringList suggestions;  // the names the dialogs offered
+    QStringList folders;      // the folders they opened in
 };
 
 TEST_F(Export, PictureAsPngIsTheWholePlot) {
-    answers << path("picture.png");
+    answer(path("picture.png"));
     window->findChild<QAction*>("actionExportPng")->trigger();
     QImage image(path("picture.png"));
     ASSERT_FALSE(image.isNull());
@@ -85,7 +103,7 @@ TEST_F(Export, PictureAsPngIsTheWholePlot) {
 }
 
 TEST_F(Export, PictureAsPdfIsOnePageWithTheWindowTitle) {
-    answers << path("picture.pdf");
+    answer(path("picture.pdf"));
     ASSERT_TRUE(window->exportPicturePdf());
     QFile f(path("picture.pdf"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -104,7 +122,7 @@ TEST_F(Export, PictureAsPdfIsOnePageWithTheWindowTitle) {
 }
 
 TEST_F(Export, LyapunovCsvHasOneRowPerColumnReadingBackExactly) {
-    answers << path("lambda.csv");
+    answer(path("lambda.csv"));
     ASSERT_TRUE(window->exportLyapunovCsv());
     const QStringList rows = lines(path("lambda.csv"));
     const ColumnData& data = *window->data();
@@ -127,12 +145,13 @@ TEST_F(Export, LyapunovCsvWritesMinusInfinityForASuperstableOrbit) {
     ColumnData data;
     computeView(v, 5, 10, data);
     ASSERT_EQ(bifurcation::columnA(v.aMin, v.aMax, 2, 5), 2.0);
-    ASSERT_TRUE(writeLyapunovCsv(v, data, path("superstable.csv")).isEmpty());
+    ASSERT_EQ(writeLyapunovCsv(v, data, path("superstable.csv").toStdString()).status,
+              platform::ExportOutcome::Status::Written);
     EXPECT_EQ(lines(path("superstable.csv"))[3], "2,-inf");
 }
 
 TEST_F(Export, KeptValuesAreEveryCountedIterate) {
-    answers << path("kept.csv");
+    answer(path("kept.csv"));
     ASSERT_TRUE(window->exportKeptValuesCsv());
     const QStringList rows = lines(path("kept.csv"));
     const ColumnData& data = *window->data();
@@ -157,7 +176,7 @@ TEST_F(Export, KeptValuesAreEveryCountedIterate) {
 
 TEST_F(Export, AFailureNamesTheFileAndTheReason) {
     const QString missing = path("no/such/folder/lambda.csv");
-    answers << missing;
+    answer(missing);
     EXPECT_FALSE(window->exportLyapunovCsv());
     EXPECT_TRUE(window->statusMessage().startsWith("Cannot write " + missing + ": "))
         << window->statusMessage().toStdString();
@@ -170,23 +189,25 @@ TEST_F(Export, ACancelledStreamLeavesTheFileAsItWas) {
     old.write("old contents\n");
     old.close();
     int calls = 0;
-    bool cancelled = false;
-    const QString error = writeKeptValuesCsv(
-        window->view(), 50, 20, path("kept.csv"), [&](double) { return ++calls < 3; }, &cancelled);
-    EXPECT_TRUE(error.isEmpty());
-    EXPECT_TRUE(cancelled);
+    const platform::ExportOutcome outcome =
+        writeKeptValuesCsv(window->view(), 50, 20, path("kept.csv").toStdString(),
+                           [&](double) { return ++calls < 3; });
+    EXPECT_EQ(outcome.status, platform::ExportOutcome::Status::Abandoned);
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(lines(path("kept.csv")), QStringList{"old contents"});
 }
 
 TEST_F(Export, CancellingTheDialogWritesNothingAndTheFolderIsRemembered) {
-    EXPECT_FALSE(window->exportPicturePng());  // the chooser answers nothing
-    answers << path("sub.png");
+    answer(QString());
+    EXPECT_FALSE(window->exportPicturePng());
+    EXPECT_EQ(suggestions.back(), "bifurcation.png");
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    answer(path("sub.png"));
     ASSERT_TRUE(window->exportPicturePng());
-    EXPECT_EQ(window->saveLocations().folder(), dir.path());
-    answers << QString();
+    answer(QString());
     window->exportLyapunovCsv();
-    EXPECT_EQ(suggestions.back(), path("lyapunov.csv"));
+    EXPECT_EQ(suggestions.back(), "lyapunov.csv");
+    EXPECT_EQ(folders.back(), QDir(dir.path()).absolutePath());
 }
 
 TEST_F(Export, DataWaitsForACompletePicture) {
@@ -194,7 +215,6 @@ TEST_F(Export, DataWaitsForACompletePicture) {
     slow.kept = 100'000'000;
     slow.aMin = 3.9;
     ASSERT_TRUE(window->showView(slow));
-    answers << path("early.csv");
     EXPECT_FALSE(window->exportLyapunovCsv());
     EXPECT_TRUE(window->statusMessage().contains("still being computed"));
     EXPECT_FALSE(QFile::exists(path("early.csv")));

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "explore/a_cursor.h"
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_window.h"
+#include "explore/feigenbaum_window.h"
 #include "platform/fake/fake_platform.h"
 #include "windows/program.h"
 
@@ -114,6 +116,48 @@ TEST_F(Wiring, TheCobwebsAAndTheExplorersCursorAreOneValue) {
     EXPECT_TRUE(cobweb->isVisible());
     EXPECT_EQ(cobweb->map(), 2);
     EXPECT_EQ(cobweb->a(), *explorer->cursorA());
+}
+
+TEST_F(Wiring, FeigenbaumsTableShowsItsParametersInTheExplorer) {
+    ui.window("Form1").click("mnuSin");
+    ui.window("Form1").click("mnuExploreFeigenbaum");
+    explore::FeigenbaumWindow* table = wiring.feigenbaum();
+    ASSERT_NE(table, nullptr);
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_EQ(table->map(), 2);
+    table->wait();
+    ASSERT_GE(table->outcome().rows.size(), 12u);
+    EXPECT_EQ(wiring.bifurcation(), nullptr);
+    // "Show in explorer" opens the explorer on [s_1, s_last], s_n marked,
+    // as a view that Undo leaves.
+    table->findChild<QPushButton*>("showInExplorer")->click();
+    explore::BifurcationWindow* explorer = wiring.bifurcation();
+    ASSERT_NE(explorer, nullptr);
+    EXPECT_TRUE(explorer->isVisible());
+    const auto& rows = table->outcome().rows;
+    EXPECT_EQ(explorer->view().map, 2);
+    EXPECT_EQ(explorer->view().aMin, rows[1].s);
+    EXPECT_EQ(explorer->view().aMax, rows.back().s);
+    const auto& marks = explorer->plot().aMarks();
+    ASSERT_EQ(marks.size(), rows.size() - 1);
+    EXPECT_EQ(marks[0].a, rows[1].s);
+    EXPECT_EQ(marks[0].label, "s1");
+    EXPECT_EQ(marks[2].label, "s3");
+    ASSERT_TRUE(explorer->canUndo());
+    explorer->undo();
+    EXPECT_EQ(explorer->view(), explore::startView(2));
+    EXPECT_EQ(explorer->plot().aMarks().size(), marks.size());  // the same map: kept
+    explorer->selectMap(1);
+    EXPECT_TRUE(explorer->plot().aMarks().empty());  // another map's: gone
+    // The explorer's own menu opens the same table for the map it shows.
+    table->close();
+    explorer->findChild<QAction*>("actionFeigenbaum")->trigger();
+    EXPECT_EQ(wiring.feigenbaum(), table);
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_EQ(table->map(), 1);
+    table->wait();
+    EXPECT_EQ(table->outcome().map, 1);
+    EXPECT_EQ(table->outcome().rows[0].s, 2.0);
 }
 
 TEST(ACursor, TellsEveryoneButWhoMovedIt) {

@@ -25,11 +25,13 @@ struct RecordingLink : ExploreLink {
     void openCobweb(int mapChoice, std::optional<double> a) override {
         cobwebs.push_back({mapChoice, a});
     }
+    std::vector<int> feigenbaums;
+    void openFeigenbaum(int mapChoice) override { feigenbaums.push_back(mapChoice); }
 };
 
 class ExploreMenu : public ProgramTest {};
 
-TEST_F(ExploreMenu, ComesAfterExportAndBeforeHelpWithItsTwoWindows) {
+TEST_F(ExploreMenu, ComesAfterExportAndBeforeHelpWithItsThreeWindows) {
     std::vector<std::string> top, explore;
     for (const auto& item : form1().menu()) {
         top.push_back(item.caption);
@@ -40,7 +42,8 @@ TEST_F(ExploreMenu, ComesAfterExportAndBeforeHelpWithItsTwoWindows) {
     EXPECT_EQ(std::vector<std::string>(top.end() - 3, top.end()),
               (std::vector<std::string>{"Export", "Explore", "Help"}));
     EXPECT_EQ(explore, (std::vector<std::string>{"mnuExploreBifurcation=Bifurcation diagram",
-                                                 "mnuExploreCobweb=Cobweb"}));
+                                                 "mnuExploreCobweb=Cobweb",
+                                                 "mnuExploreFeigenbaum=Feigenbaum constants"}));
 }
 
 TEST_F(ExploreMenu, OpensTheBifurcationDiagramForTheChosenMap) {
@@ -52,6 +55,20 @@ TEST_F(ExploreMenu, OpensTheBifurcationDiagramForTheChosenMap) {
     chooseMap(1);
     form1().click("mnuExploreBifurcation");
     EXPECT_EQ(link.opened, (std::vector<int>{0, 2, 1}));
+    program.setExploreLink(nullptr);
+}
+
+TEST_F(ExploreMenu, OpensFeigenbaumsConstantsForTheChosenMap) {
+    RecordingLink link;
+    program.setExploreLink(&link);
+    form1().click("mnuExploreFeigenbaum");
+    chooseMap(2);
+    form1().click("mnuExploreFeigenbaum");
+    chooseMap(1);
+    form1().click("mnuExploreFeigenbaum");
+    EXPECT_EQ(link.feigenbaums, (std::vector<int>{0, 2, 1}));
+    EXPECT_TRUE(link.opened.empty());
+    EXPECT_TRUE(link.cobwebs.empty());
     program.setExploreLink(nullptr);
 }
 
@@ -81,7 +98,7 @@ TEST_F(ExploreMenu, OpensTheCobwebForTheChosenMapAtTheAFieldsValue) {
 }
 
 TEST_F(ExploreMenu, WithoutAnExplorerTheItemsDoNothing) {
-    for (const char* item : {"mnuExploreBifurcation", "mnuExploreCobweb"}) {
+    for (const char* item : {"mnuExploreBifurcation", "mnuExploreCobweb", "mnuExploreFeigenbaum"}) {
         form1().click(item);
         EXPECT_TRUE(form1().blank()) << item;
         EXPECT_TRUE(ui.dialogs().empty()) << item;

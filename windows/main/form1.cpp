@@ -48,7 +48,9 @@ Form1::Form1(Program& program)
         {"mnuExplore", "Explore", nullptr,
          {{"mnuExploreBifurcation", "Bifurcation diagram",
            [this] { mnuExploreBifurcation_Click(); }, {}},
-          {"mnuExploreCobweb", "Cobweb", [this] { mnuExploreCobweb_Click(); }, {}}}},
+          {"mnuExploreCobweb", "Cobweb", [this] { mnuExploreCobweb_Click(); }, {}},
+          {"mnuExploreFeigenbaum", "Feigenbaum constants",
+           [this] { mnuExploreFeigenbaum_Click(); }, {}}}},
         helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.
@@ -95,6 +97,10 @@ void Form1::mnuExploreCobweb_Click() {
     std::optional<double> a = toDouble(Text1->text());
     if (a && !(*a >= 0 && *a <= 5)) a.reset();
     link->openCobweb(m_.funcChoice, a);
+}
+
+void Form1::mnuExploreFeigenbaum_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->openFeigenbaum(m_.funcChoice);
 }
 
 void Form1::mnuSin_Click() { m_.funcChoice = 2; }

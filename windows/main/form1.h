@@ -64,6 +64,7 @@ public:
     // Explore menu: the explorer's tool windows.
     void mnuExploreBifurcation_Click();
     void mnuExploreCobweb_Click();
+    void mnuExploreFeigenbaum_Click();
 
     // Export: the orbits of the panels in use, as plotted.
     bool writeData(CsvWriter& csv);

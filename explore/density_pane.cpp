@@ -1,0 +1,395 @@
+#include "explore/density_pane.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPolygonF>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "core/numeric/csv.h"
+#include "core/numeric/number_text.h"
+
+namespace corvane::explore {
+
+namespace {
+
+QString text(double value) { return QString::fromStdString(numberText(value)); }
+
+// Without an exponent, to two decimals below 100 and one below 10^4.
+QString fixed(double value) {
+    const double size = std::fabs(value);
+    return QString::number(value, 'f', size < 100 ? 2 : size < 1e4 ? 1 : 0);
+}
+
+}  // namespace
+
+// The engine.
+
+DensityEngine::DensityEngine() : worker_([this](std::stop_token stop) { run(std::move(stop)); }) {}
+
+DensityEngine::~DensityEngine() {
+    worker_.request_stop();
+    wake_.notify_all();
+}
+
+std::uint64_t DensityEngine::start(const density::Orbit& setup) {
+    std::lock_guard lock(mutex_);
+    const std::uint64_t generation = ++generation_;
+    pending_ = std::pair(generation, setup);
+    published_ = Snapshot{};
+    published_.generation = generation;
+    wake_.notify_all();
+    return generation;
+}
+
+void DensityEngine::cancel() {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    pending_.reset();
+    published_ = Snapshot{};
+}
+
+DensityEngine::Snapshot DensityEngine::poll() const {
+    std::lock_guard lock(mutex_);
+    Snapshot s = published_;
+    if (s.histogram) {
+        s.fractionDone = 1;
+    } else if (stepsTotal_ > 0) {
+        s.fractionDone = std::min(1.0, double(stepsDone_.load()) / double(stepsTotal_));
+    }
+    return s;
+}
+
+void DensityEngine::run(std::stop_token stop) {
+    for (;;) {
+        std::uint64_t generation = 0;
+        density::Orbit setup;
+        {
+            std::unique_lock lock(mutex_);
+            if (!wake_.wait(lock, stop, [this] { return pending_.has_value(); })) return;
+            generation = pending_->first;
+            setup = pending_->second;
+            pending_.reset();
+            stepsTotal_ = setup.transient + setup.iterates;
+            stepsDone_.store(0);
+        }
+        begun_.fetch_add(1);
+        const auto stale = [&](std::int64_t done) {
+            stepsDone_.store(done, std::memory_order_relaxed);
+            return stop.stop_requested() ||
+                   generation_.load(std::memory_order_relaxed) != generation;
+        };
+        std::optional<density::Histogram> h = density::count(setup, stale);
+        if (!h) {
+            abandoned_.fetch_add(1);
+            continue;
+        }
+        std::lock_guard lock(mutex_);
+        // Finished just as a newer count was asked for: dropped.
+        if (generation_.load() != generation) continue;
+        published_.histogram = std::make_shared<const density::Histogram>(std::move(*h));
+    }
+}
+
+// The picture.
+
+DensityPlot::DensityPlot(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void DensityPlot::setHistogram(std::shared_ptr<const density::Histogram> histogram) {
+    histogram_ = std::move(histogram);
+    cachedColumns_ = -1;
+    update();
+}
+
+void DensityPlot::setPlaceholder(const QString& text) {
+    placeholder_ = text;
+    if (!histogram_) update();
+}
+
+QRect DensityPlot::plotRect() const {
+    const int label = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 6;
+    const int line = fontMetrics().height();
+    return rect().adjusted(label, line / 2 + 2, -8, -(line + 4));
+}
+
+void DensityPlot::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    const QRect r = plotRect();
+    if (!histogram_ || histogram_->counts.empty() || r.width() < 2 || r.height() < 2) {
+        p.setPen(Qt::darkGray);
+        p.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, placeholder_);
+        return;
+    }
+    const density::Histogram& h = *histogram_;
+    const int columns = r.width();
+    const bool known = density::closedFormKnown(h.setup.map, h.setup.a);
+    if (columns != cachedColumns_) {
+        // Many bins to a column: the column shows their mean (and their
+        // largest); the closed form is averaged over the same bins.
+        columns_ = density::summariseColumns(h, columns);
+        closedForm_.clear();
+        if (known) {
+            const auto m = static_cast<std::int32_t>(h.counts.size());
+            closedForm_.resize(std::size_t(columns));
+            for (int c = 0; c < columns; ++c) {
+                const auto [first, last] = density::columnBins(m, columns, c);
+                const double lo = density::binLow(m, std::int32_t(first));
+                const double hi = density::binHigh(m, std::int32_t(last - 1));
+                closedForm_[std::size_t(c)] = density::closedFormMass(lo, hi) / (hi - lo);
+            }
+        }
+        cachedColumns_ = columns;
+    }
+    double top = 0;
+    for (const density::ColumnSummary& s : columns_) top = std::max(top, s.mean);
+    top = top > 0 ? top * 1.08 : 1;
+    const double bottom = r.top() + r.height();
+    const auto yOf = [&](double d) { return bottom - std::min(1.0, d / top) * r.height(); };
+
+    // Each column a rectangle one pixel wide: whole on any device pixel ratio.
+    const QColor largest(176, 196, 222);
+    const QColor mean(60, 100, 160);
+    for (int c = 0; c < columns; ++c) {
+        const density::ColumnSummary& s = columns_[std::size_t(c)];
+        const double x = r.left() + c;
+        const double meanTop = yOf(s.mean);
+        if (s.largest > s.mean) {
+            const double upper = yOf(s.largest);
+            p.fillRect(QRectF(x, upper, 1, meanTop - upper), largest);
+        }
+        if (s.mean > 0) p.fillRect(QRectF(x, meanTop, 1, bottom - meanTop), mean);
+    }
+    if (known) {
+        QPolygonF curve;
+        curve.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            curve << QPointF(r.left() + c + 0.5, yOf(closedForm_[std::size_t(c)]));
+        }
+        p.save();
+        p.setClipRect(r);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(200, 30, 30), 1.5));
+        p.drawPolyline(curve);
+        p.restore();
+    }
+
+    p.setPen(Qt::black);
+    p.drawRect(QRectF(r).adjusted(-0.5, -0.5, 0.5, 0.5));
+    const int line = fontMetrics().height();
+    const QRect under(r.left() - 30, r.bottom() + 2, r.width() + 60, line);
+    p.drawText(under, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("x"));
+    p.drawText(QRect(r.left() - 20, r.bottom() + 2, 40, line), Qt::AlignHCenter,
+               QStringLiteral("0"));
+    p.drawText(QRect(r.right() - 20, r.bottom() + 2, 40, line), Qt::AlignHCenter,
+               QStringLiteral("1"));
+    const QRect left(0, r.top() - line / 2, r.left() - 4, line);
+    p.drawText(left, Qt::AlignRight | Qt::AlignVCenter, QString::number(top, 'g', 3));
+    p.drawText(left.translated(0, r.height()), Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("0"));
+}
+
+// The pane.
+
+DensityPane::DensityPane(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("densityPane"));
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("densitySummary"));
+    summary_->setWordWrap(true);
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    plot_ = new DensityPlot(this);
+    plot_->setObjectName(QStringLiteral("densityPlot"));
+    plot_->setAccessibleName(QStringLiteral("Density of the iterates at the cursor"));
+
+    aField_ = new QLineEdit(this);
+    aField_->setObjectName(QStringLiteral("densityA"));
+    aField_->setToolTip(QStringLiteral("The a-cursor; type an a and press Enter to move it"));
+    connect(aField_, &QLineEdit::returnPressed, this, [this] {
+        const std::optional<double> a = toDouble(aField_->text().trimmed().toStdString());
+        if (!a || !std::isfinite(*a)) {
+            summary_->setText(QStringLiteral("a is not a number: \"%1\".").arg(aField_->text()));
+            return;
+        }
+        if (onAEntered) onAEntered(*a);
+    });
+    iterates_ = new QSpinBox(this);
+    iterates_->setObjectName(QStringLiteral("densityIterates"));
+    iterates_->setRange(1, int(density::kMaxIterates));
+    iterates_->setValue(1'000'000);
+    iterates_->setSingleStep(100'000);
+    iterates_->setGroupSeparatorShown(true);
+    iterates_->setKeyboardTracking(false);
+    iterates_->setToolTip(QStringLiteral("Iterates counted after the explorer's T"));
+    bins_ = new QSpinBox(this);
+    bins_->setObjectName(QStringLiteral("densityBins"));
+    bins_->setRange(density::kMinBins, density::kMaxBins);
+    bins_->setValue(100);
+    bins_->setGroupSeparatorShown(true);
+    bins_->setKeyboardTracking(false);
+    bins_->setToolTip(QStringLiteral("Bins of [0, 1]"));
+    connect(iterates_, &QSpinBox::valueChanged, this, [this] { recount(); });
+    connect(bins_, &QSpinBox::valueChanged, this, [this] { recount(); });
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("a"), aField_);
+    form->addRow(QStringLiteral("N"), iterates_);
+    form->addRow(QStringLiteral("Bins"), bins_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(plot_, 1);
+    layout->addWidget(summary_);
+    layout->addLayout(form);
+
+    pollTimer_ = new QTimer(this);
+    pollTimer_->setInterval(30);
+    connect(pollTimer_, &QTimer::timeout, this, [this] { poll(); });
+    recount();
+}
+
+DensityPane::~DensityPane() { engine_.cancel(); }
+
+void DensityPane::setOrbit(int map, std::optional<double> a, double x0, std::int64_t transient) {
+    map_ = map == 2 ? 2 : 1;
+    a_ = a && std::isfinite(*a) ? a : std::nullopt;
+    x0_ = x0;
+    transient_ = transient;
+    recount();
+}
+
+void DensityPane::setBins(int bins) { bins_->setValue(bins); }
+int DensityPane::bins() const { return bins_->value(); }
+void DensityPane::setIterates(std::int64_t n) { iterates_->setValue(int(n)); }
+std::int64_t DensityPane::iterates() const { return iterates_->value(); }
+
+void DensityPane::cancel() {
+    engine_.cancel();
+    pollTimer_->stop();
+    requested_.reset();
+    generation_ = 0;
+}
+
+bool DensityPane::isCounting() const { return generation_ != 0 && drawnGeneration_ != generation_; }
+
+QString DensityPane::summary() const { return summary_->text(); }
+
+void DensityPane::recount() {
+    // Every digit, so that Enter on the field leaves the cursor where it is.
+    aField_->setText(a_ ? QString::fromStdString(exactNumber(*a_)) : QString());
+    if (!a_) {
+        cancel();
+        shown_.reset();
+        plot_->setHistogram(nullptr);
+        plot_->setPlaceholder(QString());
+        showText();
+        return;
+    }
+    density::Orbit s;
+    s.map = map_;
+    s.a = *a_;
+    s.x0 = x0_;
+    s.transient = transient_;
+    s.iterates = iterates_->value();
+    s.bins = bins_->value();
+    if (requested_ && *requested_ == s) return;
+    requested_ = s;
+    generation_ = engine_.start(s);
+    // What is shown belongs to another orbit now: it goes at once.
+    shown_.reset();
+    plot_->setHistogram(nullptr);
+    plot_->setPlaceholder(QStringLiteral("Counting\u2026"));
+    pollTimer_->start();
+    showText();
+}
+
+void DensityPane::poll() {
+    const DensityEngine::Snapshot s = engine_.poll();
+    // Only the newest count is ever drawn.
+    if (s.generation != generation_ || generation_ == 0) return;
+    if (!s.histogram) {
+        summary_->setText(QStringLiteral("a = %1: counting\u2026 %2 %")
+                              .arg(text(requested_->a))
+                              .arg(int(std::floor(s.fractionDone * 100))));
+        return;
+    }
+    if (drawnGeneration_ == generation_) return;
+    pollTimer_->stop();
+    shown_ = s.histogram;
+    plot_->setHistogram(shown_);
+    drawnGeneration_ = generation_;
+    showText();
+    if (onDrawn) onDrawn(drawnGeneration_);
+}
+
+void DensityPane::showText() {
+    if (!a_) {
+        summary_->setText(QStringLiteral("Click the diagram to choose an a."));
+        return;
+    }
+    if (!shown_) {
+        summary_->setText(QStringLiteral("a = %1: counting\u2026").arg(text(*a_)));
+        return;
+    }
+    const density::Orbit& s = shown_->setup;
+    QString t = QStringLiteral("a = %1, x0 = %2, T = %3, N = %4, %5 bins of [0, 1].\n%6")
+                    .arg(text(s.a), text(s.x0))
+                    .arg(s.transient)
+                    .arg(s.iterates)
+                    .arg(s.bins)
+                    .arg(describeFate(*shown_));
+    const QString fit = describeFit(*shown_);
+    if (!fit.isEmpty()) t += QStringLiteral("\n") + fit;
+    summary_->setText(t);
+}
+
+QString describeFate(const density::Histogram& h) {
+    QString t;
+    switch (h.fate) {
+        case density::Fate::Chaotic:
+            t = QStringLiteral("Chaotic.");
+            break;
+        case density::Fate::Periodic:
+            t = QStringLiteral("Period %1.").arg(h.period);
+            break;
+        case density::Fate::UnstableCycle:
+            t = (h.period == 1 ? QStringLiteral("The orbit fell exactly onto the unstable fixed "
+                                                "point x = %1 (slope %2)")
+                                     .arg(text(h.lastIterate), text(h.multiplier))
+                               : QStringLiteral("The orbit fell exactly onto an unstable cycle "
+                                                "of period %1 (slope %2)")
+                                     .arg(h.period)
+                                     .arg(text(h.multiplier))) +
+                QStringLiteral(
+                    ": rounding put it there, so this is not the density; try "
+                    "another x0.");
+            break;
+        case density::Fate::Escaped:
+            t = QStringLiteral("The orbit escaped: it is no longer finite.");
+            break;
+        case density::Fate::TooFewIterates:
+            t = QStringLiteral("Too few iterates for a period.");
+            break;
+    }
+    if (h.outside > 0) {
+        t += QStringLiteral(" %1 iterates lay outside [0, 1] and are not drawn.").arg(h.outside);
+    }
+    return t;
+}
+
+QString describeFit(const density::Histogram& h) {
+    if (!density::closedFormKnown(h.setup.map, h.setup.a) || h.counted == 0) return {};
+    const density::Fit fit = density::fitClosedForm(h);
+    return QStringLiteral(
+               "Red: the closed form 1/(\u03c0\u221a(x(1\u2212x))), averaged over each bin. "
+               "Largest relative bin deviation %1 %, \u03c7\u00b2 = %2 with %3 degrees of "
+               "freedom.")
+        .arg(fixed(fit.largestRelativeDeviation * 100), fixed(fit.chiSquare))
+        .arg(fit.degreesOfFreedom);
+}
+
+}  // namespace corvane::explore

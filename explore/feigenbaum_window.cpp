@@ -1,0 +1,502 @@
+#include "explore/feigenbaum_window.h"
+
+#include <QAbstractTableModel>
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+#include "core/numeric/csv.h"
+#include "platform/qt/qt_export.h"
+
+namespace corvane::explore {
+
+namespace {
+
+using feigenbaum::Failure;
+using feigenbaum::Row;
+using feigenbaum::Status;
+
+QString mapCaption(int map) {
+    return map == 2 ? QStringLiteral("a*x^2*sin(PI*x)") : QStringLiteral("a*x*(1-x)");
+}
+
+const QString kDash = QStringLiteral("\u2014");
+
+// Decimals down to the place of the uncertainty's first digit, at most
+// `most`.
+int decimalsFor(double uncertainty, int most) {
+    if (!(uncertainty > 0) || !std::isfinite(uncertainty)) return most;
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(uncertainty))), 1, most);
+}
+
+QString fixed(double value, double uncertainty, int most = 15) {
+    if (!std::isfinite(value)) return kDash;
+    return QString::number(value, 'f', decimalsFor(uncertainty, most)).replace('-', QChar(0x2212));
+}
+
+// A small number with the significant digits its uncertainty leaves.
+QString significant(double value, double uncertainty) {
+    if (!std::isfinite(value)) return kDash;
+    int digits = 15;
+    if (uncertainty > 0 && std::isfinite(uncertainty)) {
+        digits = std::clamp(
+            static_cast<int>(std::floor(std::log10(std::fabs(value) / uncertainty))), 1, 15);
+    }
+    return QString::number(value, 'g', digits).replace('-', QChar(0x2212));
+}
+
+QString failureText(Failure failure) {
+    switch (failure) {
+        case Failure::NoConvergence:
+            return QStringLiteral("Newton's steps did not settle");
+        case Failure::OutsideBracket:
+            return QStringLiteral("root beyond the next gap: not this doubling");
+        case Failure::WrongCycle:
+            return QStringLiteral("root of another cycle, or lost in rounding");
+        case Failure::GapUnresolved:
+            return QStringLiteral("s_n \u2212 s_n\u22121 lost in rounding: search stops");
+        case Failure::None:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+// --- The table ---------------------------------------------------------------------
+
+class FeigenbaumModel : public QAbstractTableModel {
+public:
+    enum Column { N, S, Gap, Delta, Alpha, Note, Count };
+    explicit FeigenbaumModel(QObject* parent) : QAbstractTableModel(parent) {}
+    void show(std::vector<Row> rows) {
+        beginResetModel();
+        rows_ = std::move(rows);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : Count;
+    }
+    QString text(int row, int column) const {
+        const Row& r = rows_[static_cast<std::size_t>(row)];
+        const Row* p = row > 0 ? &rows_[static_cast<std::size_t>(row - 1)] : nullptr;
+        const bool failed = r.status == Status::Failed;
+        switch (column) {
+            case N:
+                return QString::number(r.n);
+            case S:
+                return std::isfinite(r.uncertainty) ? fixed(r.s, r.uncertainty) : kDash;
+            case Gap:
+                if (failed || !p) return kDash;
+                return significant(r.gap, r.uncertainty + p->uncertainty);
+            case Delta:
+                if (r.status == Status::Imprecise) return QStringLiteral("(rounding)");
+                return fixed(r.delta, r.deltaUncertainty, 12);
+            case Alpha:
+                if (r.status == Status::Imprecise) return QStringLiteral("(rounding)");
+                return fixed(r.alpha, r.alphaUncertainty, 12);
+            case Note:
+                if (failed) return failureText(r.failure);
+                if (r.status == Status::Imprecise) {
+                    return QStringLiteral("gaps too close to rounding for \u03b4_n");
+                }
+                return r.n >= 2 ? QStringLiteral("\u00b1 %1 in \u03b4_n")
+                                      .arg(QString::number(r.deltaUncertainty, 'g', 1))
+                                : QString();
+        }
+        return {};
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid()) return {};
+        const Row& r = rows_[static_cast<std::size_t>(index.row())];
+        if (role == Qt::DisplayRole) return text(index.row(), index.column());
+        if (role == Qt::ToolTipRole && index.column() == S && std::isfinite(r.s)) {
+            return QStringLiteral("s_%1 = %2 \u00b1 %3 (%4 Newton steps)")
+                .arg(r.n)
+                .arg(QString::number(r.s, 'g', 17))
+                .arg(QString::number(r.uncertainty, 'g', 2))
+                .arg(r.newtonSteps);
+        }
+        if (role == Qt::BackgroundRole && r.status == Status::Failed) return QColor(255, 220, 215);
+        if (role == Qt::BackgroundRole && r.status == Status::Imprecise) {
+            return QColor(232, 232, 232);
+        }
+        if (role == Qt::ForegroundRole && r.status != Status::Resolved) return QColor(90, 90, 90);
+        if (role == Qt::TextAlignmentRole && index.column() != Note) {
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        }
+        if (role == Qt::FontRole && index.column() != Note) {
+            QFont font;
+            font.setFamily(QStringLiteral("monospace"));
+            font.setStyleHint(QFont::TypeWriter);
+            return font;
+        }
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        const char* names[] = {"n", "s_n", "s_n \u2212 s_n\u22121", "\u03b4_n", "\u03b1_n", ""};
+        return QString::fromUtf8(names[section]);
+    }
+
+private:
+    std::vector<Row> rows_;
+};
+
+// --- The search off the user-interface thread ----------------------------------------
+
+struct FeigenbaumWindow::Run {
+    std::mutex mutex;
+    std::vector<Row> rows;        // guarded by mutex
+    feigenbaum::Outcome outcome;  // guarded by mutex, whole once done
+    bool done = false;            // guarded by mutex
+    int mostN = 0;
+    std::jthread thread;  // last: it starts after the members it uses
+
+    Run(int map, int most, const RowHook& hook) : mostN(most) {
+        thread = std::jthread([this, map, hook](std::stop_token stop) {
+            feigenbaum::Outcome out = feigenbaum::search(
+                map, mostN, [this, &stop, &hook](const std::vector<Row>& found, std::int64_t) {
+                    {
+                        std::lock_guard lock(mutex);
+                        rows = found;
+                    }
+                    if (hook) hook(static_cast<int>(found.size()), stop);
+                    return !stop.stop_requested();
+                });
+            std::lock_guard lock(mutex);
+            rows = out.rows;
+            outcome = std::move(out);
+            done = true;
+        });
+    }
+};
+
+// --- The window --------------------------------------------------------------------
+
+QString FeigenbaumWindow::titleFor(int map) {
+    return QStringLiteral("Feigenbaum constants: ") + mapCaption(map);
+}
+
+FeigenbaumWindow::FeigenbaumWindow(int map, QWidget* parent)
+    : QMainWindow(parent), map_(map == 2 ? 2 : 1) {
+    setObjectName(QStringLiteral("FeigenbaumWindow"));
+    setWindowTitle(titleFor(map_));
+    outcome_.map = map_;
+
+    model_ = new FeigenbaumModel(this);
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("table"));
+    table_->setAccessibleName(QStringLiteral("Superstable parameters and their ratios"));
+    table_->setModel(model_);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    const int widths[] = {40, 180, 130, 130, 140};
+    for (int c = 0; c < 5; ++c) table_->setColumnWidth(c, widths[c]);
+
+    auto* controls = new QHBoxLayout;
+    auto* mostLabel = new QLabel(QStringLiteral("Up to &n ="), this);
+    mostNSpin_ = new QSpinBox(this);
+    mostNSpin_->setObjectName(QStringLiteral("mostN"));
+    mostNSpin_->setRange(2, feigenbaum::kMostN);
+    mostNSpin_->setValue(kDefaultMostN);
+    mostNSpin_->setAccessibleName(QStringLiteral("Search up to n"));
+    mostLabel->setBuddy(mostNSpin_);
+    computeButton_ = new QPushButton(QStringLiteral("&Compute"), this);
+    computeButton_->setObjectName(QStringLiteral("compute"));
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("cancel"));
+    progressBar_ = new QProgressBar(this);
+    progressBar_->setObjectName(QStringLiteral("progress"));
+    progressBar_->setRange(0, 1000);
+    progressBar_->setTextVisible(false);
+    explorerButton_ = new QPushButton(QStringLiteral("Show in &explorer"), this);
+    explorerButton_->setObjectName(QStringLiteral("showInExplorer"));
+    explorerButton_->setToolTip(
+        QStringLiteral("Zoom the bifurcation diagram to [s_1, s_last] with the s_n marked"));
+    controls->addWidget(mostLabel);
+    controls->addWidget(mostNSpin_);
+    controls->addWidget(computeButton_);
+    controls->addWidget(cancelButton_);
+    controls->addWidget(progressBar_, 1);
+    controls->addWidget(explorerButton_);
+    connect(computeButton_, &QPushButton::clicked, this, [this] { compute(); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { cancel(); });
+    connect(explorerButton_, &QPushButton::clicked, this, [this] { showInExplorer(); });
+
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("summary"));
+    summary_->setTextFormat(Qt::PlainText);
+    summary_->setWordWrap(true);
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addLayout(controls);
+    layout->addWidget(table_, 1);
+    layout->addWidget(summary_);
+    setCentralWidget(central);
+
+    pollTimer_ = new QTimer(this);
+    pollTimer_->setInterval(30);
+    connect(pollTimer_, &QTimer::timeout, this, [this] { poll(); });
+
+    buildMenus();
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    updateControls();
+    resize(900, 620);
+}
+
+FeigenbaumWindow::~FeigenbaumWindow() = default;
+
+void FeigenbaumWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    exportAction_ = file->addAction(QStringLiteral("Export table as &CSV\u2026"), this,
+                                    [this] { exportCsv(); });
+    exportAction_->setObjectName(QStringLiteral("actionExportCsv"));
+    file->addSeparator();
+    QAction* closeAction =
+        file->addAction(QStringLiteral("&Close"), this, [this] { this->close(); });
+    closeAction->setObjectName(QStringLiteral("actionClose"));
+    closeAction->setShortcut(QKeySequence::Close);
+
+    QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
+    mapMenu->setObjectName(QStringLiteral("menuMap"));
+    auto* maps = new QActionGroup(this);
+    for (int m = 1; m <= 2; ++m) {
+        QAction* action = mapMenu->addAction(mapCaption(m), this, [this, m] { selectMap(m); });
+        action->setObjectName(QStringLiteral("actionMap%1").arg(m));
+        action->setCheckable(true);
+        maps->addAction(action);
+        mapActions_[m - 1] = action;
+    }
+    mapActions_[map_ - 1]->setChecked(true);
+}
+
+int FeigenbaumWindow::mostN() const { return mostNSpin_->value(); }
+
+void FeigenbaumWindow::setMostN(int n) { mostNSpin_->setValue(n); }
+
+void FeigenbaumWindow::selectMap(int map) {
+    if (map != 1 && map != 2) return;
+    mapActions_[map - 1]->setChecked(true);
+    if (map == map_ && started_) return;
+    map_ = map;
+    setWindowTitle(titleFor(map_));
+    compute();
+}
+
+bool FeigenbaumWindow::isComputing() const { return run_ != nullptr; }
+
+void FeigenbaumWindow::compute() {
+    started_ = true;
+    run_.reset();  // a search still running stops first
+    outcome_ = feigenbaum::Outcome{};
+    outcome_.map = map_;
+    model_->show({});
+    summary_->clear();
+    progress_ = 0;
+    run_ = std::make_unique<Run>(map_, mostN(), rowHook_);
+    say(QStringLiteral("Searching s_0 \u2026 s_%1 of %2\u2026").arg(mostN()).arg(mapCaption(map_)));
+    pollTimer_->start();
+    updateControls();
+}
+
+void FeigenbaumWindow::cancel() {
+    if (!run_) return;
+    run_->thread.request_stop();
+    run_->thread.join();
+    poll();
+}
+
+void FeigenbaumWindow::wait() {
+    if (run_ && run_->thread.joinable()) run_->thread.join();
+    poll();
+}
+
+void FeigenbaumWindow::poll() {
+    if (!run_) return;
+    bool done = false;
+    std::vector<Row> rows;
+    {
+        std::lock_guard lock(run_->mutex);
+        done = run_->done;
+        rows = run_->rows;
+        if (done) outcome_ = std::move(run_->outcome);
+    }
+    // Each row takes about twice the work of the one before.
+    const double all = std::ldexp(1.0, run_->mostN + 1) - 1;
+    progress_ = done ? 1.0 : (std::ldexp(1.0, static_cast<int>(rows.size())) - 1) / all;
+    if (static_cast<int>(rows.size()) != model_->rowCount()) {
+        model_->show(std::move(rows));
+        table_->scrollToBottom();
+    }
+    if (done) finished();
+    updateControls();
+}
+
+void FeigenbaumWindow::finished() {
+    pollTimer_->stop();
+    run_.reset();
+    model_->show(outcome_.rows);
+    summary_->setText(summary());
+    const auto& rows = outcome_.rows;
+    QString message;
+    if (outcome_.cancelled) {
+        message = QStringLiteral("Cancelled after s_%1.").arg(rows.empty() ? 0 : rows.back().n);
+    } else if (!rows.empty() && rows.back().status == Status::Failed) {
+        message = QStringLiteral("Stopped at n = %1: %2.")
+                      .arg(rows.back().n)
+                      .arg(failureText(rows.back().failure));
+    } else {
+        message = QStringLiteral("Found s_0 \u2026 s_%1.").arg(rows.empty() ? 0 : rows.back().n);
+    }
+    say(message);
+}
+
+QString FeigenbaumWindow::summary() const {
+    const feigenbaum::Outcome& o = outcome_;
+    if (o.deltaRow < 0) return QStringLiteral("Too few rows for estimates of \u03b4 and \u03b1.");
+    auto estimate = [](double value, double error) {
+        return fixed(value, error, 12) + QStringLiteral(" \u00b1 ") +
+               QString::number(error, 'g', 1);
+    };
+    return QStringLiteral(
+               "\u03b4 \u2248 %1 (from n = %2)    \u03b1 \u2248 %3 (from n = %4)\n"
+               "Each within its distance to the estimate before it, plus rounding. Grey rows: "
+               "s_n is found but the gaps are too close to rounding for \u03b4_n. "
+               "Feigenbaum: \u03b4 = 4.6692016\u2026, \u03b1 = \u22122.5029079\u2026")
+        .arg(estimate(o.delta, o.deltaError))
+        .arg(o.deltaRow)
+        .arg(estimate(o.alpha, o.alphaError))
+        .arg(o.alphaRow);
+}
+
+void FeigenbaumWindow::updateControls() {
+    const bool running = isComputing();
+    cancelButton_->setEnabled(running);
+    progressBar_->setValue(static_cast<int>(std::lround(progress_ * 1000)));
+    int found = 0;
+    for (const Row& r : outcome_.rows) found += r.status != Status::Failed && r.n >= 1;
+    explorerButton_->setEnabled(!running && found >= 2);
+    exportAction_->setEnabled(!running && !outcome_.rows.empty());
+}
+
+int FeigenbaumWindow::rowCount() const { return model_->rowCount(); }
+
+QString FeigenbaumWindow::cellText(int row, int column) const {
+    if (row < 0 || row >= model_->rowCount() || column < 0 || column >= FeigenbaumModel::Count) {
+        return {};
+    }
+    return model_->text(row, column);
+}
+
+void FeigenbaumWindow::say(const QString& message) { statusBar()->showMessage(message); }
+
+QString FeigenbaumWindow::statusMessage() const { return statusBar()->currentMessage(); }
+
+void FeigenbaumWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!started_) compute();
+}
+
+void FeigenbaumWindow::closeEvent(QCloseEvent* event) {
+    cancel();
+    event->accept();
+}
+
+// --- Show in explorer --------------------------------------------------------------
+
+bool FeigenbaumWindow::showInExplorer() {
+    std::vector<double> s;
+    for (const Row& r : outcome_.rows) {
+        if (r.status != Status::Failed && r.n >= 1) s.push_back(r.s);
+    }
+    if (isComputing() || s.size() < 2) {
+        say(QStringLiteral("Nothing to show yet: s_1 and s_2 are not found."));
+        return false;
+    }
+    if (showInExplorer_) showInExplorer_(map_, s.front(), s.back(), s);
+    say(QStringLiteral("The explorer shows [s_1, s_%1] with the s_n marked.").arg(s.size()));
+    return true;
+}
+
+// --- Export --------------------------------------------------------------------------
+
+platform::ExportOutcome FeigenbaumWindow::writeCsv(const std::string& path) const {
+    const feigenbaum::Outcome o = outcome_;
+    return platform::saveData(path, [&](platform::TextSink& sink) {
+        CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
+        csv.comment("Superstable parameters of " + mapCaption(o.map).toStdString() +
+                    ": f^(2^n)(c) = c at a = s_n, c = " + exactNumber(o.c));
+        csv.comment(
+            "delta_n = (s_(n-1) - s_(n-2))/(s_n - s_(n-1)); d_n = f^(2^(n-1))(c) - c at s_n; "
+            "alpha_n = d_(n-1)/d_n; *_uncertainty: rounding; status: 0 resolved, 1 imprecise "
+            "(delta lost in rounding), 2 failed");
+        if (o.deltaRow >= 0) {
+            csv.comment("delta = " + exactNumber(o.delta) + " +- " + exactNumber(o.deltaError) +
+                        ", alpha = " + exactNumber(o.alpha) + " +- " + exactNumber(o.alphaError));
+        }
+        csv.header({"n", "s_n", "s_uncertainty", "gap", "delta_n", "delta_uncertainty", "d_n",
+                    "alpha_n", "alpha_uncertainty", "newton_steps", "status"});
+        for (const Row& r : o.rows) {
+            csv.integer(r.n);
+            csv.number(r.s);
+            csv.number(r.uncertainty);
+            csv.number(r.gap);
+            csv.number(r.delta);
+            csv.number(r.deltaUncertainty);
+            csv.number(r.d);
+            csv.number(r.alpha);
+            csv.number(r.alphaUncertainty);
+            csv.integer(r.newtonSteps);
+            csv.integer(static_cast<int>(r.status));
+            csv.endRow();
+        }
+        csv.flush();
+        return true;
+    });
+}
+
+bool FeigenbaumWindow::exportCsv() {
+    if (outcome_.rows.empty() || isComputing()) return false;
+    const auto target = platform::askExportTarget(
+        this, map_ == 2 ? "feigenbaum-f2.csv" : "feigenbaum-f1.csv", false);
+    if (!target) return false;
+    const platform::ExportOutcome outcome = writeCsv(target->path);
+    using Status = platform::ExportOutcome::Status;
+    if (outcome.status == Status::Written) {
+        say(QStringLiteral("Saved %1").arg(QString::fromStdString(target->path)));
+        return true;
+    }
+    if (outcome.status == Status::Failed) say(QString::fromStdString(outcome.message));
+    return false;
+}
+
+}  // namespace corvane::explore

@@ -1,0 +1,116 @@
+// Feigenbaum's constants: the superstable parameters s_n of a map's period
+// doublings, found off the user-interface thread with progress and Cancel,
+// in a table with their gaps, the ratios δ_n and the estimates α_n, each
+// given only to the digits rounding leaves it. "Show in explorer" hands
+// [s_1, s_last] and the s_n to the explorer through the program's wiring.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <stop_token>
+#include <string>
+#include <vector>
+
+#include "core/numeric/feigenbaum.h"
+#include "platform/platform.h"
+
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+class QTimer;
+
+namespace corvane::explore {
+
+class FeigenbaumModel;
+
+class FeigenbaumWindow : public QMainWindow {
+public:
+    // map: 1 or 2 (anything else is 1). The search starts when the window is
+    // first shown.
+    explicit FeigenbaumWindow(int map, QWidget* parent = nullptr);
+    ~FeigenbaumWindow() override;
+
+    static QString titleFor(int map);
+    static constexpr int kDefaultMostN = 16;
+
+    int map() const { return map_; }
+    // Another map: the table is searched again.
+    void selectMap(int map);
+    int mostN() const;
+    void setMostN(int n);
+
+    // Starts the search (stopping one that runs); Cancel stops it, the rows
+    // found so far staying in the table.
+    void compute();
+    void cancel();
+    bool isComputing() const;
+    // Takes what the search has done now instead of on the timer; wait()
+    // blocks until it ends (for tests).
+    void pollNow() { poll(); }
+    void wait();
+    // Called on the search's thread after each row, with the rows found
+    // and the search's stop token, before the search looks at it (tests
+    // hold the search there).
+    using RowHook = std::function<void(int rows, const std::stop_token& stop)>;
+    void setRowHook(RowHook hook) { rowHook_ = std::move(hook); }
+    // The share of the work done, 0 to 1, as the progress bar shows it.
+    double progress() const { return progress_; }
+
+    // The table shown: the search's rows and its best estimates.
+    const feigenbaum::Outcome& outcome() const { return outcome_; }
+    QString cellText(int row, int column) const;
+    int rowCount() const;
+    QString summary() const;
+    QString statusMessage() const;
+
+    // Receives "Show in explorer": the map, [s_1, s_last] and the s_n.
+    using ShowInExplorer =
+        std::function<void(int map, double aMin, double aMax, const std::vector<double>& s)>;
+    void setShowInExplorer(ShowInExplorer show) { showInExplorer_ = std::move(show); }
+    // False when there are not two superstable parameters to show.
+    bool showInExplorer();
+
+    // File menu: asks where to save, then writes; false when nothing was
+    // written (cancelled or failed; the status bar says why).
+    bool exportCsv();
+    platform::ExportOutcome writeCsv(const std::string& path) const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Run;
+    void buildMenus();
+    void poll();
+    void finished();
+    void say(const QString& message);
+    void updateControls();
+
+    int map_ = 1;
+    bool started_ = false;
+    double progress_ = 0;
+    feigenbaum::Outcome outcome_;
+    std::unique_ptr<Run> run_;
+    ShowInExplorer showInExplorer_;
+    RowHook rowHook_;
+
+    FeigenbaumModel* model_ = nullptr;
+    QTableView* table_ = nullptr;
+    QSpinBox* mostNSpin_ = nullptr;
+    QPushButton* computeButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* explorerButton_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    QLabel* summary_ = nullptr;
+    QTimer* pollTimer_ = nullptr;
+    QAction* mapActions_[2] = {nullptr, nullptr};
+    QAction* exportAction_ = nullptr;
+};
+
+}  // namespace corvane::explore

@@ -5,6 +5,7 @@
 
 #include "core/numeric/custom_columns.h"
 #include "core/numeric/density_shading.h"
+#include "core/numeric/maps.h"
 #include "explore/parallel.h"
 
 namespace corvane::explore {
@@ -85,7 +86,7 @@ View startView(const std::shared_ptr<const CustomChoice>& custom) {
 
 std::string mapFormula(const View& view) {
     if (view.custom && view.custom->map) return view.custom->map->formula();
-    return view.map == 2 ? "a*x^2*sin(PI*x)" : "a*x*(1-x)";
+    return std::string(corvane::mapFormula(view.map));
 }
 
 bifurcation::OrbitSetup orbitSetup(const View& view, int rows) {

@@ -24,6 +24,7 @@
 #include "explore/bifurcation_view.h"
 #include "explore/density_pane.h"
 #include "explore/explore_export.h"
+#include "explore/tool_menus.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -71,8 +72,7 @@ QString refusal(const View& v) {
 }
 
 QString BifurcationWindow::titleFor(int map) {
-    return map == 2 ? QStringLiteral("Bifurcation diagram: a*x^2*sin(PI*x)")
-                    : QStringLiteral("Bifurcation diagram: a*x*(1-x)");
+    return QStringLiteral("Bifurcation diagram: ") + mapCaption(map);
 }
 
 QString BifurcationWindow::titleFor(const View& view) {
@@ -173,10 +173,7 @@ void BifurcationWindow::buildMenus() {
         a->setObjectName(QString::fromLatin1(e.name));
     }
     file->addSeparator();
-    QAction* closeAction =
-        file->addAction(QStringLiteral("&Close"), this, [this] { this->close(); });
-    closeAction->setObjectName(QStringLiteral("actionClose"));
-    closeAction->setShortcut(QKeySequence::Close);
+    addCloseAction(file, this);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     undoAction_ = viewMenu->addAction(QStringLiteral("&Undo view"), this, [this] { undo(); });
@@ -208,22 +205,10 @@ void BifurcationWindow::buildMenus() {
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     auto* maps = new QActionGroup(this);
-    const char* captions[] = {"a*x*(1-x)", "a*x^2*sin(PI*x)"};
-    for (int m = 1; m <= 2; ++m) {
-        QAction* a = mapMenu->addAction(QString::fromLatin1(captions[m - 1]), this,
-                                        [this, m] { selectMap(m); });
-        a->setObjectName(QStringLiteral("actionMap%1").arg(m));
-        a->setCheckable(true);
-        maps->addAction(a);
-        mapActions_[m - 1] = a;
-    }
-    mapMenu->addSeparator();
-    QAction* custom =
-        mapMenu->addAction(QStringLiteral("&Custom\u2026"), this, [this] { chooseCustomMap(); });
-    custom->setObjectName(QStringLiteral("actionMapCustom"));
-    custom->setCheckable(true);
-    maps->addAction(custom);
-    mapActions_[kCustomMap - 1] = custom;
+    const auto builtIn = addMapActions(mapMenu, maps, [this](int m) { selectMap(m); });
+    mapActions_[0] = builtIn[0];
+    mapActions_[1] = builtIn[1];
+    mapActions_[kCustomMap - 1] = addCustomMapAction(mapMenu, maps, [this] { chooseCustomMap(); });
 
     QToolBar* tools = addToolBar(QStringLiteral("View"));
     tools->setObjectName(QStringLiteral("toolbar"));

@@ -29,6 +29,7 @@
 #include "core/numeric/csv.h"
 #include "core/numeric/number_text.h"
 #include "explore/cobweb_view.h"
+#include "explore/tool_menus.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -49,10 +50,6 @@ constexpr std::int64_t kBudgetF1 = 4'000'000;
 constexpr std::int64_t kBudgetF2 = 400'000;
 
 int sliderOf(double value) { return static_cast<int>(std::lround(value / kSliderUnit)); }
-
-QString mapCaption(int map) {
-    return map == 2 ? QStringLiteral("a*x^2*sin(PI*x)") : QStringLiteral("a*x*(1-x)");
-}
 
 }  // namespace
 
@@ -245,28 +242,15 @@ void CobwebWindow::buildMenus() {
         action->setObjectName(QString::fromLatin1(e.name));
     }
     file->addSeparator();
-    QAction* closeAction =
-        file->addAction(QStringLiteral("&Close"), this, [this] { this->close(); });
-    closeAction->setObjectName(QStringLiteral("actionClose"));
-    closeAction->setShortcut(QKeySequence::Close);
+    addCloseAction(file, this);
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     mapMenu->setObjectName(QStringLiteral("menuMap"));
     auto* maps = new QActionGroup(this);
-    for (int m = 1; m <= 2; ++m) {
-        QAction* action = mapMenu->addAction(mapCaption(m), this, [this, m] { selectMap(m); });
-        action->setObjectName(QStringLiteral("actionMap%1").arg(m));
-        action->setCheckable(true);
-        maps->addAction(action);
-        mapActions_[m - 1] = action;
-    }
-    mapMenu->addSeparator();
-    QAction* custom =
-        mapMenu->addAction(QStringLiteral("&Custom\u2026"), this, [this] { chooseCustomMap(); });
-    custom->setObjectName(QStringLiteral("actionMapCustom"));
-    custom->setCheckable(true);
-    maps->addAction(custom);
-    mapActions_[kCustomMap - 1] = custom;
+    const auto builtIn = addMapActions(mapMenu, maps, [this](int m) { selectMap(m); });
+    mapActions_[0] = builtIn[0];
+    mapActions_[1] = builtIn[1];
+    mapActions_[kCustomMap - 1] = addCustomMapAction(mapMenu, maps, [this] { chooseCustomMap(); });
     mapActions_[map_ - 1]->setChecked(true);
 }
 

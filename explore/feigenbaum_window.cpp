@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "core/numeric/csv.h"
+#include "explore/tool_menus.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -34,10 +35,6 @@ namespace {
 using feigenbaum::Failure;
 using feigenbaum::Row;
 using feigenbaum::Status;
-
-QString mapCaption(int map) {
-    return map == 2 ? QStringLiteral("a*x^2*sin(PI*x)") : QStringLiteral("a*x*(1-x)");
-}
 
 const QString kDash = QStringLiteral("\u2014");
 
@@ -281,21 +278,14 @@ void FeigenbaumWindow::buildMenus() {
                                     [this] { exportCsv(); });
     exportAction_->setObjectName(QStringLiteral("actionExportCsv"));
     file->addSeparator();
-    QAction* closeAction =
-        file->addAction(QStringLiteral("&Close"), this, [this] { this->close(); });
-    closeAction->setObjectName(QStringLiteral("actionClose"));
-    closeAction->setShortcut(QKeySequence::Close);
+    addCloseAction(file, this);
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     mapMenu->setObjectName(QStringLiteral("menuMap"));
     auto* maps = new QActionGroup(this);
-    for (int m = 1; m <= 2; ++m) {
-        QAction* action = mapMenu->addAction(mapCaption(m), this, [this, m] { selectMap(m); });
-        action->setObjectName(QStringLiteral("actionMap%1").arg(m));
-        action->setCheckable(true);
-        maps->addAction(action);
-        mapActions_[m - 1] = action;
-    }
+    const auto builtIn = addMapActions(mapMenu, maps, [this](int m) { selectMap(m); });
+    mapActions_[0] = builtIn[0];
+    mapActions_[1] = builtIn[1];
     mapActions_[map_ - 1]->setChecked(true);
 }
 

@@ -20,8 +20,6 @@ constexpr std::int64_t kPollMask = (std::int64_t{1} << 16) - 1;
 // unstable: at a bifurcation the computed slope strays past 1 by rounding.
 constexpr double kNeutralSlack = 1e-6;
 
-std::string mapCaption(int map) { return map == 2 ? "a*x^2*sin(PI*x)" : "a*x*(1-x)"; }
-
 }  // namespace
 
 double binLow(std::int32_t bins, std::int32_t j) { return binEdge(j, 1.0 / bins); }
@@ -210,7 +208,7 @@ const char* fateName(Fate fate) {
 
 void writeCsv(const Histogram& h, CsvWriter& out) {
     const Orbit& s = h.setup;
-    out.comment("Density of the kept iterates of " + mapCaption(s.map) +
+    out.comment("Density of the kept iterates of " + std::string(mapFormula(s.map)) +
                 " at a = " + exactNumber(s.a));
     out.comment("x0 = " + exactNumber(s.x0) + ", T = " + std::to_string(s.transient) + ", N = " +
                 std::to_string(s.iterates) + ", bins = " + std::to_string(s.bins) + " over [0, 1]");

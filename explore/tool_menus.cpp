@@ -1,0 +1,49 @@
+#include "explore/tool_menus.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QKeySequence>
+#include <QMenu>
+#include <QWidget>
+
+#include "core/numeric/maps.h"
+
+namespace corvane::explore {
+
+QString mapCaption(int map) {
+    const std::string_view formula = corvane::mapFormula(map);
+    return QString::fromLatin1(formula.data(), static_cast<qsizetype>(formula.size()));
+}
+
+QAction* addCloseAction(QMenu* file, QWidget* window) {
+    QAction* close =
+        file->addAction(QStringLiteral("&Close"), window, [window] { window->close(); });
+    close->setObjectName(QStringLiteral("actionClose"));
+    close->setShortcut(QKeySequence::Close);
+    return close;
+}
+
+std::array<QAction*, 2> addMapActions(QMenu* menu, QActionGroup* group,
+                                      const std::function<void(int map)>& select) {
+    std::array<QAction*, 2> actions{};
+    for (int m = 1; m <= 2; ++m) {
+        QAction* action = menu->addAction(mapCaption(m), group, [select, m] { select(m); });
+        action->setObjectName(QStringLiteral("actionMap%1").arg(m));
+        action->setCheckable(true);
+        group->addAction(action);
+        actions[static_cast<std::size_t>(m - 1)] = action;
+    }
+    return actions;
+}
+
+QAction* addCustomMapAction(QMenu* menu, QActionGroup* group, const std::function<void()>& choose) {
+    menu->addSeparator();
+    QAction* custom =
+        menu->addAction(QStringLiteral("&Custom\u2026"), group, [choose] { choose(); });
+    custom->setObjectName(QStringLiteral("actionMapCustom"));
+    custom->setCheckable(true);
+    group->addAction(custom);
+    return custom;
+}
+
+}  // namespace corvane::explore

@@ -708,30 +708,40 @@ void findPeriodicPoints(MapRef map, double a, int k, const Curve& curve, Periodi
     });
 }
 
+namespace {
+
+// The orbit of f^k for one map, each in a function of its own so that the
+// chain keeps x and a in registers (the sine map's calls would otherwise
+// leave them in memory for every map).
+template <class F>
+[[gnu::noinline]] void orbitLoop(F f, double a, int k, double x0, std::int64_t n, Orbit& out) {
+    double x = x0;
+    for (std::int64_t j = 1; j <= n; ++j) {
+        for (int i = 0; i < k; ++i) x = f(a, x);
+        if (!(x >= kBottom && x <= kTop)) {
+            out.stoppedAt = j;
+            out.lastValue = x;
+            return;
+        }
+        out.x.push_back(x);
+    }
+}
+
+}  // namespace
+
 void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out) {
     out.x.clear();
     out.stoppedAt = 0;
     out.lastValue = 0;
     out.x.reserve(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)) + 1);
     out.x.push_back(x0);
-    auto run = [&](auto f) {
-        double x = x0;
-        for (std::int64_t j = 1; j <= n; ++j) {
-            for (int i = 0; i < k; ++i) x = f(a, x);
-            if (!(x >= kBottom && x <= kTop)) {
-                out.stoppedAt = j;
-                out.lastValue = x;
-                return;
-            }
-            out.x.push_back(x);
-        }
-    };
     if (map.custom) {
         custom::Evaluator e = map.custom->evaluator();
-        run([&e](double aa, double x) { return e.value(aa, x); });
+        orbitLoop([&e](double aa, double x) { return e.value(aa, x); }, a, k, x0, n, out);
     } else {
         withMap(
-            map.map, [](double, double x) { return x; }, run);
+            map.map, [](double, double x) { return x; },
+            [&](auto f) { orbitLoop(f, a, k, x0, n, out); });
     }
 }
 

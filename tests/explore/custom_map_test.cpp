@@ -18,20 +18,10 @@
 #include "explore/bifurcation_view.h"
 #include "explore/bifurcation_window.h"
 #include "explore/custom_map_dialog.h"
+#include "tests/explore/explorer_wait.h"
 
 namespace corvane::explore {
 namespace {
-
-bool waitIdle(BifurcationWindow& w, int seconds = 60) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        QApplication::processEvents();
-        w.pollNow();
-        if (!w.isComputing()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
-}
 
 std::shared_ptr<const CustomChoice> choiceOf(const char* formula, double aMin, double aMax,
                                              double x0 = 0.5) {

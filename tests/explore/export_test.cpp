@@ -20,21 +20,11 @@
 #include "explore/bifurcation_view.h"
 #include "explore/bifurcation_window.h"
 #include "explore/explore_export.h"
+#include "tests/explore/explorer_wait.h"
 #include "tests/qt/qt_test_support.h"
 
 namespace corvane::explore {
 namespace {
-
-bool waitIdle(BifurcationWindow& w) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < end) {
-        QApplication::processEvents();
-        w.pollNow();
-        if (!w.isComputing()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
-}
 
 QStringList lines(const QString& path) {
     QFile f(path);

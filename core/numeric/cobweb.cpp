@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "core/numeric/bifurcation.h"
 #include "core/numeric/custom_map.h"
@@ -124,9 +125,9 @@ Point iterateOne(Step step, int k, double x) {
 
 // Evaluates f^k and its slope at x[0..n), into y and slope, several orbits
 // side by side so that their chains overlap in the processor.
-template <class Step>
-void iterateMany(Step step, int k, const double* x, double* y, double* slope, std::size_t n) {
-    constexpr std::size_t kLanes = 8;
+template <std::size_t kLanes = 8, class Step>
+[[gnu::always_inline]] inline void iterateManyBody(Step step, int k, const double* x, double* y,
+                                                   double* slope, std::size_t n) {
     std::size_t i = 0;
     for (; i + kLanes <= n; i += kLanes) {
         double v[kLanes];
@@ -137,7 +138,7 @@ void iterateMany(Step step, int k, const double* x, double* y, double* slope, st
         }
         for (int j = 0; j < k; ++j) {
             // Unrolled, so that the lanes stay in registers.
-#pragma GCC unroll 8
+#pragma GCC unroll 16
             for (std::size_t l = 0; l < kLanes; ++l) v[l] = step(v[l], d[l]);
         }
         for (std::size_t l = 0; l < kLanes; ++l) {
@@ -145,10 +146,38 @@ void iterateMany(Step step, int k, const double* x, double* y, double* slope, st
             slope[i + l] = d[l];
         }
     }
-    for (; i < n; ++i) {
-        const Point p = iterateOne(step, k, x[i]);
-        y[i] = p.y;
-        slope[i] = p.slope;
+    if constexpr (kLanes > 8) {
+        // The rest eight at a time, as far as it goes.
+        iterateManyBody<8>(step, k, x + i, y + i, slope + i, n - i);
+    } else {
+        for (; i < n; ++i) {
+            const Point p = iterateOne(step, k, x[i]);
+            y[i] = p.y;
+            slope[i] = p.slope;
+        }
+    }
+}
+
+// The logistic map's lanes in the widest vectors the processor has (its
+// steps are plain products and differences: the same in every width).
+#if defined(__x86_64__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
+    !defined(__SANITIZE_ADDRESS__)
+#define CORVANE_COBWEB_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define CORVANE_COBWEB_CLONES
+#endif
+
+CORVANE_COBWEB_CLONES void iterateManyF1(double a, int k, const double* x, double* y, double* slope,
+                                         std::size_t n) {
+    iterateManyBody<16>(StepF1{a}, k, x, y, slope, n);
+}
+
+template <class Step>
+void iterateMany(Step step, int k, const double* x, double* y, double* slope, std::size_t n) {
+    if constexpr (std::is_same_v<Step, StepF1>) {
+        iterateManyF1(step.a, k, x, y, slope, n);
+    } else {
+        iterateManyBody(step, k, x, y, slope, n);
     }
 }
 
@@ -223,8 +252,9 @@ int partsFor(double h, double yl, double dl, double yr, double dr, double tolera
         std::max({(rise * rise) * (rise * rise),
                   ((stray * stray) * (h * h)) / (t2 * (h * h + dy * dy)), (peak * peak) / t2});
     int parts = kFewestParts;
+#pragma GCC unroll 16
     for (int j = kFewestParts; j < kMostParts; ++j) {
-        parts += double(j) * j * j * j < q;  // q > NaN counts nothing
+        parts += static_cast<double>(j * j * j * j) < q;  // q > NaN counts nothing
     }
     return parts;
 }
@@ -274,7 +304,6 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                 ds[i] = ds[regionEnd - 1];
             }
             std::int64_t* split = room(work.split, regionEnd + W);
-            std::int64_t* cross = room(work.cross, regionEnd + W);
             for (std::size_t i = regionStart; i + 1 < regionEnd; i += W) {
                 V xl, yl, dl, xr, yr, dr;
                 std::memcpy(&xl, xs + i, sizeof xl);
@@ -285,14 +314,9 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                 std::memcpy(&dr, ds + i + 1, sizeof dr);
                 const VI flags = needsSplit(xl, yl, dl, xr, yr, dr, tolerance) & 1;
                 std::memcpy(split + i, &flags, sizeof flags);
-                // An interval kept whole stays in the graph: where f^k − x
-                // may meet zero in it is noted for the periodic points.
-                const VI hint = mayCross(yl - xl, dl, yr - xr, dr) & ~flags & 1;
-                std::memcpy(cross + i, &hint, sizeof hint);
             }
             for (std::size_t b = fromBlock; b < toBlock; ++b) {
                 split[blocks[b].first + blocks[b].count - 1] = 0;
-                cross[blocks[b].first + blocks[b].count - 1] = 0;
             }
             std::uint32_t* cut = room(work.cut, regionEnd - regionStart);
             std::size_t cuts = 0;
@@ -372,18 +396,7 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                     ds[first + p] = innerD[n];
                 }
             }
-            if (out.budgetReached) {
-                // The last blocks stay as they are: only where f^k − x may
-                // meet zero in their intervals is noted.
-                std::int64_t* last = room(work.cross, size);
-                for (std::size_t i = regionEnd; i + 1 < size; ++i) {
-                    last[i] = mayCross(ys[i] - xs[i], ds[i], ys[i + 1] - xs[i + 1], ds[i + 1]);
-                }
-                for (std::size_t b = firstNew; b < blockCount; ++b) {
-                    last[blocks[b].first + blocks[b].count - 1] = 0;
-                }
-                break;
-            }
+            if (out.budgetReached) break;  // the last blocks stay as they are
             fromBlock = firstNew;
             toBlock = blockCount;
             regionStart = regionEnd;
@@ -400,29 +413,16 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
     double* ox = out.x.data();
     double* oy = out.y.data();
     double* od = out.slope.data();
-    // On the way, the places where f^k(x) − x may meet zero: the noted
-    // intervals at the output place of their left sample.
-    std::uint32_t* hints = room(out.work.hints, total);
-    std::size_t hintCount = 0;
-    const std::int64_t* cross = work.cross.data();
     std::size_t o = 0;
     auto copy = [&](std::size_t from, std::size_t to) {  // samples [from, to)
         for (std::size_t i = from; i < to; ++i, ++o) {
             ox[o] = xs[i];
             oy[o] = ys[i];
             od[o] = ds[i];
-            hints[hintCount] = static_cast<std::uint32_t>(o);
-            hintCount += static_cast<std::size_t>(cross[i]);
         }
     };
     auto emit = [&](auto& self, const Block& block, bool ends) -> void {
-        std::size_t at = block.first;
-        if (!ends) {
-            // The first interval starts at the sample just written.
-            hints[hintCount] = static_cast<std::uint32_t>(o - 1);
-            hintCount += static_cast<std::size_t>(cross[at]);
-            ++at;
-        }
+        std::size_t at = block.first + (ends ? 0 : 1);
         const std::size_t end = block.first + block.count - (ends ? 0 : 1);
         for (std::uint32_t c = 0; c < block.childCount; ++c) {
             const Child& child = children[block.firstChild + c];
@@ -434,23 +434,42 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
         copy(at, end);
     };
     emit(emit, blocks[0], true);
-    if (oy[total - 1] - ox[total - 1] == 0)
-        hints[hintCount++] = static_cast<std::uint32_t>(total - 1);
-    out.crossingHints.assign(hints, hints + hintCount);
+    markCrossingHints(out);
 }
 
 void markCrossingHints(Curve& curve) {
-    curve.crossingHints.clear();
     const std::size_t n = curve.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const double g = curve.y[i] - curve.x[i];
-        const bool last = i + 1 == n;
-        const double next =
-            last ? std::numeric_limits<double>::quiet_NaN() : curve.y[i + 1] - curve.x[i + 1];
-        if (mayCross(g, curve.slope[i], next, last ? next : curve.slope[i + 1])) {
-            curve.crossingHints.push_back(static_cast<std::uint32_t>(i));
+    std::uint32_t* hints = room(curve.work.hints, n);
+    std::size_t count = 0;
+    const double* xs = curve.x.data();
+    const double* ys = curve.y.data();
+    const double* ds = curve.slope.data();
+    // Intervals (i, i + 1) side by side, the hints written without
+    // branches; the last sample has no interval of its own.
+    std::size_t i = 0;
+    for (; i + W < n; i += W) {
+        V x0, y0, d0, x1, y1, d1;
+        std::memcpy(&x0, xs + i, sizeof x0);
+        std::memcpy(&y0, ys + i, sizeof y0);
+        std::memcpy(&d0, ds + i, sizeof d0);
+        std::memcpy(&x1, xs + i + 1, sizeof x1);
+        std::memcpy(&y1, ys + i + 1, sizeof y1);
+        std::memcpy(&d1, ds + i + 1, sizeof d1);
+        const VI hit = mayCross(y0 - x0, d0, y1 - x1, d1) & 1;
+        for (std::size_t w = 0; w < W; ++w) {
+            hints[count] = static_cast<std::uint32_t>(i + w);
+            count += static_cast<std::size_t>(hit[w]);
         }
     }
+    for (; i < n; ++i) {
+        const double g = ys[i] - xs[i];
+        const bool last = i + 1 == n;
+        const double next = last ? std::numeric_limits<double>::quiet_NaN() : ys[i + 1] - xs[i + 1];
+        if (mayCross(g, ds[i], next, last ? next : ds[i + 1])) {
+            hints[count++] = static_cast<std::uint32_t>(i);
+        }
+    }
+    curve.crossingHints.assign(hints, hints + count);
 }
 
 void reduceToColumns(const Curve& curve, int columns, std::vector<double>& xs,

@@ -160,18 +160,32 @@ TEST(CobwebCurve, EscapingOrbitsLeaveNonFiniteSamplesAlone) {
     EXPECT_TRUE(std::any_of(c.y.begin(), c.y.end(), [](double y) { return !std::isfinite(y); }));
 }
 
-TEST(CobwebCurve, HintsNotedWhileSamplingAreThoseOfTheFinishedCurve) {
+TEST(CobwebCurve, HintsAreThoseOfAPlainScanOfTheFinishedCurve) {
     struct Case {
         int map;
         double a;
         int k;
     };
-    const Case cases[] = {{1, 3.2, 2}, {1, 4.0, 12}, {2, 2.3, 3}, {1, 1 + std::sqrt(8.0), 3}};
+    const Case cases[] = {
+        {1, 3.2, 2}, {1, 4.0, 12}, {2, 2.3, 3}, {1, 1 + std::sqrt(8.0), 3}, {1, 5.0, 40}};
     for (const Case& c : cases) {
-        Curve curve = curveOf(c.map, c.a, c.k);
-        const std::vector<std::uint32_t> noted = curve.crossingHints;
-        markCrossingHints(curve);
-        EXPECT_EQ(noted, curve.crossingHints) << c.map << " " << c.a << " " << c.k;
+        const Curve curve = curveOf(c.map, c.a, c.k);
+        // g = f^k(x) − x zero at a sample, changing sign before the next,
+        // or turning back towards zero between them (g·(s − 1) < 0 at the
+        // first and > 0 at the next).
+        std::vector<std::uint32_t> expected;
+        for (std::size_t i = 0; i < curve.size(); ++i) {
+            const double g = curve.y[i] - curve.x[i];
+            bool hint = g == 0;
+            if (i + 1 < curve.size()) {
+                const double next = curve.y[i + 1] - curve.x[i + 1];
+                hint = hint || g * next < 0 ||
+                       (g * (curve.slope[i] - 1) < 0 && g * (curve.slope[i + 1] - 1) > 0);
+            }
+            if (hint) expected.push_back(static_cast<std::uint32_t>(i));
+        }
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(curve.crossingHints, expected) << c.map << " " << c.a << " " << c.k;
     }
 }
 

@@ -191,6 +191,24 @@ template <class T>
     return (g0 == 0) | (g0 * g1 < 0) | ((g0 * (s0 - 1) < 0) & (g0 * (s1 - 1) > 0));
 }
 
+// The intervals (i, i + 1) … (i + W − 1, i + W) side by side: x, value and
+// slope at their left and their right ends.
+struct Intervals {
+    V xl, yl, dl, xr, yr, dr;
+};
+
+[[gnu::always_inline]] inline Intervals intervalsAt(const double* xs, const double* ys,
+                                                    const double* ds, std::size_t i) {
+    Intervals v;
+    std::memcpy(&v.xl, xs + i, sizeof v.xl);
+    std::memcpy(&v.yl, ys + i, sizeof v.yl);
+    std::memcpy(&v.dl, ds + i, sizeof v.dl);
+    std::memcpy(&v.xr, xs + i + 1, sizeof v.xr);
+    std::memcpy(&v.yr, ys + i + 1, sizeof v.yr);
+    std::memcpy(&v.dr, ds + i + 1, sizeof v.dr);
+    return v;
+}
+
 // Samples close enough that the graph climbs or falls at most a sixth of
 // the picture between them: no hump can hide there unnoticed.
 constexpr double kCoarsestRise = 0.25;
@@ -305,14 +323,8 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
             }
             std::int64_t* split = room(work.split, regionEnd + W);
             for (std::size_t i = regionStart; i + 1 < regionEnd; i += W) {
-                V xl, yl, dl, xr, yr, dr;
-                std::memcpy(&xl, xs + i, sizeof xl);
-                std::memcpy(&yl, ys + i, sizeof yl);
-                std::memcpy(&dl, ds + i, sizeof dl);
-                std::memcpy(&xr, xs + i + 1, sizeof xr);
-                std::memcpy(&yr, ys + i + 1, sizeof yr);
-                std::memcpy(&dr, ds + i + 1, sizeof dr);
-                const VI flags = needsSplit(xl, yl, dl, xr, yr, dr, tolerance) & 1;
+                const Intervals v = intervalsAt(xs, ys, ds, i);
+                const VI flags = needsSplit(v.xl, v.yl, v.dl, v.xr, v.yr, v.dr, tolerance) & 1;
                 std::memcpy(split + i, &flags, sizeof flags);
             }
             for (std::size_t b = fromBlock; b < toBlock; ++b) {
@@ -448,14 +460,8 @@ void markCrossingHints(Curve& curve) {
     // branches; the last sample has no interval of its own.
     std::size_t i = 0;
     for (; i + W < n; i += W) {
-        V x0, y0, d0, x1, y1, d1;
-        std::memcpy(&x0, xs + i, sizeof x0);
-        std::memcpy(&y0, ys + i, sizeof y0);
-        std::memcpy(&d0, ds + i, sizeof d0);
-        std::memcpy(&x1, xs + i + 1, sizeof x1);
-        std::memcpy(&y1, ys + i + 1, sizeof y1);
-        std::memcpy(&d1, ds + i + 1, sizeof d1);
-        const VI hit = mayCross(y0 - x0, d0, y1 - x1, d1) & 1;
+        const Intervals v = intervalsAt(xs, ys, ds, i);
+        const VI hit = mayCross(v.yl - v.xl, v.dl, v.yr - v.xr, v.dr) & 1;
         for (std::size_t w = 0; w < W; ++w) {
             hints[count] = static_cast<std::uint32_t>(i + w);
             count += static_cast<std::size_t>(hit[w]);

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 #include <oneapi/tbb/task_arena.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
+#include <climits>
 #include <cmath>
+#include <stdexcept>
 #include <vector>
 
 #include "core/numeric/maps.h"
 #include "explore/bifurcation_compute.h"
 #include "explore/bifurcation_engine.h"
+#include "explore/parallel.h"
 
 namespace corvane::explore {
 namespace {
@@ -48,6 +52,49 @@ View small(int map) {
     v.transient = 300;
     v.kept = 700;
     return v;
+}
+
+TEST(ExploreCompute, ParallelForHandsOutEveryPieceOnceAtMostGrainLong) {
+    struct Case {
+        int begin, end, grain;
+    };
+    const Case cases[] = {{0, 0, 1},
+                          {3, 2, 1},
+                          {0, 1, 1},
+                          {0, 10, 3},
+                          {5, 100, 7},
+                          {-10, 10, 4},
+                          {0, 50, 0},
+                          {0, 5, 100},
+                          {INT_MAX - 5, INT_MAX, 2},
+                          {INT_MIN, INT_MIN + 9, INT_MAX}};
+    for (const Case& c : cases) {
+        const long long length = std::max(0LL, (long long)c.end - c.begin);
+        std::vector<std::atomic<int>> hits(static_cast<std::size_t>(length));
+        std::atomic<bool> tooLong{false};
+        parallelFor(c.begin, c.end, c.grain, [&](int from, int to) {
+            if ((long long)to - from > std::max(c.grain, 1) || to <= from) tooLong = true;
+            for (long long i = from; i < to; ++i) ++hits[std::size_t(i - c.begin)];
+        });
+        EXPECT_FALSE(tooLong) << c.begin << " " << c.end << " " << c.grain;
+        EXPECT_TRUE(std::all_of(hits.begin(), hits.end(), [](const auto& h) { return h == 1; }))
+            << c.begin << " " << c.end << " " << c.grain;
+    }
+}
+
+TEST(ExploreCompute, ParallelForThrowsAPiecesExceptionAfterAllStopped) {
+    std::atomic<int> ran{0};
+    EXPECT_THROW(parallelFor(0, 64, 1,
+                             [&](int from, int) {
+                                 ++ran;
+                                 if (from == 17) throw std::runtime_error("piece 17");
+                             }),
+                 std::runtime_error);
+    // Usable again at once.
+    std::atomic<int> again{0};
+    parallelFor(0, 64, 1, [&](int from, int to) { again += to - from; });
+    EXPECT_EQ(again, 64);
+    EXPECT_GE(ran, 1);
 }
 
 TEST(ExploreCompute, SameBitsOnOneTwoAndFourThreads) {

@@ -67,6 +67,10 @@ void ExploreWiring::openCustomCobweb(std::shared_ptr<const explore::CustomChoice
                                      double a) {
     openCobweb(0, a);
     cobweb_->showCustomMap(std::move(custom));
+    // Once more within the formula's own range of a, which the map before
+    // may not have had.
+    cobweb_->setA(a);
+    cursor_.set(cobweb_->a(), cobwebListener_);
 }
 
 void ExploreWiring::openFeigenbaum(int mapChoice) {

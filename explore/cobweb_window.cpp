@@ -379,9 +379,23 @@ void CobwebWindow::showValues() {
     nSpin_->setValue(static_cast<int>(steps_));
 }
 
+bool CobwebWindow::setARange(double low, double high) {
+    aLow_ = low;
+    aHigh_ = high;
+    {
+        const QSignalBlocker b1(aSlider_), b2(aSpin_);
+        aSlider_->setRange(sliderOf(low), sliderOf(high));
+        aSpin_->setRange(low, high);
+    }
+    const double a = std::clamp(a_, aLow_, aHigh_) + 0.0;
+    if (a == a_) return false;
+    a_ = a;
+    return true;
+}
+
 void CobwebWindow::setA(double a) {
     if (!std::isfinite(a)) return;
-    a = std::clamp(a, 0.0, kMostA) + 0.0;  // + 0: never −0
+    a = std::clamp(a, aLow_, aHigh_) + 0.0;  // + 0: never −0
     if (a == a_) return;
     a_ = a;
     showValues();
@@ -390,7 +404,7 @@ void CobwebWindow::setA(double a) {
 
 void CobwebWindow::userA(double a) {
     if (!std::isfinite(a)) return;
-    a = std::clamp(a, 0.0, kMostA) + 0.0;
+    a = std::clamp(a, aLow_, aHigh_) + 0.0;
     if (a == a_) return;
     a_ = a;
     showValues();
@@ -433,8 +447,11 @@ void CobwebWindow::selectMap(int map) {
     if (map == map_) return;
     map_ = map;
     custom_.reset();
+    const bool moved = setARange(0, kMostA);
+    showValues();
     mapShown();
     recompute(true);
+    if (moved && onAChanged) onAChanged(a_);
 }
 
 void CobwebWindow::chooseCustomMap() {
@@ -453,9 +470,14 @@ void CobwebWindow::showCustomMap(std::shared_ptr<const CustomChoice> custom) {
     map_ = kCustomMap;
     mapActions_[map_ - 1]->setChecked(true);
     x0_ = std::clamp(custom_->x0, 0.0, 1.0) + 0.0;
+    // The formula's a-range as well as the built-in maps' (NaN gives way).
+    const double low = std::fmax(std::fmin(custom_->aMin, 0.0), -kFarthestA);
+    const double high = std::fmin(std::fmax(custom_->aMax, kMostA), kFarthestA);
+    const bool moved = setARange(low, high);
     showValues();
     mapShown();
     recompute(true);
+    if (moved && onAChanged) onAChanged(a_);
 }
 
 cobweb::MapRef CobwebWindow::mapRef() const {

@@ -42,15 +42,18 @@ public:
 
     static QString titleFor(int map);
 
-    // The ranges of the controls.
+    // The ranges of the controls: a in [0, kMostA], widened for a map of
+    // the user's own to take in its a-range, up to ±kFarthestA.
     static constexpr double kMostA = 5;
+    static constexpr double kFarthestA = 1000;
     static constexpr int kMostSpeed = 500;  // steps a second
 
     int map() const { return map_; }
     void selectMap(int map);
     // Map → Custom...: asks for a formula, then shows its cobweb.
     void chooseCustomMap();
-    // Shows the cobweb of a map of the user's own (at its x0; a stays).
+    // Shows the cobweb of a map of the user's own (at its x0; a stays where
+    // its range allows, the formula's a-range now part of it).
     void showCustomMap(std::shared_ptr<const CustomChoice> custom);
     const std::shared_ptr<const CustomChoice>& customMap() const { return custom_; }
     void setRecentFormulas(std::shared_ptr<RecentFormulas> recent) { recent_ = std::move(recent); }
@@ -60,13 +63,15 @@ public:
     QString derivativeText() const;
 
     double a() const { return a_; }
+    double aLow() const { return aLow_; }
+    double aHigh() const { return aHigh_; }
     double x0() const { return x0_; }
     int fold() const { return fold_; }             // k
     std::int64_t steps() const { return steps_; }  // n
     int speed() const;                             // steps a second when playing
 
     // a set from outside (the explorer's a-cursor): onAChanged is not
-    // called. Values outside [0, kMostA] are brought to its nearer end.
+    // called. Values outside a's range are brought to its nearer end.
     void setA(double a);
     // Called when the user moves a here.
     std::function<void(double a)> onAChanged;
@@ -116,6 +121,8 @@ private:
     // a or k did; the orbit always) and redraws.
     void recompute(bool curveChanged);
     void showValues();
+    // Sets a's range and brings a into it; true when a moved.
+    bool setARange(double low, double high);
     void say(const QString& message);
     void tick();
     bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
@@ -133,6 +140,8 @@ private:
     CustomMapAsker askCustom_ = askCustomMap;
     QLabel* derivative_ = nullptr;
     double a_ = 3.2;
+    double aLow_ = 0;  // a's range
+    double aHigh_ = kMostA;
     double x0_ = 0.2;
     int fold_ = 1;
     std::int64_t steps_ = 50;

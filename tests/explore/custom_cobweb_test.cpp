@@ -6,9 +6,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QSlider>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "app/explore_wiring.h"
 #include "core/numeric/maps.h"
@@ -53,6 +59,56 @@ TEST(CustomCobwebWindow, CustomEntryDrawsTheFormulaTitledByIt) {
     EXPECT_EQ(window.windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
     EXPECT_TRUE(window.derivativeText().isEmpty());
     EXPECT_EQ(window.curve().y[500], iterateMap(2, window.a(), 1, window.curve().x[500]));
+}
+
+TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
+    // The Gauss map's a runs through negative values.
+    auto gauss = std::make_shared<CustomChoice>(*choiceOf("exp(-6.2*x^2)+a", 0.0));
+    gauss->aMin = -1;
+    gauss->aMax = 1;
+    struct Case {
+        double aMin, aMax;  // the formula's
+        double low, high;   // the cobweb's
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {{-1, 1, -1, 5},
+                          {0.5, 8, 0, 8},
+                          {-1e9, 1e9, -CobwebWindow::kFarthestA, CobwebWindow::kFarthestA},
+                          {nan, nan, 0, 5}};
+    for (const Case& c : cases) {
+        CobwebWindow window(1);
+        std::vector<double> told;
+        window.onAChanged = [&](double a) { told.push_back(a); };
+        auto choice = std::make_shared<CustomChoice>(*gauss);
+        choice->aMin = c.aMin;
+        choice->aMax = c.aMax;
+        window.showCustomMap(choice);
+        EXPECT_EQ(window.aLow(), c.low) << c.aMin;
+        EXPECT_EQ(window.aHigh(), c.high) << c.aMin;
+        auto* slider = window.findChild<QSlider*>("aSlider");
+        auto* spin = window.findChild<QDoubleSpinBox*>("aSpin");
+        ASSERT_TRUE(slider && spin);
+        EXPECT_EQ(spin->minimum(), c.low);
+        EXPECT_EQ(spin->maximum(), c.high);
+        EXPECT_EQ(slider->minimum(), std::lround(c.low * 1e6));
+        EXPECT_EQ(slider->maximum(), std::lround(c.high * 1e6));
+        window.setA(-0.4);
+        EXPECT_EQ(window.a(), std::max(-0.4, c.low));
+    }
+    // Back to a built-in map: [0, 5] again, and a brought into it is told.
+    CobwebWindow window(1);
+    std::vector<double> told;
+    window.onAChanged = [&](double a) { told.push_back(a); };
+    window.showCustomMap(gauss);
+    window.setA(-0.4);
+    ASSERT_GE(window.orbit().x.size(), 2u);
+    EXPECT_EQ(window.orbit().x[1], std::exp(-6.2 * 0.0) - 0.4);
+    EXPECT_TRUE(told.empty());
+    window.selectMap(2);
+    EXPECT_EQ(window.aLow(), 0);
+    EXPECT_EQ(window.aHigh(), CobwebWindow::kMostA);
+    EXPECT_EQ(window.a(), 0);
+    EXPECT_EQ(told, std::vector<double>{0});
 }
 
 TEST(CustomCobwebWindow, CancelledDialogKeepsTheMap) {
@@ -125,6 +181,35 @@ TEST_F(CustomWiring, BothWindowsOfferTheFormulasOfTheRunAndTheCobwebFollowsTheDi
     EXPECT_EQ(cobweb->map(), kCustomMap);
     EXPECT_EQ(cobweb->windowTitle(), "Cobweb: 2*a*min(x,1-x)");
     EXPECT_EQ(cobweb->a(), 0.7);
+}
+
+TEST_F(CustomWiring, CobwebAtANegativeAOfTheFormulaKeepsThatA) {
+    ui.window("Form1").click("mnuExploreCobweb");  // f1's cobweb: a in [0, 5]
+    ui.window("Form1").click("mnuExploreBifurcation");
+    BifurcationWindow* explorer = wiring.bifurcation();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(explorer));
+    explorer->setCustomMapAsker(
+        [](QWidget* parent, RecentFormulas& recent, const CustomChoice* current) {
+            CustomMapDialog dialog(recent, current, parent);
+            const auto examples = custom::examples();
+            const auto gauss = std::find_if(examples.begin(), examples.end(), [](const auto& e) {
+                return std::string_view(e.name) == "Gauss";
+            });
+            EXPECT_NE(gauss, examples.end());
+            dialog.useExample(int(gauss - examples.begin()));
+            dialog.tryAccept();
+            return dialog.choice();
+        });
+    explorer->chooseCustomMap();
+    ASSERT_EQ(explorer->view().map, kCustomMap);
+    QApplication::processEvents();
+    explorer->pollNow();
+    explorer->setCursorA(-0.5);
+    explorer->cobwebAtCursor();
+    CobwebWindow* cobweb = wiring.cobweb();
+    EXPECT_EQ(cobweb->map(), kCustomMap);
+    EXPECT_EQ(cobweb->a(), -0.5);
+    EXPECT_EQ(*explorer->cursorA(), -0.5);
 }
 
 }  // namespace

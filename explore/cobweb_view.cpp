@@ -19,10 +19,6 @@ const QColor kCurrent(150, 0, 0);
 const QColor kPoint(0, 0, 0);
 
 constexpr int kLeft = 52, kRight = 16, kTop = 24, kBottom = 36;
-// Values far outside the picture are drawn at this distance past its
-// edge, so that the lines towards them keep their direction on screen.
-constexpr double kFarBelow = cobweb::kBottom - 1.0;
-constexpr double kFarAbove = cobweb::kTop + 1.0;
 
 // The mark of a point of period k: a disc, filled when it is stable.
 QImage mark(bool stable) {
@@ -48,11 +44,13 @@ void CobwebView::setScene(const Scene& scene) {
     scene_ = scene;
     const int points = scene.points ? static_cast<int>(scene.points->points.size()) : 0;
     setAccessibleDescription(
-        QStringLiteral("The graph of f^%1 over 0 to 1 with the diagonal, the staircase of %2 "
+        QStringLiteral("The graph of f^%1 over %4 to %5 with the diagonal, the staircase of %2 "
                        "steps of the orbit, and %3 points of period %1.")
             .arg(scene.fold)
             .arg(scene.segments ? scene.segments->size() / 2 : 0)
-            .arg(points));
+            .arg(points)
+            .arg(scene.span.from)
+            .arg(scene.span.to));
     update();
 }
 
@@ -63,8 +61,13 @@ QRect CobwebView::plotRect() const {
 
 QPointF CobwebView::toWidget(double x, double y) const {
     const QRect r = plotRect();
-    y = std::clamp(y, kFarBelow, kFarAbove);  // NaN stays NaN
-    return {r.left() + x * r.width(), r.top() + (cobweb::kTop - y) / 1.5 * r.height()};
+    const cobweb::Span& s = scene_.span;
+    const double w = s.width();
+    // Values far outside the picture are drawn at its height past its
+    // edge, so that the lines towards them keep their direction on screen.
+    y = std::clamp(y, s.bottom() - w, s.top() + w);  // NaN stays NaN
+    return {r.left() + (x - s.from) / w * r.width(),
+            r.top() + (s.top() - y) / (1.5 * w) * r.height()};
 }
 
 void CobwebView::reduce() const {
@@ -74,10 +77,14 @@ void CobwebView::reduce() const {
         ys_.clear();
         return;
     }
-    if (reducedVersion_ == scene_.curveVersion && reducedColumns_ == columns) return;
-    cobweb::reduceToColumns(*scene_.curve, columns, xs_, ys_);
+    if (reducedVersion_ == scene_.curveVersion && reducedColumns_ == columns &&
+        reducedSpan_.from == scene_.span.from && reducedSpan_.to == scene_.span.to) {
+        return;
+    }
+    cobweb::reduceToColumns(*scene_.curve, columns, xs_, ys_, scene_.span);
     reducedVersion_ = scene_.curveVersion;
     reducedColumns_ = columns;
+    reducedSpan_ = scene_.span;
 }
 
 QImage CobwebView::render() const {
@@ -101,26 +108,32 @@ void CobwebView::paint(QPainter& p) const {
     p.fillRect(rect(), Qt::white);
     const QRect r = plotRect();
 
-    // Grid and labels: x across [0, 1], y from −0.25 to 1.25.
+    // Grid and labels in quarters of the span: x across it, y from a
+    // quarter of it below to a quarter above ([0, 1] and −0.25 to 1.25 for
+    // the built-in maps).
+    const cobweb::Span& s = scene_.span;
+    auto at = [&s](double quarter) { return s.from + s.width() * quarter; };
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(kGrid, 1));
-    for (double v : {0.25, 0.5, 0.75}) {
-        p.drawLine(toWidget(v, cobweb::kBottom), toWidget(v, cobweb::kTop));
+    for (double q : {0.25, 0.5, 0.75}) {
+        p.drawLine(toWidget(at(q), s.bottom()), toWidget(at(q), s.top()));
     }
-    for (double v : {0.0, 0.25, 0.5, 0.75, 1.0}) p.drawLine(toWidget(0, v), toWidget(1, v));
+    for (double q : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+        p.drawLine(toWidget(s.from, at(q)), toWidget(s.to, at(q)));
+    }
     QFont small = font();
     small.setPointSizeF(std::max(7.0, small.pointSizeF() * 0.85));
     p.setFont(small);
     p.setPen(Qt::black);
-    for (double v : {0.0, 0.5, 1.0}) {
-        const QPointF at = toWidget(v, cobweb::kBottom);
-        p.drawText(QRectF(at.x() - 30, at.y() + 4, 60, 16), Qt::AlignHCenter | Qt::AlignTop,
-                   QString::number(v));
+    for (double q : {0.0, 0.5, 1.0}) {
+        const QPointF where = toWidget(at(q), s.bottom());
+        p.drawText(QRectF(where.x() - 30, where.y() + 4, 60, 16), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::number(at(q)));
     }
-    for (double v : {-0.25, 0.0, 0.5, 1.0, 1.25}) {
-        const QPointF at = toWidget(0, v);
-        p.drawText(QRectF(at.x() - kLeft, at.y() - 8, kLeft - 6, 16),
-                   Qt::AlignRight | Qt::AlignVCenter, QString::number(v));
+    for (double q : {-0.25, 0.0, 0.5, 1.0, 1.25}) {
+        const QPointF where = toWidget(s.from, at(q));
+        p.drawText(QRectF(where.x() - kLeft, where.y() - 8, kLeft - 6, 16),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(at(q)));
     }
     p.drawText(QRectF(r.left(), 2, r.width(), kTop - 4), Qt::AlignLeft | Qt::AlignVCenter,
                scene_.fold == 1 ? QStringLiteral("y = f(x)")
@@ -130,7 +143,7 @@ void CobwebView::paint(QPainter& p) const {
     p.setClipRect(r);
     // The diagonal.
     p.setPen(QPen(kDiagonal, 1));
-    p.drawLine(toWidget(0, 0), toWidget(1, 1));
+    p.drawLine(toWidget(s.from, s.from), toWidget(s.to, s.to));
 
     // The staircase, under the graph so that a long orbit does not hide it;
     // its current step above both. Lines across and up or down need no
@@ -190,7 +203,7 @@ void CobwebView::paint(QPainter& p) const {
     }
     p.setPen(Qt::NoPen);
     p.setBrush(kCurrent);
-    const QPointF start = toWidget(scene_.x0, 0);
+    const QPointF start = toWidget(scene_.x0, scene_.base);
     p.drawPolygon(QPolygonF({start, start + QPointF(-5, 9), start + QPointF(5, 9)}));
     if (scene_.hasCurrent) p.drawEllipse(toWidget(scene_.current, scene_.current), 3.5, 3.5);
     p.restore();

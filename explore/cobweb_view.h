@@ -1,8 +1,9 @@
-// The cobweb's picture: the graph of f^k over [0, 1], the diagonal, the
-// staircase of the orbit between them with its current step picked out,
-// and the points of period k on the diagonal (filled when stable, hollow
-// when not). It draws what the window gives it; it computes nothing but the
-// graph's reduction to its own pixel columns.
+// The cobweb's picture: the graph of f^k across its span ([0, 1] for the
+// built-in maps), the diagonal, the staircase of the orbit between them
+// with its current step picked out, and the points of period k on the
+// diagonal (filled when stable, hollow when not). It draws what the window
+// gives it; it computes nothing but the graph's reduction to its own pixel
+// columns.
 #pragma once
 
 #include <QImage>
@@ -26,7 +27,9 @@ public:
         std::uint64_t curveVersion = 0;
         const std::vector<cobweb::Segment>* segments = nullptr;
         const cobweb::PeriodicPoints* points = nullptr;
+        cobweb::Span span;
         double x0 = 0;
+        double base = 0;          // the height the staircase starts from, below x0
         bool hasCurrent = false;  // the orbit's last point, on the diagonal
         double current = 0;
         int fold = 1;
@@ -55,6 +58,7 @@ private:
     mutable std::vector<double> xs_, ys_;
     mutable std::uint64_t reducedVersion_ = 0;
     mutable int reducedColumns_ = 0;
+    mutable cobweb::Span reducedSpan_;
 };
 
 }  // namespace corvane::explore

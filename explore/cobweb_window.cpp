@@ -393,6 +393,16 @@ bool CobwebWindow::setARange(double low, double high) {
     return true;
 }
 
+void CobwebWindow::setSpan(const cobweb::Span& span) {
+    span_ = span;
+    {
+        const QSignalBlocker b1(x0Slider_), b2(x0Spin_);
+        x0Slider_->setRange(sliderOf(span.from), sliderOf(span.to));
+        x0Spin_->setRange(span.from, span.to);
+    }
+    x0_ = std::clamp(x0_, span.from, span.to) + 0.0;
+}
+
 void CobwebWindow::setA(double a) {
     if (!std::isfinite(a)) return;
     a = std::clamp(a, aLow_, aHigh_) + 0.0;  // + 0: never −0
@@ -414,7 +424,7 @@ void CobwebWindow::userA(double a) {
 
 void CobwebWindow::setX0(double x0) {
     if (!std::isfinite(x0)) return;
-    x0 = std::clamp(x0, 0.0, 1.0) + 0.0;
+    x0 = std::clamp(x0, span_.from, span_.to) + 0.0;
     if (x0 == x0_) return;
     x0_ = x0;
     showValues();
@@ -448,6 +458,7 @@ void CobwebWindow::selectMap(int map) {
     map_ = map;
     custom_.reset();
     const bool moved = setARange(0, kMostA);
+    setSpan({});
     showValues();
     mapShown();
     recompute(true);
@@ -469,7 +480,11 @@ void CobwebWindow::showCustomMap(std::shared_ptr<const CustomChoice> custom) {
     custom_ = std::move(custom);
     map_ = kCustomMap;
     mapActions_[map_ - 1]->setChecked(true);
-    x0_ = std::clamp(custom_->x0, 0.0, 1.0) + 0.0;
+    // The formula's x-range, where it is one (else [0, 1]).
+    const double from = custom_->xMin, to = custom_->xMax;
+    const bool usable = from < to && from >= -kFarthestX && to <= kFarthestX;
+    setSpan(usable ? cobweb::Span{from, to} : cobweb::Span{});
+    x0_ = std::clamp(custom_->x0, span_.from, span_.to) + 0.0;
     // The formula's a-range as well as the built-in maps' (NaN gives way).
     const double low = std::fmax(std::fmin(custom_->aMin, 0.0), -kFarthestA);
     const double high = std::fmin(std::fmax(custom_->aMax, kMostA), kFarthestA);
@@ -543,6 +558,7 @@ void CobwebWindow::tick() {
 void CobwebWindow::recompute(bool curveChanged) {
     if (curveChanged) {
         cobweb::CurveOptions options;
+        options.span = span_;
         // A formula's steps go through its parser: budgeted as f2's.
         options.evaluationBudget = map_ == 1 ? kBudgetF1 : kBudgetF2;
         cobweb::sampleCurve(mapRef(), a_, fold_, options, curve_);
@@ -550,8 +566,11 @@ void CobwebWindow::recompute(bool curveChanged) {
         cobweb::findPeriodicPoints(mapRef(), a_, fold_, curve_, points_, kMostPoints);
         pointsModel_->show(&points_);
     }
-    cobweb::orbitOf(mapRef(), a_, fold_, x0_, steps_, orbit_);
-    cobweb::staircase(orbit_.x, segments_);
+    cobweb::orbitOf(mapRef(), a_, fold_, x0_, steps_, orbit_, span_);
+    // The staircase rises from the x-axis, or from the picture's foot when
+    // the axis lies outside the span.
+    const double base = span_.from <= 0 && 0 <= span_.to ? 0.0 : span_.from;
+    cobweb::staircase(orbit_.x, segments_, base);
     tailPeriod_ = cobweb::tailPeriod(orbit_.x);
     orbitModel_->show(&orbit_.x);
     orbitTable_->scrollToBottom();
@@ -561,7 +580,9 @@ void CobwebWindow::recompute(bool curveChanged) {
     scene.curveVersion = curveVersion_;
     scene.segments = &segments_;
     scene.points = &points_;
+    scene.span = span_;
     scene.x0 = x0_;
+    scene.base = base;
     scene.hasCurrent = orbit_.steps() > 0;
     scene.current = orbit_.x.back();
     scene.fold = fold_;
@@ -574,10 +595,12 @@ void CobwebWindow::recompute(bool curveChanged) {
     if (orbit_.stoppedAt > 0) {
         message = std::isfinite(orbit_.lastValue)
                       ? QStringLiteral(
-                            "The orbit leaves [-0.25, 1.25] at step %1 (x = %2); it "
+                            "The orbit leaves [%3, %4] at step %1 (x = %2); it "
                             "stops there.")
                             .arg(orbit_.stoppedAt)
                             .arg(text(orbit_.lastValue))
+                            .arg(text(span_.bottom()))
+                            .arg(text(span_.top()))
                       : QStringLiteral(
                             "The orbit is no longer a finite number at step %1; it "
                             "stops there.")

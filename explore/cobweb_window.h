@@ -46,6 +46,9 @@ public:
     // the user's own to take in its a-range, up to ±kFarthestA.
     static constexpr double kMostA = 5;
     static constexpr double kFarthestA = 1000;
+    // The graph and x0 across [0, 1]; for a map of the user's own across
+    // its x-range, when that lies within ±kFarthestX.
+    static constexpr double kFarthestX = 1000;
     static constexpr int kMostSpeed = 500;  // steps a second
 
     int map() const { return map_; }
@@ -65,6 +68,7 @@ public:
     double a() const { return a_; }
     double aLow() const { return aLow_; }
     double aHigh() const { return aHigh_; }
+    const cobweb::Span& span() const { return span_; }
     double x0() const { return x0_; }
     int fold() const { return fold_; }             // k
     std::int64_t steps() const { return steps_; }  // n
@@ -123,6 +127,8 @@ private:
     void showValues();
     // Sets a's range and brings a into it; true when a moved.
     bool setARange(double low, double high);
+    // Sets the span of x and brings x0 into it.
+    void setSpan(const cobweb::Span& span);
     void say(const QString& message);
     void tick();
     bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
@@ -142,6 +148,7 @@ private:
     double a_ = 3.2;
     double aLow_ = 0;  // a's range
     double aHigh_ = kMostA;
+    cobweb::Span span_;
     double x0_ = 0.2;
     int fold_ = 1;
     std::int64_t steps_ = 50;

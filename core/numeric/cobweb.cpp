@@ -209,14 +209,26 @@ struct Intervals {
     return v;
 }
 
-// Samples close enough that the graph climbs or falls at most a sixth of
-// the picture between them: no hump can hide there unnoticed.
-constexpr double kCoarsestRise = 0.25;
+// The measures of the refinement for a span of x: samples close enough
+// that the graph climbs or falls at most a sixth of the picture between
+// them (no hump can hide there unnoticed), the tolerance in units of the
+// span's width, and the picture's vertical range.
+struct Measures {
+    double coarsestRise;
+    double tolerance;
+    double bottom, top;
+    Measures(const Span& span, double tolerance)
+        : coarsestRise(0.25 * span.width()),
+          tolerance(tolerance * span.width()),
+          bottom(span.bottom()),
+          top(span.top()) {}
+};
 
 // Whether the graph between the samples (xl, yl, dl) and (xr, yr, dr),
 // value and slope, needs another sample between them; all lanes computed
 // whole, without branches: which way each goes is as good as random.
-[[gnu::always_inline]] inline VI needsSplit(V xl, V yl, V dl, V xr, V yr, V dr, double tolerance) {
+[[gnu::always_inline]] inline VI needsSplit(V xl, V yl, V dl, V xr, V yr, V dr, const Measures& m) {
+    const double tolerance = m.tolerance;
     const V mid = 0.5 * (xl + xr);
     const VI room = (mid > xl) & (mid < xr);  // some double lies between them
     const V h = xr - xl;
@@ -228,8 +240,8 @@ constexpr double kCoarsestRise = 0.25;
     const V rise = h * maxV(adl, adr);
     const V reach = rise + absV(dy);
     const VI visible =
-        (minV(yl, yr) - reach <= kTop) & (maxV(yl, yr) + reach >= kBottom) & (reach < 1e300);
-    const VI coarse = rise > kCoarsestRise;
+        (minV(yl, yr) - reach <= m.top) & (maxV(yl, yr) + reach >= m.bottom) & (reach < 1e300);
+    const VI coarse = rise > m.coarsestRise;
     // How far the graph may stray from the chord, across it, against the
     // tolerance: h·max(|dl − s|, |dr − s|) > tolerance·√(1 + s²) for the
     // chord's slope s = Δy/h, squared and multiplied through by h².
@@ -252,7 +264,7 @@ Point iterateWithSlope(MapRef map, double a, int k, double x) {
 namespace {
 
 // Into how many equal parts a flagged interval is cut: enough, judged by
-// the slopes at its ends, that each part climbs at most kCoarsestRise and
+// the slopes at its ends, that each part climbs at most the coarsest rise and
 // strays from its chord (across it), or misses its peak, by at most the
 // tolerance (both shrink with the square of the part's width); from
 // kFewestParts to kMostParts, the parts being looked at again in the next
@@ -260,9 +272,10 @@ namespace {
 constexpr int kFewestParts = 4;
 constexpr int kMostParts = 16;
 
-int partsFor(double h, double yl, double dl, double yr, double dr, double tolerance) {
+int partsFor(double h, double yl, double dl, double yr, double dr, const Measures& m) {
+    const double tolerance = m.tolerance;
     const double dy = yr - yl;
-    const double rise = 4 * (h * std::max(std::fabs(dl), std::fabs(dr)));  // / kCoarsestRise
+    const double rise = (h * std::max(std::fabs(dl), std::fabs(dr))) / m.coarsestRise;
     const double stray = std::max(std::fabs(h * dl - dy), std::fabs(h * dr - dy));
     const double peak = dl * dr < 0 ? h * std::min(std::fabs(dl), std::fabs(dr)) : 0.0;
     const double t2 = tolerance * tolerance;
@@ -286,7 +299,8 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
     const std::size_t mostSamples = std::max<std::size_t>(
         starts,
         static_cast<std::size_t>(std::max<std::int64_t>(options.evaluationBudget, 0) / perSample));
-    const double tolerance = options.tolerance;
+    const Span span = options.span;
+    const Measures measures(span, options.tolerance);
     Curve::Work& work = out.work;
     using Block = Curve::Block;
     using Child = Curve::Child;
@@ -302,8 +316,10 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
     Child* children = room(work.children, 1);
     std::size_t blockCount = 1, childCount = 0;
     blocks[0] = {0, static_cast<std::uint32_t>(starts), 0, 0};
-    for (std::size_t i = 0; i < starts; ++i) xs[i] = static_cast<double>(i) / startIntervals;
-    xs[starts - 1] = 1;
+    for (std::size_t i = 0; i < starts; ++i) {
+        xs[i] = span.from + span.width() * (static_cast<double>(i) / startIntervals);
+    }
+    xs[starts - 1] = span.to;
 
     out.budgetReached = false;
     withStep(map, a, [&](auto step) {
@@ -324,7 +340,7 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
             std::int64_t* split = room(work.split, regionEnd + W);
             for (std::size_t i = regionStart; i + 1 < regionEnd; i += W) {
                 const Intervals v = intervalsAt(xs, ys, ds, i);
-                const VI flags = needsSplit(v.xl, v.yl, v.dl, v.xr, v.yr, v.dr, tolerance) & 1;
+                const VI flags = needsSplit(v.xl, v.yl, v.dl, v.xr, v.yr, v.dr, measures) & 1;
                 std::memcpy(split + i, &flags, sizeof flags);
             }
             for (std::size_t b = fromBlock; b < toBlock; ++b) {
@@ -359,10 +375,10 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                     blocks[parent].firstChild = static_cast<std::uint32_t>(childCount);
                 }
                 const double xl = xs[i], xr = xs[i + 1], h = xr - xl;
-                int parts = partsFor(h, ys[i], ds[i], ys[i + 1], ds[i + 1], tolerance);
+                int parts = partsFor(h, ys[i], ds[i], ys[i + 1], ds[i + 1], measures);
                 // Parts too narrow for doubles to tell apart: fewer.
-                while (parts > 2 &&
-                       !(h > parts * (4 * std::numeric_limits<double>::epsilon()) * xr)) {
+                while (parts > 2 && !(h > parts * (4 * std::numeric_limits<double>::epsilon()) *
+                                              std::max(std::fabs(xl), std::fabs(xr)))) {
                     parts /= 2;
                 }
                 if (size + static_cast<std::size_t>(parts) + 1 > mostSamples) {
@@ -479,7 +495,7 @@ void markCrossingHints(Curve& curve) {
 }
 
 void reduceToColumns(const Curve& curve, int columns, std::vector<double>& xs,
-                     std::vector<double>& ys) {
+                     std::vector<double>& ys, const Span& span) {
     xs.clear();
     ys.clear();
     const std::size_t n = curve.size();
@@ -491,9 +507,10 @@ void reduceToColumns(const Curve& curve, int columns, std::vector<double>& xs,
     std::size_t i = 0;
     while (i < n) {
         // The column of sample i, and where the next one starts.
-        const double c = std::clamp(std::floor(curve.x[i] * columns), 0.0, columns - 1.0);
-        const double end =
-            c + 1 >= columns ? std::numeric_limits<double>::infinity() : (c + 1) / columns;
+        const double c = std::clamp(std::floor((curve.x[i] - span.from) / span.width() * columns),
+                                    0.0, columns - 1.0);
+        const double end = c + 1 >= columns ? std::numeric_limits<double>::infinity()
+                                            : span.from + (c + 1) / columns * span.width();
         std::size_t j = i + 1;
         std::size_t low = i, high = i;
         double lowest = curve.y[i], highest = curve.y[i];
@@ -739,11 +756,12 @@ namespace {
 // chain keeps x and a in registers (the sine map's calls would otherwise
 // leave them in memory for every map).
 template <class F>
-[[gnu::noinline]] void orbitLoop(F f, double a, int k, double x0, std::int64_t n, Orbit& out) {
+[[gnu::noinline]] void orbitLoop(F f, double a, int k, double x0, std::int64_t n, double bottom,
+                                 double top, Orbit& out) {
     double x = x0;
     for (std::int64_t j = 1; j <= n; ++j) {
         for (int i = 0; i < k; ++i) x = f(a, x);
-        if (!(x >= kBottom && x <= kTop)) {
+        if (!(x >= bottom && x <= top)) {
             out.stoppedAt = j;
             out.lastValue = x;
             return;
@@ -754,7 +772,8 @@ template <class F>
 
 }  // namespace
 
-void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out) {
+void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out, const Span& span) {
+    const double bottom = span.bottom(), top = span.top();
     out.x.clear();
     out.stoppedAt = 0;
     out.lastValue = 0;
@@ -762,22 +781,23 @@ void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out)
     out.x.push_back(x0);
     if (map.custom) {
         custom::Evaluator e = map.custom->evaluator();
-        orbitLoop([&e](double aa, double x) { return e.value(aa, x); }, a, k, x0, n, out);
+        orbitLoop([&e](double aa, double x) { return e.value(aa, x); }, a, k, x0, n, bottom, top,
+                  out);
     } else {
         withMap(
             map.map, [](double, double x) { return x; },
-            [&](auto f) { orbitLoop(f, a, k, x0, n, out); });
+            [&](auto f) { orbitLoop(f, a, k, x0, n, bottom, top, out); });
     }
 }
 
-void staircase(std::span<const double> orbit, std::vector<Segment>& out) {
+void staircase(std::span<const double> orbit, std::vector<Segment>& out, double base) {
     out.clear();
     if (orbit.size() < 2) return;
     out.reserve(2 * (orbit.size() - 1));
     for (std::size_t j = 1; j < orbit.size(); ++j) {
         const double from = orbit[j - 1];
         const double to = orbit[j];
-        out.push_back({from, j == 1 ? 0.0 : from, from, to});
+        out.push_back({from, j == 1 ? base : from, from, to});
         out.push_back({from, to, to, to});
     }
 }

@@ -32,10 +32,21 @@ struct MapRef {
 
 inline constexpr int kMostFold = 64;                // k from 1 to 64
 inline constexpr std::int64_t kMostSteps = 10'000;  // n from 0 to 10^4
-// The picture's vertical range, as in the orbit windows; an orbit that
-// leaves it stops there.
+// The picture's vertical range for x across [0, 1], as in the orbit
+// windows; an orbit that leaves it stops there.
 inline constexpr double kBottom = -0.25;
 inline constexpr double kTop = 1.25;
+
+// The x the graph is drawn across, [from, to]; the picture's vertical range
+// reaches a quarter of its width below and above it ([−0.25, 1.25] for the
+// built-in maps' [0, 1]).
+struct Span {
+    double from = 0;
+    double to = 1;
+    double width() const { return to - from; }
+    double bottom() const { return from - 0.25 * width(); }
+    double top() const { return to + 0.25 * width(); }
+};
 
 // f^k(x) and (f^k)′(x).
 struct Point {
@@ -47,10 +58,12 @@ Point iterateWithSlope(MapRef map, double a, int k, double x);
 // --- The graph of f^k over [0, 1] ------------------------------------------
 
 struct CurveOptions {
+    // The x the graph is sampled across.
+    Span span;
     // The uniform grid the refinement starts from.
     int startIntervals = 1024;
     // The most the drawn chords may stray from the graph, in units of the
-    // axes (x across [0, 1]): every interval whose chord may stray further,
+    // span's width: every interval whose chord may stray further,
     // or that holds a peak or trough its ends may miss by more, is halved.
     double tolerance = 1e-4;
     // The most map evaluations (samples times k) the refinement may spend;
@@ -59,7 +72,7 @@ struct CurveOptions {
     std::int64_t evaluationBudget = 4'000'000;
 };
 
-// The samples, in increasing x from 0 to 1.
+// The samples, in increasing x across the span.
 struct Curve {
     std::vector<double> x;
     std::vector<double> y;
@@ -98,12 +111,12 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
 // Sets curve.crossingHints from its samples.
 void markCrossingHints(Curve& curve);
 
-// The samples reduced for a picture `columns` pixels wide across [0, 1]: in
+// The samples reduced for a picture `columns` pixels wide across the span: in
 // each column the first, lowest, highest and last sample in x order (fewer
 // when they coincide), so that a polyline through them covers every hump
 // the samples hold while drawing at most four points a column.
 void reduceToColumns(const Curve& curve, int columns, std::vector<double>& xs,
-                     std::vector<double>& ys);
+                     std::vector<double>& ys, const Span& span = {});
 
 // --- The points of period k --------------------------------------------------
 
@@ -138,7 +151,7 @@ struct PeriodicPoints {
     } work;
 };
 
-// The crossings of f^k with the diagonal in [0, 1], bracketed between the
+// The crossings of f^k with the diagonal across the curve, bracketed between the
 // curve's samples (where f^k(x) − x changes sign, or where the slopes say
 // it dips to zero and back between two samples) and narrowed by bisection
 // with Newton steps where they stay inside the bracket.
@@ -150,7 +163,7 @@ void findPeriodicPoints(MapRef map, double a, int k, const Curve& curve, Periodi
 struct Orbit {
     // x_0 .. x_m, each x_j = f^k(x_{j−1}), m ≤ n.
     std::vector<double> x;
-    // The step j at which the orbit left [kBottom, kTop] or became
+    // The step j at which the orbit left the picture's range or became
     // non-finite (x_j is then `lastValue`, not in `x`); 0 when it did not.
     std::int64_t stoppedAt = 0;
     double lastValue = 0;
@@ -158,17 +171,18 @@ struct Orbit {
 };
 
 // n steps of f^k from x0, stopping where the orbit leaves the picture's
-// range or is no longer finite.
-void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out);
+// range (the span's bottom to top) or is no longer finite.
+void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out,
+             const Span& span = {});
 
 struct Segment {
     double x1, y1, x2, y2;
 };
 
 // Two segments a step: for step j, vertical from (x_{j−1}, x_{j−1}) up or
-// down to the graph at (x_{j−1}, x_j), the first from (x_0, 0); then
+// down to the graph at (x_{j−1}, x_j), the first from (x_0, base); then
 // horizontal to the diagonal at (x_j, x_j).
-void staircase(std::span<const double> orbit, std::vector<Segment>& out);
+void staircase(std::span<const double> orbit, std::vector<Segment>& out, double base = 0);
 
 // The period of the cycle the orbit's later half repeats (its last 128
 // values at most; periods up to 64, as in the bifurcation explorer), in

@@ -19,6 +19,7 @@
 #include "app/explore_wiring.h"
 #include "core/numeric/maps.h"
 #include "explore/bifurcation_window.h"
+#include "explore/cobweb_view.h"
 #include "explore/cobweb_window.h"
 #include "platform/fake/fake_platform.h"
 #include "windows/program.h"
@@ -109,6 +110,62 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
     EXPECT_EQ(window.aHigh(), CobwebWindow::kMostA);
     EXPECT_EQ(window.a(), 0);
     EXPECT_EQ(told, std::vector<double>{0});
+}
+
+TEST(CustomCobwebWindow, TheFormulasRangeOfXIsTheGraphsAndX0s) {
+    auto gauss = std::make_shared<CustomChoice>(*choiceOf("exp(-6.2*x^2)+a", 0.0));
+    gauss->aMin = -1;
+    gauss->aMax = 1;
+    gauss->xMin = -1;
+    gauss->xMax = 1.5;
+    CobwebWindow window(1);
+    window.resize(1000, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.showCustomMap(gauss);
+    window.setA(-0.5);
+    EXPECT_EQ(window.span().from, -1);
+    EXPECT_EQ(window.span().to, 1.5);
+    EXPECT_EQ(window.curve().x.front(), -1);
+    EXPECT_EQ(window.curve().x.back(), 1.5);
+    auto* x0 = window.findChild<QDoubleSpinBox*>("x0Spin");
+    ASSERT_TRUE(x0);
+    EXPECT_EQ(x0->minimum(), -1);
+    EXPECT_EQ(x0->maximum(), 1.5);
+    window.setX0(-0.75);
+    EXPECT_EQ(window.x0(), -0.75);
+    // The staircase rises from the x-axis, inside the span.
+    ASSERT_FALSE(window.segments().empty());
+    EXPECT_EQ(window.segments().front().y1, 0);
+    // The picture's corners are the span's: (−1, −1.625) at the bottom left.
+    const QRect r = window.plot().plotRect();
+    EXPECT_EQ(window.plot().toWidget(-1, -1.625), QPointF(r.left(), r.bottom() + 1));
+    EXPECT_EQ(window.plot().toWidget(1.5, 2.125), QPointF(r.right() + 1, r.top()));
+    // An orbit that leaves the span's picture says where.
+    auto far = std::make_shared<CustomChoice>(*choiceOf("a*x", 1.0));
+    far->xMin = -1;
+    far->xMax = 1.5;
+    window.showCustomMap(far);
+    window.setA(3);
+    EXPECT_EQ(window.orbit().stoppedAt, 1);
+    EXPECT_TRUE(window.statusMessage().startsWith("The orbit leaves [-1.625, 2.125] at step 1"))
+        << window.statusMessage().toStdString();
+    // A built-in map again: [0, 1], x0 brought into it.
+    window.selectMap(1);
+    EXPECT_EQ(window.span().from, 0);
+    EXPECT_EQ(window.span().to, 1);
+    EXPECT_EQ(x0->minimum(), 0);
+    EXPECT_EQ(x0->maximum(), 1);
+    EXPECT_GE(window.x0(), 0);
+    // A range that is none, or too wide: [0, 1].
+    for (auto [from, to] : {std::pair{1.0, 1.0}, std::pair{-1e9, 1e9}}) {
+        auto odd = std::make_shared<CustomChoice>(*gauss);
+        odd->xMin = from;
+        odd->xMax = to;
+        window.showCustomMap(odd);
+        EXPECT_EQ(window.span().from, 0);
+        EXPECT_EQ(window.span().to, 1);
+    }
 }
 
 TEST(CustomCobwebWindow, CancelledDialogKeepsTheMap) {

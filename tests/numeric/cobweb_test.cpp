@@ -371,6 +371,63 @@ TEST(CobwebOrbit, StopsWhereItLeavesThePicture) {
     EXPECT_EQ(o.lastValue, -0.6328125);
 }
 
+// --- Another span of x -------------------------------------------------------------
+
+TEST(CobwebSpan, TheGraphTheColumnsAndTheOrbitFollowTheSpan) {
+    struct Case {
+        double from, to;
+    };
+    const Case cases[] = {{0, 1}, {-0.5, 1.5}, {-1, 1.5}, {0.2, 0.3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "[" << c.from << ", " << c.to << "]");
+        const Span span{c.from, c.to};
+        CurveOptions options;
+        options.span = span;
+        const Curve curve = curveOf(1, 3.7, 2, options);
+        EXPECT_EQ(curve.x.front(), c.from);
+        EXPECT_EQ(curve.x.back(), c.to);
+        for (std::size_t i = 0; i < curve.size(); ++i) {
+            if (i > 0) {
+                ASSERT_LT(curve.x[i - 1], curve.x[i]);
+            }
+            ASSERT_EQ(curve.y[i], iterateMap(1, 3.7, 2, curve.x[i]));
+        }
+        // Each column holds the samples of its own stretch of the span.
+        std::vector<double> xs, ys;
+        const int columns = 300;
+        reduceToColumns(curve, columns, xs, ys, span);
+        EXPECT_LE(xs.size(), 4u * columns);
+        EXPECT_EQ(xs.front(), c.from);
+        EXPECT_EQ(xs.back(), c.to);
+        EXPECT_TRUE(std::is_sorted(xs.begin(), xs.end()));
+        // The picture's range: a quarter of the span's width either way.
+        EXPECT_DOUBLE_EQ(span.bottom(), c.from - (c.to - c.from) / 4);
+        EXPECT_DOUBLE_EQ(span.top(), c.to + (c.to - c.from) / 4);
+    }
+    // [0, 1] is the default, sample for sample.
+    CurveOptions unit;
+    unit.span = {0, 1};
+    const Curve given = curveOf(1, 4.0, 7, unit), implied = curveOf(1, 4.0, 7);
+    EXPECT_EQ(given.x, implied.x);
+    EXPECT_EQ(given.y, implied.y);
+    EXPECT_EQ(Span{}.bottom(), kBottom);
+    EXPECT_EQ(Span{}.top(), kTop);
+}
+
+TEST(CobwebSpan, AnOrbitStopsOnlyWhereItLeavesTheSpansPicture) {
+    // f1 at 4.5 from 0.5: 1.125, then −0.6328125, then beyond −2.
+    struct Case {
+        Span span;
+        std::int64_t stoppedAt;
+    };
+    const Case cases[] = {{{0, 1}, 2}, {{-1, 1.5}, 3}, {{0.2, 0.3}, 1}, {{-100, 100}, 0}};
+    for (const Case& c : cases) {
+        Orbit o;
+        orbitOf(1, 4.5, 1, 0.5, 4, o, c.span);
+        EXPECT_EQ(o.stoppedAt, c.stoppedAt) << c.span.from << " " << c.span.to;
+    }
+}
+
 TEST(CobwebStaircase, TwoSegmentsAStepFromTheAxisUp) {
     const std::vector<double> orbit = {0.2, 0.6, 0.7};
     std::vector<Segment> s;
@@ -383,6 +440,10 @@ TEST(CobwebStaircase, TwoSegmentsAStepFromTheAxisUp) {
     EXPECT_TRUE(same(s[1], {0.2, 0.6, 0.6, 0.6}));  // across to the diagonal
     EXPECT_TRUE(same(s[2], {0.6, 0.6, 0.6, 0.7}));  // up to the graph
     EXPECT_TRUE(same(s[3], {0.6, 0.7, 0.7, 0.7}));  // across to the diagonal
+    // Up from another height: the foot of a span the axis is not in.
+    staircase(orbit, s, 0.1);
+    EXPECT_TRUE(same(s[0], {0.2, 0.1, 0.2, 0.6}));
+    EXPECT_TRUE(same(s[2], {0.6, 0.6, 0.6, 0.7}));
     staircase(std::vector<double>{0.2}, s);
     EXPECT_TRUE(s.empty());
 }

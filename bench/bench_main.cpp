@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <QTemporaryFile>
 #include <cstdio>
-#include <iostream>
 #include <cstdlib>
+#include <iostream>
 #include <map>
 #include <string>
 #include <vector>

@@ -2,6 +2,9 @@
 // each command must keep.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +25,31 @@ struct Target {
 };
 
 std::vector<Target>& targets();
+
+// Every round runs `prepare` (not timed), `timed`, then `other`, and reports
+// the time of `timed` alone; register with ->UseManualTime(). Two
+// benchmarks that each time their own half of the same rounds compare the
+// two under the same conditions, where one after the other would not: this
+// machine's speed drifts from one second to the next.
+template <class Prepare, class Timed, class Other>
+void sideBySide(benchmark::State& state, Prepare&& prepare, Timed&& timed, Other&& other) {
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        prepare();
+        const auto start = Clock::now();
+        timed();
+        const auto end = Clock::now();
+        other();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+}
+
+// A target of two benchmarks timed side by side (compared by their own
+// halves' elapsed times).
+inline void sideBySideTarget(std::string label, std::string measured, std::string reference,
+                             double limit) {
+    targets().push_back({std::move(label), std::move(measured), std::move(reference), limit, true});
+}
 
 // A started program on the Qt desktop, made once for the whole run.
 struct Desktop {

@@ -4,7 +4,6 @@
 // whole redraw, painting included, is timed beside them.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -68,25 +67,10 @@ struct Redraw {
     }
 };
 
-// The two are timed side by side: every round of either benchmark makes a
-// redraw and the bare evaluations, one right after the other, and reports
-// the time of its own half. This machine's speed drifts from one second to
-// the next (most after a long load), and so both halves see the same.
-template <bool kRedrawTimed>
-void sideBySide(benchmark::State& state, Redraw& r) {
-    using Clock = std::chrono::steady_clock;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        kRedrawTimed ? r.numbers() : Redraw::bare();
-        const auto end = Clock::now();
-        kRedrawTimed ? Redraw::bare() : r.numbers();
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
-    }
-}
-
 void BM_CobwebRedraw(benchmark::State& state) {
     Redraw r;
-    sideBySide<true>(state, r);
+    sideBySide(
+        state, [] {}, [&r] { r.numbers(); }, &Redraw::bare);
     state.counters["samples"] = static_cast<double>(r.curve.size());
     state.counters["periodic_points"] = static_cast<double>(r.points.points.size());
     state.counters["segments"] = static_cast<double>(r.segments.size());
@@ -95,7 +79,8 @@ BENCHMARK(BM_CobwebRedraw)->Unit(benchmark::kMillisecond)->MinTime(1)->UseManual
 
 void BM_CobwebBareEvaluations(benchmark::State& state) {
     Redraw r;
-    sideBySide<false>(state, r);
+    sideBySide(
+        state, [] {}, &Redraw::bare, [&r] { r.numbers(); });
     state.counters["evaluations"] =
         static_cast<double>(sampleXs().size() * kFold + static_cast<std::size_t>(kSteps * kFold));
 }
@@ -124,10 +109,9 @@ void BM_CobwebWindowRedraw(benchmark::State& state) {
 }
 BENCHMARK(BM_CobwebWindowRedraw)->Unit(benchmark::kMillisecond)->MinTime(1);
 
-// Compared by the times each reports of its own half (its elapsed time).
 const bool registered = [] {
-    targets().push_back({"cobweb redraw f1^12 at 4, n = 1e4 (numbers)", "BM_CobwebRedraw",
-                         "BM_CobwebBareEvaluations", 3.0, true});
+    sideBySideTarget("cobweb redraw f1^12 at 4, n = 1e4 (numbers)", "BM_CobwebRedraw",
+                     "BM_CobwebBareEvaluations", 3.0);
     return true;
 }();
 

@@ -29,28 +29,49 @@ void setOrbit(double a, double x0, std::int64_t n, std::int32_t m) {
     p.form3().rescaleTarget = 0;
 }
 
-void BM_BareMapF1(benchmark::State& state) {
-    for (auto _ : state) {
-        double x = 0.2;
-        for (std::int64_t i = 0; i < kCountN; ++i) x = f1(3.9, x);
-        benchmark::DoNotOptimize(x);
-    }
+double bareMapF1() {
+    double x = 0.2;
+    for (std::int64_t i = 0; i < kCountN; ++i) x = f1(3.9, x);
+    benchmark::DoNotOptimize(x);
+    return x;
 }
-BENCHMARK(BM_BareMapF1)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void countBins(std::int32_t m) {
+    setOrbit(3.9, 0.2, kCountN, m);
+    benchmark::DoNotOptimize(desktop().program.form3().countBins());
+}
+
+// Side by side: each count with its own rounds of the bare iteration.
+void BM_BareMapF1(benchmark::State& state) {
+    const auto m = static_cast<std::int32_t>(state.range(0));
+    sideBySide(
+        state, [] {}, bareMapF1, [m] { countBins(m); });
+}
+BENCHMARK(BM_BareMapF1)
+    ->Arg(1000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2)
+    ->UseManualTime();
 
 void BM_CountBins(benchmark::State& state) {
-    Form3& form3 = desktop().program.form3();
-    for (auto _ : state) {
-        state.PauseTiming();
-        setOrbit(3.9, 0.2, kCountN, static_cast<std::int32_t>(state.range(0)));
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(form3.countBins());
-    }
+    const auto m = static_cast<std::int32_t>(state.range(0));
+    sideBySide(
+        state, [] {}, [m] { countBins(m); }, bareMapF1);
 }
-BENCHMARK(BM_CountBins)->Arg(1000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_CountBins)
+    ->Arg(1000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2)
+    ->UseManualTime();
 
-const Registration r1("countBins, N = 1e7, m = 1e3", "BM_CountBins/1000", "BM_BareMapF1", 1.7);
-const Registration r2("countBins, N = 1e7, m = 1e6", "BM_CountBins/1000000", "BM_BareMapF1", 3.0);
+const bool countTargets = [] {
+    sideBySideTarget("countBins, N = 1e7, m = 1e3", "BM_CountBins/1000", "BM_BareMapF1/1000", 1.7);
+    sideBySideTarget("countBins, N = 1e7, m = 1e6", "BM_CountBins/1000000", "BM_BareMapF1/1000000",
+                     3.0);
+    return true;
+}();
 
 // Drawing cost grows with the chart's pixels, not with m: the orbit is
 // counted once, then drawn again and again into panel 1 of the histogram

@@ -1,7 +1,6 @@
 // Orbit plotting, zoom and difference against the bare loops with the same
 // arithmetic.
 #include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 
 #include <cstdint>
@@ -117,40 +116,54 @@ const Registration r2("plotOrbit f2, N = 1e7, main window panel", "BM_PlotOrbitF
 const Registration r3("plotOrbit f1, N = 1e7, zoom window", "BM_ZoomOrbitF1", "BM_BareZoomF1",
                       1.25);
 
-// The bare chain of f1 alone: the reference of the difference.
-void BM_BareChainF1(benchmark::State& state) {
-    for (auto _ : state) {
-        double x = 0.2;
-        for (std::int64_t i = 0; i < kOrbitN; ++i) x = f1(3.9, x);
-        benchmark::DoNotOptimize(x);
-    }
+// The difference against the bare chain of f1 alone, side by side.
+void bareChainF1() {
+    double x = 0.2;
+    for (std::int64_t i = 0; i < kOrbitN; ++i) x = f1(3.9, x);
+    benchmark::DoNotOptimize(x);
 }
-BENCHMARK(BM_BareChainF1)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-void BM_Difference(benchmark::State& state) {
+// Two orbits in slots 1 and 2 and the difference window cleared.
+void prepareDifference() {
     Program& p = desktop().program;
     Module1& m = p.module;
-    for (auto _ : state) {
-        state.PauseTiming();
-        m.funcChoice = 1;
-        m.plotCount = 2;
-        m.slotA[1] = 3.9, m.slotX0[1] = 0.2, m.slotN[1] = static_cast<std::int32_t>(kOrbitN);
-        m.slotA[2] = 3.9, m.slotX0[2] = 0.2001, m.slotN[2] = static_cast<std::int32_t>(kOrbitN);
-        p.form1().firstPlotNo = 1;
-        p.form1().secondPlotNo = 2;
-        platform::Window& w = p.form2().window();
-        w.Cls();
-        m.setSingleChartGeometry(w);
-        state.ResumeTiming();
-        bool ok = false;
-        p.form1().plotDifference(ok);
-        benchmark::DoNotOptimize(ok);
-    }
+    m.funcChoice = 1;
+    m.plotCount = 2;
+    m.slotA[1] = 3.9, m.slotX0[1] = 0.2, m.slotN[1] = static_cast<std::int32_t>(kOrbitN);
+    m.slotA[2] = 3.9, m.slotX0[2] = 0.2001, m.slotN[2] = static_cast<std::int32_t>(kOrbitN);
+    p.form1().firstPlotNo = 1;
+    p.form1().secondPlotNo = 2;
+    platform::Window& w = p.form2().window();
+    w.Cls();
+    m.setSingleChartGeometry(w);
 }
-BENCHMARK(BM_Difference)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-const Registration r4("difference of two f1 orbits, N = 1e7 (two passes)", "BM_Difference",
-                      "BM_BareChainF1", 3.0);
+void plotDifference() {
+    bool ok = false;
+    desktop().program.form1().plotDifference(ok);
+    benchmark::DoNotOptimize(ok);
+}
+
+void BM_BareChainF1(benchmark::State& state) {
+    sideBySide(
+        state, [] {}, bareChainF1,
+        [] {
+            prepareDifference();
+            plotDifference();
+        });
+}
+BENCHMARK(BM_BareChainF1)->Unit(benchmark::kMillisecond)->MinTime(2)->UseManualTime();
+
+void BM_Difference(benchmark::State& state) {
+    sideBySide(state, prepareDifference, plotDifference, bareChainF1);
+}
+BENCHMARK(BM_Difference)->Unit(benchmark::kMillisecond)->MinTime(2)->UseManualTime();
+
+const bool differenceTarget = [] {
+    sideBySideTarget("difference of two f1 orbits, N = 1e7 (two passes)", "BM_Difference",
+                     "BM_BareChainF1", 3.0);
+    return true;
+}();
 
 // Memory does not grow with N: plot 1e8 iterates once.
 void BM_PlotOrbitHundredMillion(benchmark::State& state) {

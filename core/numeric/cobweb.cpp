@@ -337,11 +337,12 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                 ys[i] = ys[regionEnd - 1];
                 ds[i] = ds[regionEnd - 1];
             }
-            std::int64_t* split = room(work.split, regionEnd + W);
+            std::uint8_t* split = room(work.split, regionEnd + W);
             for (std::size_t i = regionStart; i + 1 < regionEnd; i += W) {
                 const Intervals v = intervalsAt(xs, ys, ds, i);
                 const VI flags = needsSplit(v.xl, v.yl, v.dl, v.xr, v.yr, v.dr, measures) & 1;
-                std::memcpy(split + i, &flags, sizeof flags);
+                for (std::size_t w = 0; w < W; ++w)
+                    split[i + w] = static_cast<std::uint8_t>(flags[w]);
             }
             for (std::size_t b = fromBlock; b < toBlock; ++b) {
                 split[blocks[b].first + blocks[b].count - 1] = 0;

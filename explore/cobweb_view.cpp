@@ -34,6 +34,30 @@ QImage mark(bool stable) {
 
 }  // namespace
 
+Ticks ticksAcross(double from, double to) {
+    Ticks t;
+    const double width = to - from;
+    if (!(width > 0) || !std::isfinite(width)) return t;
+    // The round step nearest to a quarter of the width: 1, 2, 2.5 or 5
+    // times a power of ten (by ratio), divided rather than multiplied by a
+    // negative power so that 0.25 and 0.5 come out exact.
+    const double quarter = width / 4;
+    const int power = static_cast<int>(std::floor(std::log10(quarter)));
+    const double scale = std::pow(10.0, std::abs(power));
+    double best = 0, bestRatio = HUGE_VAL;
+    for (double m : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+        const double step = power < 0 ? m / scale : m * scale;
+        const double ratio = std::max(step / quarter, quarter / step);
+        if (ratio < bestRatio) best = step, bestRatio = ratio;
+    }
+    const double first = std::ceil(from / best - 1e-9), last = std::floor(to / best + 1e-9);
+    for (double j = first; j <= last; ++j) {
+        t.values.push_back(j * best + 0.0);  // + 0: never −0
+        t.labelled.push_back(std::fmod(j, 2.0) == 0);
+    }
+    return t;
+}
+
 CobwebView::CobwebView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(240, 240);
@@ -108,32 +132,35 @@ void CobwebView::paint(QPainter& p) const {
     p.fillRect(rect(), Qt::white);
     const QRect r = plotRect();
 
-    // Grid and labels in quarters of the span: x across it, y from a
-    // quarter of it below to a quarter above ([0, 1] and −0.25 to 1.25 for
-    // the built-in maps).
+    // Grid lines at round numbers across the span, about four steps of it;
+    // every other one labelled, and the picture's foot and head ([0, 1] in
+    // quarters, −0.25 and 1.25 for the built-in maps).
     const cobweb::Span& s = scene_.span;
-    auto at = [&s](double quarter) { return s.from + s.width() * quarter; };
+    const Ticks ticks = ticksAcross(s.from, s.to);
+    auto label = [](double v) { return QString::number(v, 'g', 10); };
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(kGrid, 1));
-    for (double q : {0.25, 0.5, 0.75}) {
-        p.drawLine(toWidget(at(q), s.bottom()), toWidget(at(q), s.top()));
-    }
-    for (double q : {0.0, 0.25, 0.5, 0.75, 1.0}) {
-        p.drawLine(toWidget(s.from, at(q)), toWidget(s.to, at(q)));
+    for (double v : ticks.values) {
+        if (v > s.from && v < s.to) p.drawLine(toWidget(v, s.bottom()), toWidget(v, s.top()));
+        p.drawLine(toWidget(s.from, v), toWidget(s.to, v));
     }
     QFont small = font();
     small.setPointSizeF(std::max(7.0, small.pointSizeF() * 0.85));
     p.setFont(small);
     p.setPen(Qt::black);
-    for (double q : {0.0, 0.5, 1.0}) {
-        const QPointF where = toWidget(at(q), s.bottom());
+    std::vector<double> heights = {s.bottom(), s.top()};
+    for (std::size_t i = 0; i < ticks.values.size(); ++i) {
+        if (!ticks.labelled[i]) continue;
+        const double v = ticks.values[i];
+        const QPointF where = toWidget(v, s.bottom());
         p.drawText(QRectF(where.x() - 30, where.y() + 4, 60, 16), Qt::AlignHCenter | Qt::AlignTop,
-                   QString::number(at(q)));
+                   label(v));
+        heights.push_back(v);
     }
-    for (double q : {-0.25, 0.0, 0.5, 1.0, 1.25}) {
-        const QPointF where = toWidget(s.from, at(q));
+    for (double v : heights) {
+        const QPointF where = toWidget(s.from, v);
         p.drawText(QRectF(where.x() - kLeft, where.y() - 8, kLeft - 6, 16),
-                   Qt::AlignRight | Qt::AlignVCenter, QString::number(at(q)));
+                   Qt::AlignRight | Qt::AlignVCenter, label(v));
     }
     p.drawText(QRectF(r.left(), 2, r.width(), kTop - 4), Qt::AlignLeft | Qt::AlignVCenter,
                scene_.fold == 1 ? QStringLiteral("y = f(x)")

@@ -15,6 +15,14 @@
 
 namespace corvane::explore {
 
+// Round numbers across [from, to] for the grid: about four steps of 1, 2,
+// 2.5 or 5 times a power of ten, every even multiple of the step labelled.
+struct Ticks {
+    std::vector<double> values;
+    std::vector<bool> labelled;
+};
+Ticks ticksAcross(double from, double to);
+
 class CobwebView : public QWidget {
 public:
     explicit CobwebView(QWidget* parent = nullptr);

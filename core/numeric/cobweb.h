@@ -55,7 +55,7 @@ struct Point {
 };
 Point iterateWithSlope(MapRef map, double a, int k, double x);
 
-// --- The graph of f^k over [0, 1] ------------------------------------------
+// --- The graph of f^k across its span ----------------------------------------
 
 struct CurveOptions {
     // The x the graph is sampled across.

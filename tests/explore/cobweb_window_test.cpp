@@ -24,6 +24,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/numeric/cobweb.h"
 #include "core/numeric/csv.h"
@@ -69,6 +70,35 @@ std::string readFile(const QString& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+TEST(CobwebGrid, RoundNumbersAboutFourStepsAcrossEverySecondLabelled) {
+    struct Case {
+        double from, to;
+        std::vector<double> values;
+        std::vector<bool> labelled;
+    };
+    const Case cases[] = {
+        // The built-in maps' [0, 1]: its quarters, as always.
+        {0, 1, {0, 0.25, 0.5, 0.75, 1}, {true, false, true, false, true}},
+        // The Gauss map's [-1, 1.5]: halves, labelled at -1, 0 and 1.
+        {-1, 1.5, {-1, -0.5, 0, 0.5, 1, 1.5}, {true, false, true, false, true, false}},
+        {0, 5, {0, 1, 2, 3, 4, 5}, {true, false, true, false, true, false}},
+        {0.2, 0.3, {0.2, 0.225, 0.25, 0.275, 0.3}, {true, false, true, false, true}},
+        {-1000, 1000, {-1000, -500, 0, 500, 1000}, {true, false, true, false, true}},
+        {1, 1, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const Ticks t = ticksAcross(c.from, c.to);
+        ASSERT_EQ(t.values.size(), c.values.size()) << c.from << " " << c.to;
+        for (std::size_t i = 0; i < c.values.size(); ++i) {
+            EXPECT_NEAR(t.values[i], c.values[i], 1e-12) << c.from << " " << c.to << " " << i;
+        }
+        EXPECT_EQ(t.labelled, c.labelled) << c.from << " " << c.to;
+    }
+    // [0, 1]'s ticks are exact, so that the built-in picture's grid lies
+    // where it always did.
+    EXPECT_EQ(ticksAcross(0, 1).values, (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
 }
 
 TEST_F(Cobweb, OpensWithTheGraphOfFAndFiftyStepsTitledByItsMap) {

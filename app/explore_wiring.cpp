@@ -46,6 +46,19 @@ void ExploreWiring::openBifurcation(int mapChoice) {
 }
 
 void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
+    makeCobweb(mapChoice);
+    showCobwebAt(a);
+}
+
+void ExploreWiring::openCustomCobweb(std::shared_ptr<const explore::CustomChoice> custom,
+                                     double a) {
+    makeCobweb(0);
+    // The formula first, so that a is taken within its own range.
+    cobweb_->showCustomMap(std::move(custom));
+    showCobwebAt(a);
+}
+
+void ExploreWiring::makeCobweb(int mapChoice) {
     if (!cobweb_) {
         cobweb_ = std::make_unique<explore::CobwebWindow>(mapChoice == 2 ? 2 : 1);
         cobweb_->onAChanged = [this](double value) { cursor_.set(value, cobwebListener_); };
@@ -53,6 +66,9 @@ void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
     } else if (mapChoice == 1 || mapChoice == 2) {
         cobweb_->selectMap(mapChoice);
     }
+}
+
+void ExploreWiring::showCobwebAt(std::optional<double> a) {
     // The a asked for, else the one the two windows share; from now on the
     // two share the cobweb's.
     if (!a) a = cursor_.value();
@@ -61,16 +77,6 @@ void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
     cobweb_->show();
     cobweb_->raise();
     cobweb_->activateWindow();
-}
-
-void ExploreWiring::openCustomCobweb(std::shared_ptr<const explore::CustomChoice> custom,
-                                     double a) {
-    openCobweb(0, a);
-    cobweb_->showCustomMap(std::move(custom));
-    // Once more within the formula's own range of a, which the map before
-    // may not have had.
-    cobweb_->setA(a);
-    cursor_.set(cobweb_->a(), cobwebListener_);
 }
 
 void ExploreWiring::openFeigenbaum(int mapChoice) {

@@ -45,6 +45,11 @@ public:
     const explore::RecentFormulas& recentFormulas() const { return *recent_; }
 
 private:
+    // The cobweb window, made for the map chosen (0: keeps its map).
+    void makeCobweb(int mapChoice);
+    // Shows the cobweb at a (else at the shared a-cursor's) and shares it.
+    void showCobwebAt(std::optional<double> a);
+
     Program& program_;
     explore::ACursor cursor_;
     std::shared_ptr<explore::RecentFormulas> recent_ = std::make_shared<explore::RecentFormulas>();

@@ -40,6 +40,18 @@ constexpr std::size_t W = 2;
 [[gnu::always_inline]] inline V maxV(V a, V b) { return a > b ? a : b; }
 [[gnu::always_inline]] inline V minV(V a, V b) { return a < b ? a : b; }
 
+// A step whose map has no vector form (calls into a library): lane by lane.
+template <class Step>
+[[gnu::always_inline]] inline V laneByLane(const Step& step, V x, V& slope) {
+    V y;
+    for (std::size_t w = 0; w < W; ++w) {
+        double lane = slope[w];
+        y[w] = step(x[w], lane);
+        slope[w] = lane;
+    }
+    return y;
+}
+
 // One step of a map with the chain rule beside it: returns f(x) exactly as
 // maps.h evaluates it and multiplies `slope` by f′(x) as
 // bifurcation::derivative evaluates it.
@@ -63,15 +75,7 @@ struct StepF2 {
         slope = slope * ((a * x) * (2 * s + (kPi * x) * c));
         return ((a * x) * x) * s;
     }
-    V operator()(V x, V& slope) const {
-        V y;
-        for (std::size_t w = 0; w < W; ++w) {
-            double lane = slope[w];
-            y[w] = (*this)(x[w], lane);
-            slope[w] = lane;
-        }
-        return y;
-    }
+    V operator()(V x, V& slope) const { return laneByLane(*this, x, slope); }
 };
 
 // Any other map leaves x where it is.
@@ -89,15 +93,7 @@ struct StepCustom {
         slope = slope * f->slope(a, x);
         return f->value(a, x);
     }
-    V operator()(V x, V& slope) const {
-        V y;
-        for (std::size_t w = 0; w < W; ++w) {
-            double lane = slope[w];
-            y[w] = (*this)(x[w], lane);
-            slope[w] = lane;
-        }
-        return y;
-    }
+    V operator()(V x, V& slope) const { return laneByLane(*this, x, slope); }
 };
 
 template <class Fn>

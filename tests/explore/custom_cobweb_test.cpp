@@ -22,6 +22,7 @@
 #include "explore/cobweb_view.h"
 #include "explore/cobweb_window.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/explore/wired_program.h"
 #include "windows/program.h"
 
 namespace corvane::explore {
@@ -190,18 +191,7 @@ TEST(CustomCobwebWindow, OrbitFileNamesTheFormula) {
     file.remove();
 }
 
-class CustomWiring : public testing::Test {
-protected:
-    void SetUp() override {
-        program.setExploreLink(&wiring);
-        program.startUp();
-    }
-    void TearDown() override { program.setExploreLink(nullptr); }
-
-    fake::FakePlatform ui;
-    Program program{ui};
-    ExploreWiring wiring{program};
-};
+class CustomWiring : public WiredProgram {};
 
 TEST_F(CustomWiring, BothWindowsOfferTheFormulasOfTheRunAndTheCobwebFollowsTheDiagram) {
     ui.window("Form1").click("mnuExploreBifurcation");

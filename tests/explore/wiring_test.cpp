@@ -18,23 +18,13 @@
 #include "explore/cobweb_window.h"
 #include "explore/feigenbaum_window.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/explore/wired_program.h"
 #include "windows/program.h"
 
 namespace corvane {
 namespace {
 
-class Wiring : public testing::Test {
-protected:
-    void SetUp() override {
-        program.setExploreLink(&wiring);
-        program.startUp();
-    }
-    void TearDown() override { program.setExploreLink(nullptr); }
-
-    fake::FakePlatform ui;
-    Program program{ui};
-    ExploreWiring wiring{program};
-};
+class Wiring : public WiredProgram {};
 
 TEST_F(Wiring, ExploreMenuOpensOneDiagramForTheChosenMap) {
     EXPECT_EQ(wiring.bifurcation(), nullptr);

@@ -29,12 +29,20 @@ T* room(std::vector<T>& v, std::size_t n) {
     return v.data();
 }
 
-// Two intervals in one vector (the width every x86-64 processor has);
-// each lane computes exactly what the plain expression computes on one
-// double.
-using V = double __attribute__((vector_size(16)));
-using VI = std::int64_t __attribute__((vector_size(16)));
-constexpr std::size_t W = 2;
+// Four intervals in one vector: one register where the processor has
+// AVX2 (the functions cloned for it below), two elsewhere. Each lane
+// computes exactly what the plain expression computes on one double.
+using V = double __attribute__((vector_size(32)));
+using VI = std::int64_t __attribute__((vector_size(32)));
+constexpr std::size_t W = 4;
+
+// The loops over every sample in the widest vectors the processor has.
+#if defined(__x86_64__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
+    !defined(__SANITIZE_ADDRESS__)
+#define CORVANE_COBWEB_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define CORVANE_COBWEB_CLONES
+#endif
 
 [[gnu::always_inline]] inline V absV(V v) { return (V)((VI)v & 0x7fffffffffffffffLL); }
 [[gnu::always_inline]] inline V maxV(V a, V b) { return a > b ? a : b; }
@@ -156,13 +164,6 @@ template <std::size_t kLanes = 8, class Step>
 
 // The logistic map's lanes in the widest vectors the processor has (its
 // steps are plain products and differences: the same in every width).
-#if defined(__x86_64__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define CORVANE_COBWEB_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define CORVANE_COBWEB_CLONES
-#endif
-
 CORVANE_COBWEB_CLONES void iterateManyF1(double a, int k, const double* x, double* y, double* slope,
                                          std::size_t n) {
     iterateManyBody<16>(StepF1{a}, k, x, y, slope, n);
@@ -251,6 +252,25 @@ struct Measures {
     return room & visible & (coarse | bent | peak);
 }
 
+// Lists into `cut`, in increasing order, every i in [from, to) whose
+// interval (i, i + 1) needs cutting, side by side and without branches;
+// returns their count. Reads up to W samples past `to` and writes up to W
+// places past the count.
+CORVANE_COBWEB_CLONES std::size_t listCuts(const double* xs, const double* ys, const double* ds,
+                                           std::size_t from, std::size_t to, const Measures& m,
+                                           std::uint32_t* cut) {
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; i += W) {
+        const Intervals v = intervalsAt(xs, ys, ds, i);
+        const VI flags = needsSplit(v.xl, v.yl, v.dl, v.xr, v.yr, v.dr, m) & 1;
+        for (std::size_t w = 0; w < W; ++w) {
+            cut[count] = static_cast<std::uint32_t>(i + w);
+            count += static_cast<std::size_t>(flags[w]);
+        }
+    }
+    return count;
+}
+
 }  // namespace
 
 Point iterateWithSlope(MapRef map, double a, int k, double x) {
@@ -267,6 +287,10 @@ namespace {
 // round. Compared as fourth powers, without roots and with one division.
 constexpr int kFewestParts = 4;
 constexpr int kMostParts = 16;
+// Room past the samples in use, for the copies of whole blocks.
+constexpr std::size_t kPadding = kMostParts;
+constexpr double kPartNumbers[kMostParts] = {1, 2,  3,  4,  5,  6,  7,  8,
+                                             9, 10, 11, 12, 13, 14, 15, 16};
 
 int partsFor(double h, double yl, double dl, double yr, double dr, const Measures& m) {
     const double tolerance = m.tolerance;
@@ -305,9 +329,9 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
     // into parts a block of its own: its ends (copies of the samples it
     // lies between) and the new samples between them, side by side.
     std::size_t size = starts;
-    double* xs = room(work.x, size + W);
-    double* ys = room(work.y, size + W);
-    double* ds = room(work.slope, size + W);
+    double* xs = room(work.x, size + kPadding);
+    double* ys = room(work.y, size + kPadding);
+    double* ds = room(work.slope, size + kPadding);
     Block* blocks = room(work.blocks, 1);
     Child* children = room(work.children, 1);
     std::size_t blockCount = 1, childCount = 0;
@@ -333,28 +357,16 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                 ys[i] = ys[regionEnd - 1];
                 ds[i] = ds[regionEnd - 1];
             }
-            std::uint8_t* split = room(work.split, regionEnd + W);
-            for (std::size_t i = regionStart; i + 1 < regionEnd; i += W) {
-                const Intervals v = intervalsAt(xs, ys, ds, i);
-                const VI flags = needsSplit(v.xl, v.yl, v.dl, v.xr, v.yr, v.dr, measures) & 1;
-                for (std::size_t w = 0; w < W; ++w)
-                    split[i + w] = static_cast<std::uint8_t>(flags[w]);
-            }
-            for (std::size_t b = fromBlock; b < toBlock; ++b) {
-                split[blocks[b].first + blocks[b].count - 1] = 0;
-            }
-            std::uint32_t* cut = room(work.cut, regionEnd - regionStart);
-            std::size_t cuts = 0;
-            for (std::size_t i = regionStart; i + 1 < regionEnd; ++i) {
-                cut[cuts] = static_cast<std::uint32_t>(i);
-                cuts += static_cast<std::size_t>(split[i]);
-            }
+            std::uint32_t* cut = room(work.cut, regionEnd - regionStart + W);
+            const std::size_t cuts =
+                listCuts(xs, ys, ds, regionStart, regionEnd - 1, measures, cut);
             // Room, made once for the most this round can add.
             const std::size_t most = cuts * (kMostParts + 1);
-            xs = room(work.x, size + most + W);
-            ys = room(work.y, size + most + W);
-            ds = room(work.slope, size + most + W);
-            double* inner = room(work.inner, most);
+            xs = room(work.x, size + most + kPadding);
+            ys = room(work.y, size + most + kPadding);
+            ds = room(work.slope, size + most + kPadding);
+            double* inner = room(work.inner, most + kPadding);
+            std::uint32_t* source = room(work.source, cuts);
             blocks = room(work.blocks, blockCount + cuts);
             children = room(work.children, childCount + cuts);
             // A block for each interval cut, its children's list in its
@@ -371,6 +383,9 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                     ++parent;
                     blocks[parent].firstChild = static_cast<std::uint32_t>(childCount);
                 }
+                if (i + 1 == blocks[parent].first + blocks[parent].count) {
+                    continue;  // across two blocks
+                }
                 const double xl = xs[i], xr = xs[i + 1], h = xr - xl;
                 int parts = partsFor(h, ys[i], ds[i], ys[i + 1], ds[i + 1], measures);
                 // Parts too narrow for doubles to tell apart: fewer.
@@ -385,19 +400,22 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                 const std::size_t at = size;
                 size += static_cast<std::size_t>(parts) + 1;
                 xs[at] = xl;
-                ys[at] = ys[i];
-                ds[at] = ds[i];
-                const double width = h / parts;
                 // All kMostParts − 1 places written, the next block's
                 // overwriting those past this one's.
-                for (int p = 1; p < kMostParts; ++p) {
-                    inner[innerCount + static_cast<std::size_t>(p) - 1] = xs[at + p] =
-                        xl + width * p;
+                const double width = h / parts;
+                double between[kMostParts];
+                static_assert(kMostParts % W == 0);
+                for (std::size_t q = 0; q < std::size(between); q += W) {
+                    V p;
+                    std::memcpy(&p, kPartNumbers + q, sizeof p);
+                    const V x = xl + width * p;
+                    std::memcpy(between + q, &x, sizeof x);
                 }
+                std::memcpy(xs + at + 1, between, (kMostParts - 1) * sizeof(double));
+                std::memcpy(inner + innerCount, between, (kMostParts - 1) * sizeof(double));
                 innerCount += static_cast<std::size_t>(parts) - 1;
                 xs[at + parts] = xr;
-                ys[at + parts] = ys[i + 1];
-                ds[at + parts] = ds[i + 1];
+                source[blockCount - firstNew] = static_cast<std::uint32_t>(i);
                 children[childCount++] = {static_cast<std::uint32_t>(i - blocks[parent].first),
                                           static_cast<std::uint32_t>(blockCount)};
                 blocks[blockCount++] = {static_cast<std::uint32_t>(at),
@@ -409,17 +427,23 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                 blocks[b].firstChild = static_cast<std::uint32_t>(childCount);
                 blocks[b].childCount = 0;
             }
-            // The new samples evaluated side by side, then put in place.
-            double* innerY = room(work.innerY, innerCount);
-            double* innerD = room(work.innerSlope, innerCount);
+            // The new samples evaluated side by side, then put in place
+            // between their ends: all kMostParts − 1 places copied, the
+            // right end and the next block overwriting those past them.
+            double* innerY = room(work.innerY, innerCount + kPadding);
+            double* innerD = room(work.innerSlope, innerCount + kPadding);
             iterateMany(step, k, inner, innerY, innerD, innerCount);
             std::size_t n = 0;
             for (std::size_t b = firstNew; b < blockCount; ++b) {
                 const std::size_t first = blocks[b].first, parts = blocks[b].count - 1;
-                for (std::size_t p = 1; p < parts; ++p, ++n) {
-                    ys[first + p] = innerY[n];
-                    ds[first + p] = innerD[n];
-                }
+                const std::size_t i = source[b - firstNew];
+                ys[first] = ys[i];
+                ds[first] = ds[i];
+                std::memcpy(ys + first + 1, innerY + n, (kMostParts - 1) * sizeof(double));
+                std::memcpy(ds + first + 1, innerD + n, (kMostParts - 1) * sizeof(double));
+                ys[first + parts] = ys[i + 1];
+                ds[first + parts] = ds[i + 1];
+                n += parts - 1;
             }
             if (out.budgetReached) break;  // the last blocks stay as they are
             fromBlock = firstNew;
@@ -432,19 +456,23 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
     // between them (without their ends, which are its own samples).
     std::size_t total = 2;
     for (std::size_t b = 0; b < blockCount; ++b) total += blocks[b].count - 2;
-    out.x.resize(total);
-    out.y.resize(total);
-    out.slope.resize(total);
+    out.x.resize(total + kPadding);
+    out.y.resize(total + kPadding);
+    out.slope.resize(total + kPadding);
     double* ox = out.x.data();
     double* oy = out.y.data();
     double* od = out.slope.data();
     std::size_t o = 0;
-    auto copy = [&](std::size_t from, std::size_t to) {  // samples [from, to)
-        for (std::size_t i = from; i < to; ++i, ++o) {
-            ox[o] = xs[i];
-            oy[o] = ys[i];
-            od[o] = ds[i];
+    // Samples [from, to), W at a time: the next copy overwrites what the
+    // last wrote past its end.
+    auto copy = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; i += W) {
+            const std::size_t at = o + (i - from);
+            std::memcpy(ox + at, xs + i, W * sizeof(double));
+            std::memcpy(oy + at, ys + i, W * sizeof(double));
+            std::memcpy(od + at, ds + i, W * sizeof(double));
         }
+        o += to - from;
     };
     auto emit = [&](auto& self, const Block& block, bool ends) -> void {
         std::size_t at = block.first + (ends ? 0 : 1);
@@ -459,20 +487,22 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
         copy(at, end);
     };
     emit(emit, blocks[0], true);
+    out.x.resize(total);
+    out.y.resize(total);
+    out.slope.resize(total);
     markCrossingHints(out);
 }
 
-void markCrossingHints(Curve& curve) {
-    const std::size_t n = curve.size();
-    std::uint32_t* hints = room(curve.work.hints, n);
+namespace {
+
+// The hints of the intervals (i, i + 1) for i in [0, to), side by side and
+// written without branches, into `hints`; returns their count. Reads the
+// samples up to i + W.
+CORVANE_COBWEB_CLONES std::size_t crossingHints(const double* xs, const double* ys,
+                                                const double* ds, std::size_t to,
+                                                std::uint32_t* hints) {
     std::size_t count = 0;
-    const double* xs = curve.x.data();
-    const double* ys = curve.y.data();
-    const double* ds = curve.slope.data();
-    // Intervals (i, i + 1) side by side, the hints written without
-    // branches; the last sample has no interval of its own.
-    std::size_t i = 0;
-    for (; i + W < n; i += W) {
+    for (std::size_t i = 0; i < to; i += W) {
         const Intervals v = intervalsAt(xs, ys, ds, i);
         const VI hit = mayCross(v.yl - v.xl, v.dl, v.yr - v.xr, v.dr) & 1;
         for (std::size_t w = 0; w < W; ++w) {
@@ -480,6 +510,21 @@ void markCrossingHints(Curve& curve) {
             count += static_cast<std::size_t>(hit[w]);
         }
     }
+    return count;
+}
+
+}  // namespace
+
+void markCrossingHints(Curve& curve) {
+    const std::size_t n = curve.size();
+    std::uint32_t* hints = room(curve.work.hints, n);
+    const double* xs = curve.x.data();
+    const double* ys = curve.y.data();
+    const double* ds = curve.slope.data();
+    // Whole groups of W intervals side by side; the last sample has no
+    // interval of its own.
+    std::size_t i = n > W ? (n - 1) / W * W : 0;
+    std::size_t count = crossingHints(xs, ys, ds, i, hints);
     for (; i < n; ++i) {
         const double g = ys[i] - xs[i];
         const bool last = i + 1 == n;

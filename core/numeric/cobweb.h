@@ -96,8 +96,7 @@ struct Curve {
     };
     struct Work {
         std::vector<double> x, y, slope;
-        std::vector<std::uint8_t> split;
-        std::vector<std::uint32_t> cut;
+        std::vector<std::uint32_t> cut, source;
         std::vector<double> inner, innerY, innerSlope;
         std::vector<std::uint32_t> hints;
         std::vector<Block> blocks;

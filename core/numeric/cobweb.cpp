@@ -289,8 +289,7 @@ constexpr int kFewestParts = 4;
 constexpr int kMostParts = 16;
 // Room past the samples in use, for the copies of whole blocks.
 constexpr std::size_t kPadding = kMostParts;
-constexpr double kPartNumbers[kMostParts] = {1, 2,  3,  4,  5,  6,  7,  8,
-                                             9, 10, 11, 12, 13, 14, 15, 16};
+constexpr double kPartNumbers[kMostParts] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 
 int partsFor(double h, double yl, double dl, double yr, double dr, const Measures& m) {
     const double tolerance = m.tolerance;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QTemporaryFile>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -21,6 +22,7 @@ namespace {
 
 std::map<std::string, double> g_seconds;
 std::map<std::string, double> g_wallSeconds;
+std::map<std::string, double> g_pairedRatios;
 
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
@@ -34,6 +36,10 @@ public:
                     run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
                 g_wallSeconds[name] =
                     run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                if (const auto paired = run.counters.find("paired_ratio");
+                    paired != run.counters.end()) {
+                    g_pairedRatios[name] = paired->second.value;
+                }
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -55,7 +61,14 @@ int runAll(int argc, char** argv) {
         const auto num = seconds.find(target.measured);
         const auto den = seconds.find(target.reference);
         if (num == seconds.end() || den == seconds.end()) continue;
-        const double ratio = num->second / den->second;
+        double ratio = num->second / den->second;
+        if (target.paired) {
+            const auto pm = g_pairedRatios.find(target.measured);
+            const auto pr = g_pairedRatios.find(target.reference);
+            if (pm != g_pairedRatios.end() && pr != g_pairedRatios.end()) {
+                ratio = std::sqrt(pm->second / pr->second);
+            }
+        }
         const bool met = ratio <= target.limit;
         allMet = allMet && met;
         std::printf("%-58s %10.3f %8.2f %s\n", target.label.c_str(), ratio, target.limit,

@@ -4,7 +4,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +24,8 @@ struct Target {
     // Compare elapsed times instead of the main thread's processor time
     // (for work spread over threads).
     bool wallClock = false;
+    // Timed side by side: compare the rounds' paired ratios.
+    bool paired = false;
 };
 
 std::vector<Target>& targets();
@@ -30,25 +34,39 @@ std::vector<Target>& targets();
 // the time of `timed` alone; register with ->UseManualTime(). Two
 // benchmarks that each time their own half of the same rounds compare the
 // two under the same conditions, where one after the other would not: this
-// machine's speed drifts from one second to the next.
+// machine's speed drifts from one second to the next, and in bursts. So each
+// also reports the median of its rounds' own ratios, `timed` ÷ `other`, as
+// the counter "paired_ratio": a burst that slows a few rounds moves it
+// little, where it moves the mean times.
 template <class Prepare, class Timed, class Other>
 void sideBySide(benchmark::State& state, Prepare&& prepare, Timed&& timed, Other&& other) {
     using Clock = std::chrono::steady_clock;
+    std::vector<double> ratios;
     for (auto _ : state) {
         prepare();
         const auto start = Clock::now();
         timed();
-        const auto end = Clock::now();
+        const auto middle = Clock::now();
         other();
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        const auto end = Clock::now();
+        const std::chrono::duration<double> own = middle - start, rest = end - middle;
+        state.SetIterationTime(own.count());
+        if (rest.count() > 0) ratios.push_back(own.count() / rest.count());
+    }
+    if (!ratios.empty()) {
+        auto middle = ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2);
+        std::nth_element(ratios.begin(), middle, ratios.end());
+        state.counters["paired_ratio"] = *middle;
     }
 }
 
-// A target of two benchmarks timed side by side (compared by their own
-// halves' elapsed times).
+// A target of two benchmarks timed side by side: the measured one's median
+// ratio of the rounds and the reference's inverse, combined as their
+// geometric mean (both halves of every round of both runs count alike).
 inline void sideBySideTarget(std::string label, std::string measured, std::string reference,
                              double limit) {
-    targets().push_back({std::move(label), std::move(measured), std::move(reference), limit, true});
+    targets().push_back(
+        {std::move(label), std::move(measured), std::move(reference), limit, true, true});
 }
 
 // A started program on the Qt desktop, made once for the whole run.

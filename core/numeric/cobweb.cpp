@@ -399,19 +399,19 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                 const std::size_t at = size;
                 size += static_cast<std::size_t>(parts) + 1;
                 xs[at] = xl;
-                // All kMostParts − 1 places written, the next block's
-                // overwriting those past this one's.
+                // All kMostParts places written, two at a time (the width
+                // of the vectors this loop compiles to everywhere), the
+                // next block's overwriting those past this one's.
                 const double width = h / parts;
-                double between[kMostParts];
-                static_assert(kMostParts % W == 0);
-                for (std::size_t q = 0; q < std::size(between); q += W) {
-                    V p;
+                static_assert(kMostParts % 2 == 0);
+                for (std::size_t q = 0; q < kMostParts; q += 2) {
+                    using V2 = double __attribute__((vector_size(16)));
+                    V2 p;
                     std::memcpy(&p, kPartNumbers + q, sizeof p);
-                    const V x = xl + width * p;
-                    std::memcpy(between + q, &x, sizeof x);
+                    const V2 x = xl + width * p;
+                    std::memcpy(xs + at + 1 + q, &x, sizeof x);
+                    std::memcpy(inner + innerCount + q, &x, sizeof x);
                 }
-                std::memcpy(xs + at + 1, between, (kMostParts - 1) * sizeof(double));
-                std::memcpy(inner + innerCount, between, (kMostParts - 1) * sizeof(double));
                 innerCount += static_cast<std::size_t>(parts) - 1;
                 xs[at + parts] = xr;
                 source[blockCount - firstNew] = static_cast<std::uint32_t>(i);
@@ -580,22 +580,33 @@ using detail::Crossing;
 // Where the cubic through both ends with their slopes crosses zero: a
 // start for Newton's steps that is usually within a few units in the last
 // place already. Found by Newton's steps on the cubic itself from the
-// chord's crossing.
-double cubicCrossing(const Crossing& c) {
-    const double h = c.xb - c.xa;
-    const double ma = (c.sa - 1) * h, mb = (c.sb - 1) * h;  // slopes of g in t
-    double t = c.ga / (c.ga - c.gb);
-    for (int i = 0; i < 3; ++i) {
-        const double t2 = t * t, t3 = t2 * t;
-        const double p = (2 * t3 - 3 * t2 + 1) * c.ga + (t3 - 2 * t2 + t) * ma +
-                         (3 * t2 - 2 * t3) * c.gb + (t3 - t2) * mb;
-        const double dp = (6 * t2 - 6 * t) * c.ga + (3 * t2 - 4 * t + 1) * ma +
-                          (6 * t - 6 * t2) * c.gb + (3 * t2 - 2 * t) * mb;
-        const double next = t - p / dp;
-        if (!(next > 0 && next < 1)) break;
-        t = next;
+// chord's crossing, for kLanes crossings side by side.
+template <std::size_t kLanes>
+void cubicCrossings(const Crossing* const (&c)[kLanes], double (&x)[kLanes]) {
+    double t[kLanes], ga[kLanes], gb[kLanes], ma[kLanes], mb[kLanes];
+    bool going[kLanes];
+    for (std::size_t l = 0; l < kLanes; ++l) {
+        const double h = c[l]->xb - c[l]->xa;
+        ga[l] = c[l]->ga;
+        gb[l] = c[l]->gb;
+        ma[l] = (c[l]->sa - 1) * h;  // slopes of g in t
+        mb[l] = (c[l]->sb - 1) * h;
+        t[l] = ga[l] / (ga[l] - gb[l]);
+        going[l] = true;
     }
-    return c.xa + t * h;
+    for (int i = 0; i < 3; ++i) {
+        for (std::size_t l = 0; l < kLanes; ++l) {
+            const double t1 = t[l], t2 = t1 * t1, t3 = t2 * t1;
+            const double p = (2 * t3 - 3 * t2 + 1) * ga[l] + (t3 - 2 * t2 + t1) * ma[l] +
+                             (3 * t2 - 2 * t3) * gb[l] + (t3 - t2) * mb[l];
+            const double dp = (6 * t2 - 6 * t1) * ga[l] + (3 * t2 - 4 * t1 + 1) * ma[l] +
+                              (6 * t1 - 6 * t2) * gb[l] + (3 * t2 - 2 * t1) * mb[l];
+            const double next = t1 - p / dp;
+            going[l] = going[l] && next > 0 && next < 1;
+            t[l] = going[l] ? next : t1;
+        }
+    }
+    for (std::size_t l = 0; l < kLanes; ++l) x[l] = c[l]->xa + t[l] * (c[l]->xb - c[l]->xa);
 }
 
 // Narrows the sign changes of f^k(x) − x to where they change, to the
@@ -611,12 +622,14 @@ void narrow(Step step, int k, std::span<const Crossing> in, std::span<PeriodicPo
         double lo[kLanes], hi[kLanes], x[kLanes], g[kLanes], slope[kLanes];
         double y[kLanes], d[kLanes];
         bool risesAtLo[kLanes], done[kLanes];
+        const Crossing* crossing[kLanes];
+        for (std::size_t l = 0; l < kLanes; ++l) crossing[l] = &in[base + std::min(l, lanes - 1)];
+        cubicCrossings(crossing, x);
         for (std::size_t l = 0; l < kLanes; ++l) {
-            const Crossing& c = in[base + std::min(l, lanes - 1)];
+            const Crossing& c = *crossing[l];
             lo[l] = std::min(c.xa, c.xb);
             hi[l] = std::max(c.xa, c.xb);
             risesAtLo[l] = (c.xa < c.xb) == (c.ga < 0);  // g < 0 at lo
-            x[l] = cubicCrossing(c);
             if (!(x[l] > lo[l] && x[l] < hi[l])) x[l] = 0.5 * (lo[l] + hi[l]);
             done[l] = l >= lanes;
         }

@@ -343,6 +343,10 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
     out.budgetReached = false;
     withStep(map, a, [&](auto step) {
         iterateMany(step, k, xs, ys, ds, starts);
+        // The logistic map's few products cost less than gathering the
+        // new samples into a row and putting them back: its blocks are
+        // evaluated where they lie, ends and all (the same values again).
+        constexpr bool kInPlace = std::is_same_v<decltype(step), StepF1>;
         // Each round looks at the intervals of the blocks made in the last.
         std::size_t fromBlock = 0, toBlock = 1;
         std::size_t regionStart = 0;
@@ -364,8 +368,8 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
             xs = room(work.x, size + most + kPadding);
             ys = room(work.y, size + most + kPadding);
             ds = room(work.slope, size + most + kPadding);
-            double* inner = room(work.inner, most + kPadding);
-            std::uint32_t* source = room(work.source, cuts);
+            double* inner = kInPlace ? nullptr : room(work.inner, most + kPadding);
+            std::uint32_t* source = kInPlace ? nullptr : room(work.source, cuts);
             blocks = room(work.blocks, blockCount + cuts);
             children = room(work.children, childCount + cuts);
             // A block for each interval cut, its children's list in its
@@ -410,11 +414,12 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                     std::memcpy(&p, kPartNumbers + q, sizeof p);
                     const V2 x = xl + width * p;
                     std::memcpy(xs + at + 1 + q, &x, sizeof x);
-                    std::memcpy(inner + innerCount + q, &x, sizeof x);
+                    if constexpr (!kInPlace) std::memcpy(inner + innerCount + q, &x, sizeof x);
                 }
                 innerCount += static_cast<std::size_t>(parts) - 1;
                 xs[at + parts] = xr;
-                source[blockCount - firstNew] = static_cast<std::uint32_t>(i);
+                if constexpr (!kInPlace)
+                    source[blockCount - firstNew] = static_cast<std::uint32_t>(i);
                 children[childCount++] = {static_cast<std::uint32_t>(i - blocks[parent].first),
                                           static_cast<std::uint32_t>(blockCount)};
                 blocks[blockCount++] = {static_cast<std::uint32_t>(at),
@@ -426,23 +431,29 @@ void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve
                 blocks[b].firstChild = static_cast<std::uint32_t>(childCount);
                 blocks[b].childCount = 0;
             }
-            // The new samples evaluated side by side, then put in place
-            // between their ends: all kMostParts − 1 places copied, the
-            // right end and the next block overwriting those past them.
-            double* innerY = room(work.innerY, innerCount + kPadding);
-            double* innerD = room(work.innerSlope, innerCount + kPadding);
-            iterateMany(step, k, inner, innerY, innerD, innerCount);
-            std::size_t n = 0;
-            for (std::size_t b = firstNew; b < blockCount; ++b) {
-                const std::size_t first = blocks[b].first, parts = blocks[b].count - 1;
-                const std::size_t i = source[b - firstNew];
-                ys[first] = ys[i];
-                ds[first] = ds[i];
-                std::memcpy(ys + first + 1, innerY + n, (kMostParts - 1) * sizeof(double));
-                std::memcpy(ds + first + 1, innerD + n, (kMostParts - 1) * sizeof(double));
-                ys[first + parts] = ys[i + 1];
-                ds[first + parts] = ds[i + 1];
-                n += parts - 1;
+            if constexpr (kInPlace) {
+                // The new blocks evaluated where they lie, their ends again.
+                iterateMany(step, k, xs + regionEnd, ys + regionEnd, ds + regionEnd,
+                            size - regionEnd);
+            } else {
+                // The new samples evaluated side by side, then put in place
+                // between their ends: all kMostParts − 1 places copied, the
+                // right end and the next block overwriting those past them.
+                double* innerY = room(work.innerY, innerCount + kPadding);
+                double* innerD = room(work.innerSlope, innerCount + kPadding);
+                iterateMany(step, k, inner, innerY, innerD, innerCount);
+                std::size_t n = 0;
+                for (std::size_t b = firstNew; b < blockCount; ++b) {
+                    const std::size_t first = blocks[b].first, parts = blocks[b].count - 1;
+                    const std::size_t i = source[b - firstNew];
+                    ys[first] = ys[i];
+                    ds[first] = ds[i];
+                    std::memcpy(ys + first + 1, innerY + n, (kMostParts - 1) * sizeof(double));
+                    std::memcpy(ds + first + 1, innerD + n, (kMostParts - 1) * sizeof(double));
+                    ys[first + parts] = ys[i + 1];
+                    ds[first + parts] = ds[i + 1];
+                    n += parts - 1;
+                }
             }
             if (out.budgetReached) break;  // the last blocks stay as they are
             fromBlock = firstNew;

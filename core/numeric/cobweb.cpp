@@ -591,33 +591,38 @@ using detail::Crossing;
 // Where the cubic through both ends with their slopes crosses zero: a
 // start for Newton's steps that is usually within a few units in the last
 // place already. Found by Newton's steps on the cubic itself from the
-// chord's crossing, for kLanes crossings side by side.
-template <std::size_t kLanes>
-void cubicCrossings(const Crossing* const (&c)[kLanes], double (&x)[kLanes]) {
-    double t[kLanes], ga[kLanes], gb[kLanes], ma[kLanes], mb[kLanes];
-    bool going[kLanes];
-    for (std::size_t l = 0; l < kLanes; ++l) {
-        const double h = c[l]->xb - c[l]->xa;
-        ga[l] = c[l]->ga;
-        gb[l] = c[l]->gb;
-        ma[l] = (c[l]->sa - 1) * h;  // slopes of g in t
-        mb[l] = (c[l]->sb - 1) * h;
-        t[l] = ga[l] / (ga[l] - gb[l]);
-        going[l] = true;
-    }
-    for (int i = 0; i < 3; ++i) {
-        for (std::size_t l = 0; l < kLanes; ++l) {
-            const double t1 = t[l], t2 = t1 * t1, t3 = t2 * t1;
-            const double p = (2 * t3 - 3 * t2 + 1) * ga[l] + (t3 - 2 * t2 + t1) * ma[l] +
-                             (3 * t2 - 2 * t3) * gb[l] + (t3 - t2) * mb[l];
-            const double dp = (6 * t2 - 6 * t1) * ga[l] + (3 * t2 - 4 * t1 + 1) * ma[l] +
-                              (6 * t1 - 6 * t2) * gb[l] + (3 * t2 - 2 * t1) * mb[l];
-            const double next = t1 - p / dp;
-            going[l] = going[l] && next > 0 && next < 1;
-            t[l] = going[l] ? next : t1;
+// chord's crossing, for 2·W crossings side by side.
+constexpr std::size_t kCubicLanes = 2 * W;
+
+CORVANE_COBWEB_CLONES void cubicCrossings(const Crossing* const (&c)[kCubicLanes],
+                                          double (&x)[kCubicLanes]) {
+    for (std::size_t half = 0; half < kCubicLanes; half += W) {
+        V xa, xb, ga, gb, ma, mb;
+        for (std::size_t w = 0; w < W; ++w) {
+            const Crossing& one = *c[half + w];
+            const double h = one.xb - one.xa;
+            xa[w] = one.xa;
+            xb[w] = one.xb;
+            ga[w] = one.ga;
+            gb[w] = one.gb;
+            ma[w] = (one.sa - 1) * h;  // slopes of g in t
+            mb[w] = (one.sb - 1) * h;
         }
+        V t = ga / (ga - gb);
+        VI going = t == t;  // every lane, in the type of a comparison
+        for (int i = 0; i < 3; ++i) {
+            const V t2 = t * t, t3 = t2 * t;
+            const V p = (2 * t3 - 3 * t2 + 1) * ga + (t3 - 2 * t2 + t) * ma +
+                        (3 * t2 - 2 * t3) * gb + (t3 - t2) * mb;
+            const V dp = (6 * t2 - 6 * t) * ga + (3 * t2 - 4 * t + 1) * ma + (6 * t - 6 * t2) * gb +
+                         (3 * t2 - 2 * t) * mb;
+            const V next = t - p / dp;
+            going = going & (next > 0) & (next < 1);
+            t = going ? next : t;
+        }
+        const V at = xa + t * (xb - xa);
+        std::memcpy(x + half, &at, sizeof at);
     }
-    for (std::size_t l = 0; l < kLanes; ++l) x[l] = c[l]->xa + t[l] * (c[l]->xb - c[l]->xa);
 }
 
 // Narrows the sign changes of f^k(x) − x to where they change, to the
@@ -633,6 +638,7 @@ void narrow(Step step, int k, std::span<const Crossing> in, std::span<PeriodicPo
         double lo[kLanes], hi[kLanes], x[kLanes], g[kLanes], slope[kLanes];
         double y[kLanes], d[kLanes];
         bool risesAtLo[kLanes], done[kLanes];
+        static_assert(kLanes == kCubicLanes);
         const Crossing* crossing[kLanes];
         for (std::size_t l = 0; l < kLanes; ++l) crossing[l] = &in[base + std::min(l, lanes - 1)];
         cubicCrossings(crossing, x);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -71,17 +72,36 @@ TEST(CobwebSlope, AgreesWithDifferenceQuotients) {
 
 // --- The curve --------------------------------------------------------------------
 
-TEST(CobwebCurve, SamplesRunFromZeroToOneInOrderOnTheGraph) {
-    for (int map : {1, 2}) {
-        const Curve c = curveOf(map, map == 1 ? 3.7 : 2.3, 5);
+TEST(CobwebCurve, SamplesRunFromZeroToOneInOrderOnTheGraphWithTheirSlopes) {
+    // Gentle and deep refinements, the budget's cut-off among them: every
+    // sample holds f^k and its slope exactly as one orbit computes them,
+    // however the refinement evaluated and moved it.
+    struct Case {
+        int map;
+        double a;
+        int k;
+        std::int64_t budget;
+    };
+    for (const Case& t : {Case{1, 3.7, 5, 4'000'000}, Case{2, 2.3, 5, 4'000'000},
+                          Case{1, 4.0, 12, 4'000'000}, Case{2, 2.3, 12, 4'000'000},
+                          Case{1, 4.0, 40, 1'000'000}}) {
+        CurveOptions options;
+        options.evaluationBudget = t.budget;
+        const Curve c = curveOf(t.map, t.a, t.k, options);
+        SCOPED_TRACE(testing::Message() << "map " << t.map << ", a = " << t.a << ", k = " << t.k);
         ASSERT_GE(c.size(), 1025u);
+        EXPECT_EQ(c.budgetReached, t.budget < 4'000'000);
+        ASSERT_EQ(c.y.size(), c.size());
+        ASSERT_EQ(c.slope.size(), c.size());
         EXPECT_EQ(c.x.front(), 0.0);
         EXPECT_EQ(c.x.back(), 1.0);
         for (std::size_t i = 0; i < c.size(); ++i) {
             if (i > 0) {
-                ASSERT_LT(c.x[i - 1], c.x[i]);
+                ASSERT_LT(c.x[i - 1], c.x[i]) << i;
             }
-            ASSERT_EQ(c.y[i], iterateMap(map, map == 1 ? 3.7 : 2.3, 5, c.x[i]));
+            const Point p = iterateWithSlope(t.map, t.a, t.k, c.x[i]);
+            ASSERT_EQ(c.y[i], p.y) << i;
+            ASSERT_EQ(c.slope[i], p.slope) << i;
         }
     }
 }

@@ -82,9 +82,9 @@ TEST(CobwebCurve, SamplesRunFromZeroToOneInOrderOnTheGraphWithTheirSlopes) {
         int k;
         std::int64_t budget;
     };
-    for (const Case& t : {Case{1, 3.7, 5, 4'000'000}, Case{2, 2.3, 5, 4'000'000},
-                          Case{1, 4.0, 12, 4'000'000}, Case{2, 2.3, 12, 4'000'000},
-                          Case{1, 4.0, 40, 1'000'000}}) {
+    for (const Case& t :
+         {Case{1, 3.7, 5, 4'000'000}, Case{2, 2.3, 5, 4'000'000}, Case{1, 4.0, 12, 4'000'000},
+          Case{2, 2.3, 12, 4'000'000}, Case{1, 4.0, 40, 1'000'000}}) {
         CurveOptions options;
         options.evaluationBudget = t.budget;
         const Curve c = curveOf(t.map, t.a, t.k, options);

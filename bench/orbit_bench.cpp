@@ -145,12 +145,7 @@ void plotDifference() {
 }
 
 void BM_BareChainF1(benchmark::State& state) {
-    sideBySide(
-        state, [] {}, bareChainF1,
-        [] {
-            prepareDifference();
-            plotDifference();
-        });
+    sideBySide(state, prepareDifference, bareChainF1, plotDifference);
 }
 BENCHMARK(BM_BareChainF1)->Unit(benchmark::kMillisecond)->MinTime(2)->UseManualTime();
 

@@ -80,6 +80,28 @@ TEST(CsvNumber, AgreesWithPrintfAndReadsBackExactly) {
     }
 }
 
+// Values whose exact decimal has 18 significant digits, the last a 5: the
+// seventeenth is rounded half to even, as printf rounds it.
+TEST(CsvNumber, HalvesRoundToEvenAsPrintfDoes) {
+    // from + m · 2^-j for odd m: its decimal ends at the j-th place, a 5.
+    struct Case {
+        double from;
+        int j;
+    };
+    for (const Case& c : {Case{1, 17}, Case{0.5, 18}, Case{8, 17}}) {
+        for (int m = 1; m < 4000; m += 2) {
+            const double value = c.from + std::ldexp(m, -c.j);
+            char exact[64];
+            std::snprintf(exact, sizeof exact, "%.*f", c.j, value);
+            const std::string_view digits(exact);
+            ASSERT_EQ(digits.back(), '5') << exact;
+            ASSERT_EQ(digits.size() - 1 - (digits[0] == '0' ? 1 : 0), 18u) << exact;
+            ASSERT_EQ(csvNumber(value), printf17(value)) << exact;
+            ASSERT_EQ(csvNumber(-value), printf17(-value)) << exact;
+        }
+    }
+}
+
 TEST(CsvNumber, ExactNumberIsTheShortestThatReadsBack) {
     EXPECT_EQ(exactNumber(3.7), "3.7");
     EXPECT_EQ(exactNumber(0.1), "0.1");

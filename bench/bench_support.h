@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/numeric/maps.h"
 #include "platform/qt/qt_platform.h"
 #include "windows/program.h"
 
@@ -58,6 +60,21 @@ void sideBySide(benchmark::State& state, Prepare&& prepare, Timed&& timed, Other
         std::nth_element(ratios.begin(), middle, ratios.end());
         state.counters["paired_ratio"] = *middle;
     }
+}
+
+// The same without anything untimed before each round.
+template <class Timed, class Other>
+void sideBySide(benchmark::State& state, Timed&& timed, Other&& other) {
+    sideBySide(
+        state, [] {}, timed, other);
+}
+
+// n steps of f1 at a = 3.9 from 0.2: the bare chain the orbit's commands
+// are compared with.
+inline void bareChainF1(std::int64_t n) {
+    double x = 0.2;
+    for (std::int64_t i = 0; i < n; ++i) x = f1(3.9, x);
+    benchmark::DoNotOptimize(x);
 }
 
 // A target of two benchmarks timed side by side: the measured one's median

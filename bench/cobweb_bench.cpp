@@ -70,7 +70,7 @@ struct Redraw {
 void BM_CobwebRedraw(benchmark::State& state) {
     Redraw r;
     sideBySide(
-        state, [] {}, [&r] { r.numbers(); }, &Redraw::bare);
+        state, [&r] { r.numbers(); }, &Redraw::bare);
     state.counters["samples"] = static_cast<double>(r.curve.size());
     state.counters["periodic_points"] = static_cast<double>(r.points.points.size());
     state.counters["segments"] = static_cast<double>(r.segments.size());
@@ -79,8 +79,7 @@ BENCHMARK(BM_CobwebRedraw)->Unit(benchmark::kMillisecond)->MinTime(1)->UseManual
 
 void BM_CobwebBareEvaluations(benchmark::State& state) {
     Redraw r;
-    sideBySide(
-        state, [] {}, &Redraw::bare, [&r] { r.numbers(); });
+    sideBySide(state, &Redraw::bare, [&r] { r.numbers(); });
     state.counters["evaluations"] =
         static_cast<double>(sampleXs().size() * kFold + static_cast<std::size_t>(kSteps * kFold));
 }

@@ -40,16 +40,13 @@ std::int64_t exportPlotted() {
 
 // Side by side: every round plots, then exports what it plotted (the
 // export's rounds export what the plot before them left, the same orbit).
-void BM_PlotForExport(benchmark::State& state) {
-    sideBySide(
-        state, [] {}, plotPanel1, exportPlotted);
-}
+void BM_PlotForExport(benchmark::State& state) { sideBySide(state, plotPanel1, exportPlotted); }
 
 void BM_ExportPlotted(benchmark::State& state) {
     std::int64_t bytes = 0;
     plotPanel1();
     sideBySide(
-        state, [] {}, [&bytes] { bytes += exportPlotted(); }, plotPanel1);
+        state, [&bytes] { bytes += exportPlotted(); }, plotPanel1);
     state.counters["MB"] =
         static_cast<double>(bytes) / 1e6 / static_cast<double>(state.iterations());
 }

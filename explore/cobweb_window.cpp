@@ -459,10 +459,7 @@ void CobwebWindow::selectMap(int map) {
     custom_.reset();
     const bool moved = setARange(0, kMostA);
     setSpan({});
-    showValues();
-    mapShown();
-    recompute(true);
-    if (moved && onAChanged) onAChanged(a_);
+    showNewMap(moved);
 }
 
 void CobwebWindow::chooseCustomMap() {
@@ -488,11 +485,14 @@ void CobwebWindow::showCustomMap(std::shared_ptr<const CustomChoice> custom) {
     // The formula's a-range as well as the built-in maps' (NaN gives way).
     const double low = std::fmax(std::fmin(custom_->aMin, 0.0), -kFarthestA);
     const double high = std::fmin(std::fmax(custom_->aMax, kMostA), kFarthestA);
-    const bool moved = setARange(low, high);
+    showNewMap(setARange(low, high));
+}
+
+void CobwebWindow::showNewMap(bool aMoved) {
     showValues();
     mapShown();
     recompute(true);
-    if (moved && onAChanged) onAChanged(a_);
+    if (aMoved && onAChanged) onAChanged(a_);
 }
 
 cobweb::MapRef CobwebWindow::mapRef() const {

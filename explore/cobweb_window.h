@@ -129,6 +129,9 @@ private:
     bool setARange(double low, double high);
     // Sets the span of x and brings x0 into it.
     void setSpan(const cobweb::Span& span);
+    // Shows the controls, title and picture of a newly chosen map; tells
+    // the a-cursor when bringing a into the map's range moved it.
+    void showNewMap(bool aMoved);
     void say(const QString& message);
     void tick();
     bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);

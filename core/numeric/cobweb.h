@@ -32,14 +32,10 @@ struct MapRef {
 
 inline constexpr int kMostFold = 64;                // k from 1 to 64
 inline constexpr std::int64_t kMostSteps = 10'000;  // n from 0 to 10^4
-// The picture's vertical range for x across [0, 1], as in the orbit
-// windows; an orbit that leaves it stops there.
-inline constexpr double kBottom = -0.25;
-inline constexpr double kTop = 1.25;
-
 // The x the graph is drawn across, [from, to]; the picture's vertical range
 // reaches a quarter of its width below and above it ([−0.25, 1.25] for the
-// built-in maps' [0, 1]).
+// built-in maps' [0, 1], as in the orbit windows); an orbit that leaves it
+// stops there.
 struct Span {
     double from = 0;
     double to = 1;

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -193,18 +194,25 @@ TEST(CustomCobwebWindow, OrbitFileNamesTheFormula) {
 
 class CustomWiring : public WiredProgram {};
 
+// The real dialog, filled in by `fill` and accepted.
+CustomMapAsker acceptedDialog(std::function<void(CustomMapDialog&)> fill) {
+    return [fill = std::move(fill)](QWidget* parent, RecentFormulas& recent,
+                                    const CustomChoice* current) {
+        CustomMapDialog dialog(recent, current, parent);
+        fill(dialog);
+        dialog.tryAccept();
+        return dialog.choice();
+    };
+}
+
 TEST_F(CustomWiring, BothWindowsOfferTheFormulasOfTheRunAndTheCobwebFollowsTheDiagram) {
     ui.window("Form1").click("mnuExploreBifurcation");
     BifurcationWindow* explorer = wiring.bifurcation();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(explorer));
     // The real dialog, accepted as typed.
-    explorer->setCustomMapAsker(
-        [](QWidget* parent, RecentFormulas& recent, const CustomChoice* current) {
-            CustomMapDialog dialog(recent, current, parent);
-            dialog.formulaBox()->setEditText(QStringLiteral("2*a*min(x,1-x)"));
-            dialog.tryAccept();
-            return dialog.choice();
-        });
+    explorer->setCustomMapAsker(acceptedDialog([](CustomMapDialog& dialog) {
+        dialog.formulaBox()->setEditText(QStringLiteral("2*a*min(x,1-x)"));
+    }));
     explorer->chooseCustomMap();
     EXPECT_EQ(explorer->windowTitle(), "Bifurcation diagram: 2*a*min(x,1-x)");
     EXPECT_EQ(wiring.recentFormulas().list(), QStringList{"2*a*min(x,1-x)"});
@@ -235,18 +243,14 @@ TEST_F(CustomWiring, CobwebAtANegativeAOfTheFormulaKeepsThatA) {
     ui.window("Form1").click("mnuExploreBifurcation");
     BifurcationWindow* explorer = wiring.bifurcation();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(explorer));
-    explorer->setCustomMapAsker(
-        [](QWidget* parent, RecentFormulas& recent, const CustomChoice* current) {
-            CustomMapDialog dialog(recent, current, parent);
-            const auto examples = custom::examples();
-            const auto gauss = std::find_if(examples.begin(), examples.end(), [](const auto& e) {
-                return std::string_view(e.name) == "Gauss";
-            });
-            EXPECT_NE(gauss, examples.end());
-            dialog.useExample(int(gauss - examples.begin()));
-            dialog.tryAccept();
-            return dialog.choice();
+    explorer->setCustomMapAsker(acceptedDialog([](CustomMapDialog& dialog) {
+        const auto examples = custom::examples();
+        const auto gauss = std::find_if(examples.begin(), examples.end(), [](const auto& e) {
+            return std::string_view(e.name) == "Gauss";
         });
+        EXPECT_NE(gauss, examples.end());
+        dialog.useExample(int(gauss - examples.begin()));
+    }));
     explorer->chooseCustomMap();
     ASSERT_EQ(explorer->view().map, kCustomMap);
     QApplication::processEvents();

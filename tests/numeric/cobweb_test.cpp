@@ -430,8 +430,8 @@ TEST(CobwebSpan, TheGraphTheColumnsAndTheOrbitFollowTheSpan) {
     const Curve given = curveOf(1, 4.0, 7, unit), implied = curveOf(1, 4.0, 7);
     EXPECT_EQ(given.x, implied.x);
     EXPECT_EQ(given.y, implied.y);
-    EXPECT_EQ(Span{}.bottom(), kBottom);
-    EXPECT_EQ(Span{}.top(), kTop);
+    EXPECT_EQ(Span{}.bottom(), -0.25);
+    EXPECT_EQ(Span{}.top(), 1.25);
 }
 
 TEST(CobwebSpan, AnOrbitStopsOnlyWhereItLeavesTheSpansPicture) {

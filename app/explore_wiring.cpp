@@ -22,23 +22,32 @@ ExploreWiring::ExploreWiring(Program& program) : program_(program) {
 
 ExploreWiring::~ExploreWiring() = default;
 
-void ExploreWiring::openBifurcation(int mapChoice) {
+namespace {
+
+// The main window's choice of map: 1 or 2; anything else leaves a tool
+// window's map as it is (a new one opens with the logistic map).
+std::optional<Map> chosenMap(int mapChoice) {
+    if (mapChoice == 1 || mapChoice == 2) return Map::fromChoice(mapChoice);
+    return std::nullopt;
+}
+
+}  // namespace
+
+void ExploreWiring::openBifurcation(int mapChoice) { showBifurcation(chosenMap(mapChoice)); }
+
+void ExploreWiring::showBifurcation(const std::optional<Map>& map) {
     if (!bifurcation_) {
-        bifurcation_ = std::make_unique<explore::BifurcationWindow>(mapChoice == 2 ? 2 : 1);
+        bifurcation_ = std::make_unique<explore::BifurcationWindow>(map.value_or(Map()));
         // The a as the legends write numbers, so the next "Corvane" plot
         // shows that orbit.
         bifurcation_->setUseA([this](double a) { program_.form1().Text1->setText(numberText(a)); });
         bifurcation_->onCursorMoved = [this](double a) { cursor_.set(a, bifurcationListener_); };
-        bifurcation_->setOpenCobweb([this](int map, double a) { openCobweb(map, a); });
-        bifurcation_->setOpenCustomCobweb(
-            [this](std::shared_ptr<const explore::CustomChoice> custom, double a) {
-                openCustomCobweb(std::move(custom), a);
-            });
+        bifurcation_->setOpenCobweb([this](const Map& m, double a) { showCobweb(m, a); });
         bifurcation_->setRecentFormulas(recent_);
-        bifurcation_->setOpenFeigenbaum([this](int map) { openFeigenbaum(map); });
+        bifurcation_->setOpenFeigenbaum([this](const Map& m) { showFeigenbaum(m); });
         if (const auto a = cursor_.value()) bifurcation_->setCursorA(*a);
-    } else if ((mapChoice == 1 || mapChoice == 2) && mapChoice != bifurcation_->view().map) {
-        bifurcation_->selectMap(mapChoice);
+    } else if (map && !(*map == bifurcation_->view().map)) {
+        bifurcation_->selectMap(*map);
     }
     bifurcation_->show();
     bifurcation_->raise();
@@ -46,26 +55,20 @@ void ExploreWiring::openBifurcation(int mapChoice) {
 }
 
 void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
-    makeCobweb(mapChoice);
-    showCobwebAt(a);
+    showCobweb(chosenMap(mapChoice), a);
 }
 
-void ExploreWiring::openCustomCobweb(std::shared_ptr<const explore::CustomChoice> custom,
-                                     double a) {
-    makeCobweb(0);
-    // The formula first, so that a is taken within its own range.
-    cobweb_->showCustomMap(std::move(custom));
-    showCobwebAt(a);
-}
-
-void ExploreWiring::makeCobweb(int mapChoice) {
+void ExploreWiring::showCobweb(const std::optional<Map>& map, std::optional<double> a) {
     if (!cobweb_) {
-        cobweb_ = std::make_unique<explore::CobwebWindow>(mapChoice == 2 ? 2 : 1);
+        cobweb_ = std::make_unique<explore::CobwebWindow>(
+            map && !map->isFormula() ? *map : Map());
         cobweb_->onAChanged = [this](double value) { cursor_.set(value, cobwebListener_); };
         cobweb_->setRecentFormulas(recent_);
-    } else if (mapChoice == 1 || mapChoice == 2) {
-        cobweb_->selectMap(mapChoice);
+        if (map && map->isFormula()) cobweb_->showCustomMap(*map);
     }
+    // The map first, so that a is taken within its own range.
+    if (map && !(*map == cobweb_->map())) cobweb_->selectMap(*map);
+    showCobwebAt(a);
 }
 
 void ExploreWiring::showCobwebAt(std::optional<double> a) {
@@ -79,20 +82,22 @@ void ExploreWiring::showCobwebAt(std::optional<double> a) {
     cobweb_->activateWindow();
 }
 
-void ExploreWiring::openFeigenbaum(int mapChoice) {
+void ExploreWiring::openFeigenbaum(int mapChoice) { showFeigenbaum(chosenMap(mapChoice)); }
+
+void ExploreWiring::showFeigenbaum(const std::optional<Map>& map) {
     if (!feigenbaum_) {
-        feigenbaum_ = std::make_unique<explore::FeigenbaumWindow>(mapChoice == 2 ? 2 : 1);
+        feigenbaum_ = std::make_unique<explore::FeigenbaumWindow>(map.value_or(Map()));
         feigenbaum_->setShowInExplorer(
-            [this](int map, double aMin, double aMax, const std::vector<double>& s) {
-                openBifurcation(map);
+            [this](const Map& m, double aMin, double aMax, const std::vector<double>& s) {
+                showBifurcation(m);
                 std::vector<explore::AMark> marks;
                 for (std::size_t i = 0; i < s.size(); ++i) {
                     marks.push_back({s[i], QStringLiteral("s%1").arg(i + 1)});
                 }
-                bifurcation_->showRange(map, aMin, aMax, std::move(marks));
+                bifurcation_->showRange(m, aMin, aMax, std::move(marks));
             });
-    } else if ((mapChoice == 1 || mapChoice == 2) && mapChoice != feigenbaum_->map()) {
-        feigenbaum_->selectMap(mapChoice);
+    } else if (map && !(*map == feigenbaum_->map())) {
+        feigenbaum_->selectMap(*map);
     }
     feigenbaum_->show();
     feigenbaum_->raise();

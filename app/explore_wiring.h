@@ -33,8 +33,11 @@ public:
     void openBifurcation(int mapChoice) override;
     void openCobweb(int mapChoice, std::optional<double> a) override;
     void openFeigenbaum(int mapChoice) override;
-    // The cobweb of the diagram's map of the user's own, at a.
-    void openCustomCobweb(std::shared_ptr<const explore::CustomChoice> custom, double a);
+    // The tool windows for a map (none: the map they show, a new one the
+    // logistic map).
+    void showBifurcation(const std::optional<Map>& map);
+    void showCobweb(const std::optional<Map>& map, std::optional<double> a);
+    void showFeigenbaum(const std::optional<Map>& map);
 
     // The windows once they have been opened.
     explore::BifurcationWindow* bifurcation() const { return bifurcation_.get(); }
@@ -45,8 +48,6 @@ public:
     const explore::RecentFormulas& recentFormulas() const { return *recent_; }
 
 private:
-    // The cobweb window, made for the map chosen (0: keeps its map).
-    void makeCobweb(int mapChoice);
     // Shows the cobweb at a (else at the shared a-cursor's) and shares it.
     void showCobwebAt(std::optional<double> a);
 

@@ -24,7 +24,7 @@ void BM_BareChain(benchmark::State& state) {
     const int map = static_cast<int>(state.range(0));
     const std::int64_t steps = state.range(1);
     const double a = map == 1 ? 3.9 : 2.3;
-    const double x0 = map == 1 ? 0.2 : bifurcation::criticalPoint(2);
+    const double x0 = map == 1 ? 0.2 : Map::sine().startX0();
     for (auto _ : state) {
         double x = x0;
         if (map == 1) {
@@ -51,7 +51,7 @@ void diagram(benchmark::State& state, int map, std::int64_t transient, std::int6
              int rows) {
     const int threads = state.range(0) == 0 ? allThreads() : static_cast<int>(state.range(0));
     tbb::task_arena arena(threads);
-    explore::View view = explore::startView(map);
+    explore::View view = explore::startView(Map::fromChoice(map));
     view.transient = transient;
     view.kept = kept;
     // The window keeps its picture's buffers from one view to the next.
@@ -101,7 +101,7 @@ BENCHMARK(BM_LyapunovStripF1)
 // (the exact cycles of the periodic columns are skipped; the chaotic ones
 // run all their steps).
 void BM_DiagramHundredMillion(benchmark::State& state) {
-    explore::View view = explore::startView(1);
+    explore::View view = explore::startView(Map::logistic());
     view.transient = 1000;
     view.kept = 100'000'000;
     explore::ColumnData data;

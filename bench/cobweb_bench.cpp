@@ -26,7 +26,7 @@ constexpr int kColumns = 1000;
 const std::vector<double>& sampleXs() {
     static const std::vector<double> xs = [] {
         cobweb::Curve c;
-        cobweb::sampleCurve(1, kA, kFold, {}, c);
+        cobweb::sampleCurve(Map::fromChoice(1), kA, kFold, {}, c);
         return c.x;
     }();
     return xs;
@@ -44,9 +44,9 @@ struct Redraw {
     std::vector<double> xs, ys;
 
     void numbers() {
-        cobweb::sampleCurve(1, kA, kFold, {}, curve);
-        cobweb::findPeriodicPoints(1, kA, kFold, curve, points);
-        cobweb::orbitOf(1, kA, kFold, kX0, kSteps, orbit);
+        cobweb::sampleCurve(Map::fromChoice(1), kA, kFold, {}, curve);
+        cobweb::findPeriodicPoints(Map::fromChoice(1), kA, kFold, curve, points);
+        cobweb::orbitOf(Map::fromChoice(1), kA, kFold, kX0, kSteps, orbit);
         cobweb::staircase(orbit.x, segments);
         cobweb::reduceToColumns(curve, kColumns, xs, ys);
         benchmark::DoNotOptimize(cobweb::tailPeriod(orbit.x));
@@ -90,7 +90,7 @@ BENCHMARK(BM_CobwebBareEvaluations)->Unit(benchmark::kMillisecond)->MinTime(1)->
 // picture about 760 × 700), alternating between two neighbouring a so that
 // every round computes anew.
 void BM_CobwebWindowRedraw(benchmark::State& state) {
-    explore::CobwebWindow window(1);
+    explore::CobwebWindow window(Map::logistic());
     window.setFold(kFold);
     window.setX0(kX0);
     window.setSteps(kSteps);

@@ -20,16 +20,11 @@ void BM_DiagramCustomF1(benchmark::State& state) {
     const int threads =
         state.range(0) == 0 ? tbb::info::default_concurrency() : static_cast<int>(state.range(0));
     tbb::task_arena arena(threads);
-    const explore::View builtin = explore::startView(1);
-    explore::CustomChoice choice;
-    choice.map = custom::CustomMap::compile("a*x*(1-x)").map;
-    choice.aMin = builtin.aMin;
-    choice.aMax = builtin.aMax;
-    choice.xMin = builtin.xMin;
-    choice.xMax = builtin.xMax;
-    choice.x0 = builtin.x0;
-    const explore::View view =
-        explore::startView(std::make_shared<const explore::CustomChoice>(choice));
+    const explore::View builtin = explore::startView(Map::logistic());
+    const Map formula = Map::formula(custom::CustomMap::compile("a*x*(1-x)").map,
+                                     {builtin.aMin, builtin.aMax}, {builtin.xMin, builtin.xMax},
+                                     builtin.x0);
+    const explore::View view = explore::startView(formula);
     explore::ColumnData data;
     std::vector<std::uint8_t> image(std::size_t(kColumns) * std::size_t(kRows));
     for (auto _ : state) {

@@ -18,7 +18,7 @@ constexpr std::int64_t kSteps = 10'000'000;
 // Chaotic orbits of both maps (f2 from its critical point: from 0.2 it would
 // fall onto 0).
 double aOf(int map) { return map == 1 ? 4.0 : 2.3; }
-double x0Of(int map) { return map == 1 ? 0.2 : bifurcation::criticalPoint(2); }
+double x0Of(int map) { return map == 1 ? 0.2 : Map::sine().startX0(); }
 
 void BM_DensityBareChain(benchmark::State& state) {
     const int map = static_cast<int>(state.range(0));
@@ -44,9 +44,10 @@ BENCHMARK(BM_DensityBareChain)
 // period and its fate.
 void BM_DensityRecount(benchmark::State& state) {
     density::Orbit orbit;
-    orbit.map = static_cast<int>(state.range(0));
-    orbit.a = aOf(orbit.map);
-    orbit.x0 = x0Of(orbit.map);
+    const int map = static_cast<int>(state.range(0));
+    orbit.map = Map::fromChoice(map);
+    orbit.a = aOf(map);
+    orbit.x0 = x0Of(map);
     orbit.transient = 0;
     orbit.iterates = state.range(1);
     orbit.bins = static_cast<std::int32_t>(state.range(2));

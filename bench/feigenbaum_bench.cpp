@@ -19,8 +19,8 @@ constexpr int kMostN = 10;
 
 // The steps the search makes, counted once.
 std::int64_t evaluationsOf(int map) {
-    static const std::int64_t counts[2] = {feigenbaum::search(1, kMostN).evaluations,
-                                           feigenbaum::search(2, kMostN).evaluations};
+    static const std::int64_t counts[2] = {feigenbaum::search(Map::fromChoice(1), kMostN).evaluations,
+                                           feigenbaum::search(Map::fromChoice(2), kMostN).evaluations};
     return counts[map == 2 ? 1 : 0];
 }
 
@@ -28,7 +28,7 @@ void BM_FeigenbaumSearch(benchmark::State& state) {
     const int map = static_cast<int>(state.range(0));
     feigenbaum::Outcome out;
     for (auto _ : state) {
-        out = feigenbaum::search(map, kMostN);
+        out = feigenbaum::search(Map::fromChoice(map), kMostN);
         benchmark::DoNotOptimize(out.rows.data());
     }
     state.counters["evaluations"] = static_cast<double>(out.evaluations);
@@ -41,7 +41,7 @@ void BM_FeigenbaumBareEvaluations(benchmark::State& state) {
     const std::int64_t steps = evaluationsOf(map);
     // Near the accumulation point, where the search spends its steps.
     const double a = map == 2 ? 2.1629 : 3.5699;
-    const double c = bifurcation::criticalPoint(map);
+    const double c = Map::fromChoice(map).criticalPoints().front();
     for (auto _ : state) {
         double x = c;
         if (map == 2) {

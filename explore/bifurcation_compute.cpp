@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/numeric/custom_columns.h"
 #include "core/numeric/density_shading.h"
 #include "core/numeric/maps.h"
 #include "explore/parallel.h"
@@ -59,34 +58,16 @@ CORVANE_TILE_CLONES void finishTile(const std::uint32_t* scratch, int rows, std:
 
 }  // namespace
 
-View startView(int map) {
-    const bifurcation::Range r = bifurcation::startRange(map);
+View startView(const Map& map) {
     View v;
-    v.map = map == 2 ? 2 : 1;
-    v.aMin = r.aMin;
-    v.aMax = r.aMax;
-    v.xMin = r.xMin;
-    v.xMax = r.xMax;
-    v.x0 = bifurcation::criticalPoint(v.map);
+    v.map = map;
+    const Interval a = map.startParameters(), x = map.xRange();
+    v.aMin = a.from;
+    v.aMax = a.to;
+    v.xMin = x.from;
+    v.xMax = x.to;
+    v.x0 = map.startX0();
     return v;
-}
-
-View startView(const std::shared_ptr<const CustomChoice>& custom) {
-    if (!custom || !custom->map) return startView(1);
-    View v;
-    v.map = kCustomMap;
-    v.custom = custom;
-    v.aMin = custom->aMin;
-    v.aMax = custom->aMax;
-    v.xMin = custom->xMin;
-    v.xMax = custom->xMax;
-    v.x0 = custom->x0;
-    return v;
-}
-
-std::string mapFormula(const View& view) {
-    if (view.custom && view.custom->map) return view.custom->map->formula();
-    return std::string(corvane::mapFormula(view.map));
 }
 
 bifurcation::OrbitSetup orbitSetup(const View& view, int rows) {
@@ -158,10 +139,7 @@ bool computeColumnRange(const View& view, int columns, int first, int last, Colu
             const auto columnsA = std::span(a).subspan(std::size_t(c - first), std::size_t(n));
             const auto outcomes = std::span(data.outcomes).subspan(std::size_t(c), std::size_t(n));
             const bool finished =
-                view.custom
-                    ? custom::computeColumns(*view.custom->map, setup, columnsA, bins, outcomes,
-                                             keepGoing)
-                    : bifurcation::computeColumns(setup, columnsA, bins, outcomes, keepGoing);
+                bifurcation::computeColumns(setup, columnsA, bins, outcomes, keepGoing);
             if (finished && data.rows > 0) {
                 // c is the first column of its tile.
                 std::uint32_t* tile = data.counts.data() + data.tileStart(c);

@@ -13,28 +13,14 @@
 #include <vector>
 
 #include "core/numeric/bifurcation.h"
-#include "core/numeric/custom_map.h"
+#include "core/numeric/map.h"
 
 namespace corvane::explore {
-
-// View::map of a map of the user's own.
-inline constexpr int kCustomMap = 3;
-
-// A map of the user's own and the view it opens with.
-struct CustomChoice {
-    std::shared_ptr<const custom::CustomMap> map;
-    double aMin = 0;
-    double aMax = 1;
-    double xMin = 0;
-    double xMax = 1;
-    double x0 = 0.5;
-};
 
 // What the explorer shows: the map, the window onto the (a, x) plane and the
 // orbit's start and lengths.
 struct View {
-    int map = 1;  // 1: a*x*(1-x), 2: a*x^2*sin(PI*x), kCustomMap: custom->map
-    std::shared_ptr<const CustomChoice> custom;  // set exactly for kCustomMap
+    Map map;
     double aMin = 2.5;
     double aMax = 4.0;
     double xMin = 0.0;
@@ -46,12 +32,9 @@ struct View {
     bool operator==(const View&) const = default;
 };
 
-// The map's start view: its interesting range, its critical point as x0.
-View startView(int map);
-// The start view of a map of the user's own.
-View startView(const std::shared_ptr<const CustomChoice>& custom);
-// The map's formula as the titles name it, e.g. "a*x*(1-x)".
-std::string mapFormula(const View& view);
+// The map's start view: its start range of a across its x-range, x0 its
+// start (the built-in maps' critical point).
+View startView(const Map& map);
 
 // The kernel's settings for a view drawn `rows` pixels high.
 bifurcation::OrbitSetup orbitSetup(const View& view, int rows);

@@ -1,5 +1,7 @@
 #include "explore/bifurcation_window.h"
 
+#include "core/tools/verdicts.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -71,16 +73,12 @@ QString refusal(const View& v) {
     return {};
 }
 
-QString BifurcationWindow::titleFor(int map) {
+QString BifurcationWindow::titleFor(const Map& map) {
     return QStringLiteral("Bifurcation diagram: ") + mapCaption(map);
 }
 
-QString BifurcationWindow::titleFor(const View& view) {
-    return QStringLiteral("Bifurcation diagram: ") + QString::fromStdString(mapFormula(view));
-}
-
-BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
-    : QMainWindow(parent), engine_(threads), startMap_(map == 2 ? 2 : 1) {
+BifurcationWindow::BifurcationWindow(const Map& map, QWidget* parent, int threads)
+    : QMainWindow(parent), engine_(threads), startMap_(map) {
     setObjectName(QStringLiteral("BifurcationWindow"));
     // Escape closes the window, as in every tool window.
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
@@ -205,10 +203,10 @@ void BifurcationWindow::buildMenus() {
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     auto* maps = new QActionGroup(this);
-    const auto builtIn = addMapActions(mapMenu, maps, [this](int m) { selectMap(m); });
+    const auto builtIn = addMapActions(mapMenu, maps, [this](const Map& m) { selectMap(m); });
     mapActions_[0] = builtIn[0];
     mapActions_[1] = builtIn[1];
-    mapActions_[kCustomMap - 1] = addCustomMapAction(mapMenu, maps, [this] { chooseCustomMap(); });
+    mapActions_[2] = addCustomMapAction(mapMenu, maps, [this] { chooseCustomMap(); });
 
     QToolBar* tools = addToolBar(QStringLiteral("View"));
     tools->setObjectName(QStringLiteral("toolbar"));
@@ -348,7 +346,7 @@ bool BifurcationWindow::showView(const View& v) {
         say(why);
         return false;
     }
-    const bool mapChanged = v.map != view().map || v.custom != view().custom;
+    const bool mapChanged = !(v.map == view().map);
     history_.resize(historyAt_ + 1);
     history_.push_back(v);
     if (history_.size() > kHistoryLimit) history_.erase(history_.begin());
@@ -359,40 +357,38 @@ bool BifurcationWindow::showView(const View& v) {
     return true;
 }
 
-bool BifurcationWindow::showRange(int map, double aMin, double aMax, std::vector<AMark> marks) {
+bool BifurcationWindow::showRange(const Map& map, double aMin, double aMax,
+                                  std::vector<AMark> marks) {
     View v = view();
-    if (map == 1 || map == 2) v.map = map;
+    v.map = map;
     v.aMin = aMin;
     v.aMax = aMax;
-    v.xMin = 0;
-    v.xMax = 1;
-    if (v.map != view().map) v.x0 = startView(v.map).x0;
+    v.xMin = map.xRange().from;
+    v.xMax = map.xRange().to;
+    if (!(v.map == view().map)) v.x0 = map.startX0();
     if (!showView(v)) return false;
     marksMap_ = v.map;
     view_->setAMarks(std::move(marks));
     return true;
 }
 
-void BifurcationWindow::selectMap(int map) {
-    if (map != 1 && map != 2) return;
+void BifurcationWindow::selectMap(const Map& map) {
     if (map == view().map) return;
     showView(startView(map));
 }
 
 void BifurcationWindow::chooseCustomMap() {
-    const CustomChoice* current = view().custom.get();
-    std::shared_ptr<const CustomChoice> chosen =
-        askCustom_ ? askCustom_(this, *recent_, current) : nullptr;
+    const Map* current = view().map.isFormula() ? &view().map : nullptr;
+    std::optional<Map> chosen = askCustom_ ? askCustom_(this, *recent_, current) : std::nullopt;
     if (!chosen) {
         updateActions();  // the map shown stays checked
         return;
     }
-    showCustomMap(std::move(chosen));
+    showCustomMap(*chosen);
 }
 
-bool BifurcationWindow::showCustomMap(std::shared_ptr<const CustomChoice> custom) {
-    if (!custom || !custom->map) return false;
-    const bool shown = showView(startView(custom));
+bool BifurcationWindow::showCustomMap(const Map& map) {
+    const bool shown = showView(startView(map));
     updateActions();
     return shown;
 }
@@ -400,12 +396,11 @@ bool BifurcationWindow::showCustomMap(std::shared_ptr<const CustomChoice> custom
 QString BifurcationWindow::derivativeText() const { return derivative_->text(); }
 
 void BifurcationWindow::mapShown() {
-    setWindowTitle(titleFor(view()));
     const View& v = view();
-    derivative_->setText(v.custom ? derivativeWording(*v.custom->map) : QString());
-    if (v.custom)
-        say(QStringLiteral("f(x) = %1; %2")
-                .arg(QString::fromStdString(mapFormula(v)), derivative_->text()));
+    setWindowTitle(titleFor(v.map));
+    derivative_->setText(v.map.isFormula() ? derivativeWording(*v.map.compiled()) : QString());
+    if (v.map.isFormula())
+        say(QStringLiteral("f(x) = %1; %2").arg(mapCaption(v.map), derivative_->text()));
 }
 
 void BifurcationWindow::undo() {
@@ -423,7 +418,7 @@ void BifurcationWindow::redo() {
 }
 
 void BifurcationWindow::home() {
-    showView(view().custom ? startView(view().custom) : startView(view().map));
+    showView(startView(view().map));
 }
 
 void BifurcationWindow::zoomRect(double a1, double a2, double x1, double x2) {
@@ -471,10 +466,6 @@ void BifurcationWindow::cobwebAtCursor() {
         say(QStringLiteral("Click the diagram first to choose an a."));
         return;
     }
-    if (view().custom) {
-        if (openCustomCobweb_) openCustomCobweb_(view().custom, *cursorA_);
-        return;
-    }
     if (openCobweb_) openCobweb_(view().map, *cursorA_);
 }
 
@@ -494,7 +485,7 @@ void BifurcationWindow::updateActions() {
     redoAction_->setEnabled(canRedo());
     useAAction_->setEnabled(cursorA_.has_value());
     cobwebAction_->setEnabled(cursorA_.has_value());
-    mapActions_[view().map - 1]->setChecked(true);
+    mapActions_[mapActionIndex(view().map)]->setChecked(true);
 }
 
 bool BifurcationWindow::isComputing() const {
@@ -504,7 +495,7 @@ bool BifurcationWindow::isComputing() const {
 void BifurcationWindow::startComputation() {
     const View& v = view();
     view_->setView(v);
-    if (v.map != marksMap_) view_->setAMarks({});
+    if (!marksMap_ || !(v.map == *marksMap_)) view_->setAMarks({});
     showFields(v);
     columns_ = view_->columns();
     rows_ = view_->rows();
@@ -561,7 +552,7 @@ void BifurcationWindow::poll() {
         const bifurcation::ColumnOutcome& o = data.outcomes[std::size_t(c)];
         lambda[std::size_t(c)] = o.lyapunov;
         marks[std::size_t(c)] = o.escaped            ? ColumnMark::Escaped
-                                : o.leftUnitInterval ? ColumnMark::LeftUnitInterval
+                                : o.leftRange ? ColumnMark::LeftUnitInterval
                                                      : ColumnMark::None;
     }
     view_->setPicture(image_, std::move(lambda), std::move(marks));
@@ -655,26 +646,7 @@ QString BifurcationWindow::describeColumn(int column) const {
         return QStringLiteral("computing");
     }
     const bifurcation::ColumnOutcome& o = snapshot_.data->outcomes[std::size_t(column)];
-    QString what;
-    if (o.escaped) {
-        what = QStringLiteral("escaped (the orbit is no longer finite)");
-    } else if (o.period > 0) {
-        what = QStringLiteral("period %1").arg(o.period);
-    } else if (view().kept < 2) {
-        what = QStringLiteral("too few kept steps for a period");
-    } else {
-        what = QStringLiteral("chaotic");
-    }
-    if (o.leftUnitInterval && !o.escaped) what += QStringLiteral(", the orbit left [0, 1]");
-    QString lambda;
-    if (std::isnan(o.lyapunov) || o.escaped) {
-        lambda = QStringLiteral("-");
-    } else if (std::isinf(o.lyapunov)) {
-        lambda = o.lyapunov < 0 ? QStringLiteral("-inf") : QStringLiteral("inf");
-    } else {
-        lambda = QString::number(o.lyapunov, 'g', 6);
-    }
-    return QStringLiteral("%1, \u03bb = %2").arg(what, lambda);
+    return QString::fromStdString(tools::columnVerdict(o, view().kept, view().map.xRange()));
 }
 
 void BifurcationWindow::hovered(double a, std::optional<double> x, int column) {

@@ -35,34 +35,33 @@ class DensityPane;
 
 class BifurcationWindow : public QMainWindow {
 public:
-    // map: 1 or 2 (anything else is 1). threads = 0: every core.
-    explicit BifurcationWindow(int map, QWidget* parent = nullptr, int threads = 0);
+    // threads = 0: every core.
+    explicit BifurcationWindow(const Map& map, QWidget* parent = nullptr, int threads = 0);
     ~BifurcationWindow() override;
 
     // Receives the a of "Use this a".
     void setUseA(std::function<void(double)> useA) { useA_ = std::move(useA); }
 
-    static QString titleFor(int map);
-    // "Bifurcation diagram: " and the view's formula.
-    static QString titleFor(const View& view);
+    // "Bifurcation diagram: " and the map's formula.
+    static QString titleFor(const Map& map);
 
     // The view shown (or being computed).
     const View& view() const { return history_[historyAt_]; }
     // Shows another view after checking it; false (with a message in the
     // status bar) when it is refused, the view then stays.
     bool showView(const View& view);
-    void selectMap(int map);
+    void selectMap(const Map& map);
     // Map → Custom...: asks for a formula and its view, then shows it.
     void chooseCustomMap();
     // Shows a map of the user's own from its start view.
-    bool showCustomMap(std::shared_ptr<const CustomChoice> custom);
+    bool showCustomMap(const Map& map);
     // The formulas offered in the dialog; the wiring shares one list
     // between the windows.
     void setRecentFormulas(std::shared_ptr<RecentFormulas> recent) { recent_ = std::move(recent); }
     RecentFormulas& recentFormulas() const { return *recent_; }
     // How "Custom..." asks (by default the dialog; tests put their own).
     void setCustomMapAsker(CustomMapAsker asker) { askCustom_ = std::move(asker); }
-    // "derivative: symbolic" or "derivative: central difference" for a map
+    // "derivative: symbolic" or "derivative: difference, …" for a map
     // of the user's own; empty for the built-in maps.
     QString derivativeText() const;
     void undo();
@@ -83,21 +82,18 @@ public:
     // Called when the user moves the a-cursor.
     std::function<void(double a)> onCursorMoved;
     // Receives "Cobweb at this a": the map shown and the cursor's a.
-    void setOpenCobweb(std::function<void(int map, double a)> open) {
+    void setOpenCobweb(std::function<void(const Map& map, double a)> open) {
         openCobweb_ = std::move(open);
     }
     void cobwebAtCursor();
-    // Receives "Cobweb at this a" when a map of the user's own is shown.
-    void setOpenCustomCobweb(
-        std::function<void(std::shared_ptr<const CustomChoice>, double a)> open) {
-        openCustomCobweb_ = std::move(open);
-    }
     // Receives "Feigenbaum constants": the map shown.
-    void setOpenFeigenbaum(std::function<void(int map)> open) { openFeigenbaum_ = std::move(open); }
-    // Zooms to [aMin, aMax] of `map` (x across [0, 1]) as a new view, which
-    // Undo leaves, and marks the given values of a on the a-axis; false
-    // when the view is refused.
-    bool showRange(int map, double aMin, double aMax, std::vector<AMark> marks);
+    void setOpenFeigenbaum(std::function<void(const Map& map)> open) {
+        openFeigenbaum_ = std::move(open);
+    }
+    // Zooms to [aMin, aMax] of `map` (x across its x-range) as a new view,
+    // which Undo leaves, and marks the given values of a on the a-axis;
+    // false when the view is refused.
+    bool showRange(const Map& map, double aMin, double aMax, std::vector<AMark> marks);
 
     bool isComputing() const;
     // The generation of the computation last drawn.
@@ -151,10 +147,9 @@ private:
     void updateDensity();
 
     std::function<void(double)> useA_;
-    std::function<void(int, double)> openCobweb_;
-    std::function<void(int)> openFeigenbaum_;
-    int marksMap_ = 0;  // the map the a-axis marks belong to
-    std::function<void(std::shared_ptr<const CustomChoice>, double)> openCustomCobweb_;
+    std::function<void(const Map&, double)> openCobweb_;
+    std::function<void(const Map&)> openFeigenbaum_;
+    std::optional<Map> marksMap_;  // the map the a-axis marks belong to
     std::shared_ptr<RecentFormulas> recent_ = std::make_shared<RecentFormulas>();
     CustomMapAsker askCustom_ = askCustomMap;
     QLabel* derivative_ = nullptr;
@@ -162,7 +157,7 @@ private:
     BifurcationEngine engine_;
     std::vector<View> history_;
     std::size_t historyAt_ = 0;
-    int startMap_ = 1;
+    Map startMap_;
     BifurcationView* view_ = nullptr;
     DensityPane* density_ = nullptr;
     QLabel* progress_ = nullptr;

@@ -46,8 +46,6 @@ constexpr double kStepA = 0.001;    // a with an arrow key
 constexpr std::size_t kMostPoints = 4096;
 // The most map evaluations the graph may spend: f2's steps take a sine
 // and a cosine, about thirty times f1's two multiplications.
-constexpr std::int64_t kBudgetF1 = 4'000'000;
-constexpr std::int64_t kBudgetF2 = 400'000;
 
 int sliderOf(double value) { return static_cast<int>(std::lround(value / kSliderUnit)); }
 
@@ -145,12 +143,14 @@ private:
 
 // --- The window --------------------------------------------------------------------
 
-QString CobwebWindow::titleFor(int map) { return QStringLiteral("Cobweb: ") + mapCaption(map); }
+QString CobwebWindow::titleFor(const Map& map) {
+    return QStringLiteral("Cobweb: ") + mapCaption(map);
+}
 
-CobwebWindow::CobwebWindow(int map, QWidget* parent) : QMainWindow(parent), map_(map == 2 ? 2 : 1) {
+CobwebWindow::CobwebWindow(const Map& map, QWidget* parent) : QMainWindow(parent), map_(map) {
     setObjectName(QStringLiteral("CobwebWindow"));
     setWindowTitle(titleFor(map_));
-    if (map_ == 2) a_ = 2.2;
+    if (map_.kind() == Map::Kind::Sine) a_ = 2.2;
     derivative_ = new QLabel(this);
     derivative_->setObjectName(QStringLiteral("derivative"));
     statusBar()->addPermanentWidget(derivative_);
@@ -247,11 +247,11 @@ void CobwebWindow::buildMenus() {
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     mapMenu->setObjectName(QStringLiteral("menuMap"));
     auto* maps = new QActionGroup(this);
-    const auto builtIn = addMapActions(mapMenu, maps, [this](int m) { selectMap(m); });
+    const auto builtIn = addMapActions(mapMenu, maps, [this](const Map& m) { selectMap(m); });
     mapActions_[0] = builtIn[0];
     mapActions_[1] = builtIn[1];
-    mapActions_[kCustomMap - 1] = addCustomMapAction(mapMenu, maps, [this] { chooseCustomMap(); });
-    mapActions_[map_ - 1]->setChecked(true);
+    mapActions_[2] = addCustomMapAction(mapMenu, maps, [this] { chooseCustomMap(); });
+    mapActions_[mapActionIndex(map_)]->setChecked(true);
 }
 
 QWidget* CobwebWindow::buildControls() {
@@ -451,41 +451,39 @@ int CobwebWindow::speed() const { return speedSpin_->value(); }
 
 void CobwebWindow::setSpeed(int stepsPerSecond) { speedSpin_->setValue(stepsPerSecond); }
 
-void CobwebWindow::selectMap(int map) {
-    if (map != 1 && map != 2) return;
-    mapActions_[map - 1]->setChecked(true);
+void CobwebWindow::selectMap(const Map& map) {
+    if (map.isFormula()) {
+        showCustomMap(map);
+        return;
+    }
+    mapActions_[mapActionIndex(map)]->setChecked(true);
     if (map == map_) return;
     map_ = map;
-    custom_.reset();
-    const bool moved = setARange(0, kMostA);
+    const bool moved = setARange(map_.parameterRange().from, map_.parameterRange().to);
     setSpan({});
     showNewMap(moved);
 }
 
 void CobwebWindow::chooseCustomMap() {
-    std::shared_ptr<const CustomChoice> chosen =
-        askCustom_ ? askCustom_(this, *recent_, custom_.get()) : nullptr;
+    const Map* current = map_.isFormula() ? &map_ : nullptr;
+    std::optional<Map> chosen = askCustom_ ? askCustom_(this, *recent_, current) : std::nullopt;
     if (!chosen) {
-        mapActions_[map_ - 1]->setChecked(true);  // the map shown stays checked
+        mapActions_[mapActionIndex(map_)]->setChecked(true);  // the map shown stays checked
         return;
     }
-    showCustomMap(std::move(chosen));
+    showCustomMap(*chosen);
 }
 
-void CobwebWindow::showCustomMap(std::shared_ptr<const CustomChoice> custom) {
-    if (!custom || !custom->map) return;
-    custom_ = std::move(custom);
-    map_ = kCustomMap;
-    mapActions_[map_ - 1]->setChecked(true);
+void CobwebWindow::showCustomMap(const Map& map) {
+    if (!map.isFormula()) return;
+    map_ = map;
+    mapActions_[mapActionIndex(map_)]->setChecked(true);
     // The formula's x-range, where it is one (else [0, 1]).
-    const double from = custom_->xMin, to = custom_->xMax;
-    const bool usable = from < to && from >= -kFarthestX && to <= kFarthestX;
-    setSpan(usable ? cobweb::Span{from, to} : cobweb::Span{});
-    x0_ = std::clamp(custom_->x0, span_.from, span_.to) + 0.0;
-    // The formula's a-range as well as the built-in maps' (NaN gives way).
-    const double low = std::fmax(std::fmin(custom_->aMin, 0.0), -kFarthestA);
-    const double high = std::fmin(std::fmax(custom_->aMax, kMostA), kFarthestA);
-    showNewMap(setARange(low, high));
+    const Interval x = map_.xRange();
+    const bool usable = x.from < x.to && x.from >= -kFarthestX && x.to <= kFarthestX;
+    setSpan(usable ? cobweb::Span{x.from, x.to} : cobweb::Span{});
+    x0_ = std::clamp(map_.startX0(), span_.from, span_.to) + 0.0;
+    showNewMap(setARange(map_.parameterRange().from, map_.parameterRange().to));
 }
 
 void CobwebWindow::showNewMap(bool aMoved) {
@@ -495,20 +493,13 @@ void CobwebWindow::showNewMap(bool aMoved) {
     if (aMoved && onAChanged) onAChanged(a_);
 }
 
-cobweb::MapRef CobwebWindow::mapRef() const {
-    if (custom_) return cobweb::MapRef(*custom_->map);
-    return cobweb::MapRef(map_);
-}
-
-QString CobwebWindow::caption() const {
-    return custom_ ? QString::fromStdString(custom_->map->formula()) : mapCaption(map_);
-}
+QString CobwebWindow::caption() const { return mapCaption(map_); }
 
 QString CobwebWindow::derivativeText() const { return derivative_->text(); }
 
 void CobwebWindow::mapShown() {
     setWindowTitle(QStringLiteral("Cobweb: ") + caption());
-    derivative_->setText(custom_ ? derivativeWording(*custom_->map) : QString());
+    derivative_->setText(map_.isFormula() ? derivativeWording(*map_.compiled()) : QString());
 }
 
 // --- Stepping ------------------------------------------------------------------------
@@ -559,14 +550,13 @@ void CobwebWindow::recompute(bool curveChanged) {
     if (curveChanged) {
         cobweb::CurveOptions options;
         options.span = span_;
-        // A formula's steps go through its parser: budgeted as f2's.
-        options.evaluationBudget = map_ == 1 ? kBudgetF1 : kBudgetF2;
-        cobweb::sampleCurve(mapRef(), a_, fold_, options, curve_);
+        options.evaluationBudget = map_.evaluationBudget();
+        cobweb::sampleCurve(map_, a_, fold_, options, curve_);
         ++curveVersion_;
-        cobweb::findPeriodicPoints(mapRef(), a_, fold_, curve_, points_, kMostPoints);
+        cobweb::findPeriodicPoints(map_, a_, fold_, curve_, points_, kMostPoints);
         pointsModel_->show(&points_);
     }
-    cobweb::orbitOf(mapRef(), a_, fold_, x0_, steps_, orbit_, span_);
+    cobweb::orbitOf(map_, a_, fold_, x0_, steps_, orbit_, span_);
     // The staircase rises from the x-axis, or from the picture's foot when
     // the axis lies outside the span.
     const double base = span_.from <= 0 && 0 <= span_.to ? 0.0 : span_.from;

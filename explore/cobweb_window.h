@@ -37,31 +37,30 @@ class PeriodicPointsModel;
 class CobwebWindow : public QMainWindow {
 public:
     // map: 1 or 2 (anything else is 1).
-    explicit CobwebWindow(int map, QWidget* parent = nullptr);
+    explicit CobwebWindow(const Map& map, QWidget* parent = nullptr);
     ~CobwebWindow() override;
 
-    static QString titleFor(int map);
+    static QString titleFor(const Map& map);
 
-    // The ranges of the controls: a in [0, kMostA], widened for a map of
-    // the user's own to take in its a-range, up to ±kFarthestA.
+    // The ranges of the controls: a in the map's parameter range (for the
+    // built-in maps [0, kMostA]).
     static constexpr double kMostA = 5;
-    static constexpr double kFarthestA = 1000;
     // The graph and x0 across [0, 1]; for a map of the user's own across
     // its x-range, when that lies within ±kFarthestX.
     static constexpr double kFarthestX = 1000;
     static constexpr int kMostSpeed = 500;  // steps a second
 
-    int map() const { return map_; }
-    void selectMap(int map);
+    const Map& map() const { return map_; }
+    // Shows another map (a formula as showCustomMap does).
+    void selectMap(const Map& map);
     // Map → Custom...: asks for a formula, then shows its cobweb.
     void chooseCustomMap();
     // Shows the cobweb of a map of the user's own (at its x0; a stays where
     // its range allows, the formula's a-range now part of it).
-    void showCustomMap(std::shared_ptr<const CustomChoice> custom);
-    const std::shared_ptr<const CustomChoice>& customMap() const { return custom_; }
+    void showCustomMap(const Map& map);
     void setRecentFormulas(std::shared_ptr<RecentFormulas> recent) { recent_ = std::move(recent); }
     void setCustomMapAsker(CustomMapAsker asker) { askCustom_ = std::move(asker); }
-    // "derivative: symbolic" or "derivative: central difference" for a map
+    // "derivative: symbolic" or "derivative: difference, …" for a map
     // of the user's own; empty for the built-in maps.
     QString derivativeText() const;
 
@@ -139,12 +138,10 @@ private:
     void userA(double a);
 
     // The map as the numbers take it, its caption as titles and files name it.
-    cobweb::MapRef mapRef() const;
     QString caption() const;
     void mapShown();
 
-    int map_ = 1;
-    std::shared_ptr<const CustomChoice> custom_;  // set exactly when map_ is kCustomMap
+    Map map_;
     std::shared_ptr<RecentFormulas> recent_ = std::make_shared<RecentFormulas>();
     CustomMapAsker askCustom_ = askCustomMap;
     QLabel* derivative_ = nullptr;

@@ -25,10 +25,10 @@ constexpr int kRecent = -1;
 QString derivativeWording(const custom::CustomMap& map) {
     return map.derivativeKind() == custom::DerivativeKind::Symbolic
                ? QStringLiteral("derivative: symbolic")
-               : QStringLiteral("derivative: central difference");
+               : QStringLiteral("derivative: difference, one-sided at kinks");
 }
 
-CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const CustomChoice* current,
+CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const Map* current,
                                  QWidget* parent)
     : QDialog(parent), recent_(recent) {
     setObjectName(QStringLiteral("CustomMapDialog"));
@@ -80,13 +80,13 @@ CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const CustomChoice* cur
         const int example = formula_->itemData(index).toInt();
         if (example >= 0) useExample(example);
     });
-    if (current && current->map) {
-        formula_->setEditText(QString::fromStdString(current->map->formula()));
-        aMin_->setText(text(current->aMin));
-        aMax_->setText(text(current->aMax));
-        xMin_->setText(text(current->xMin));
-        xMax_->setText(text(current->xMax));
-        x0_->setText(text(current->x0));
+    if (current && current->isFormula()) {
+        formula_->setEditText(QString::fromStdString(current->caption()));
+        aMin_->setText(text(current->startParameters().from));
+        aMax_->setText(text(current->startParameters().to));
+        xMin_->setText(text(current->xRange().from));
+        xMax_->setText(text(current->xRange().to));
+        x0_->setText(text(current->startX0()));
     } else {
         useExample(0);
         if (!recent.list().isEmpty()) formula_->setEditText(recent.list().front());
@@ -125,18 +125,18 @@ bool CustomMapDialog::tryAccept() {
         }
         return false;
     }
-    CustomChoice choice;
-    choice.map = compiled.map;
+    Interval a, x;
+    double x0 = 0;
     struct Number {
         QLineEdit* field;
         const char* name;
         double* target;
     };
-    const Number numbers[] = {{aMin_, "a_min", &choice.aMin},
-                              {aMax_, "a_max", &choice.aMax},
-                              {xMin_, "x_min", &choice.xMin},
-                              {xMax_, "x_max", &choice.xMax},
-                              {x0_, "x0", &choice.x0}};
+    const Number numbers[] = {{aMin_, "a_min", &a.from},
+                              {aMax_, "a_max", &a.to},
+                              {xMin_, "x_min", &x.from},
+                              {xMax_, "x_max", &x.to},
+                              {x0_, "x0", &x0}};
     for (const Number& n : numbers) {
         const QString t = n.field->text().trimmed();
         const std::optional<double> value = toDouble(t.toStdString());
@@ -150,25 +150,29 @@ bool CustomMapDialog::tryAccept() {
         }
         *n.target = *value;
     }
-    if (!(choice.aMin < choice.aMax)) {
+    if (!(a.from < a.to)) {
         error_->setText(QStringLiteral("a_min must be less than a_max."));
         return false;
     }
-    if (!(choice.xMin < choice.xMax)) {
+    if (!(x.from < x.to)) {
         error_->setText(QStringLiteral("x_min must be less than x_max."));
+        return false;
+    }
+    if (!x.contains(x0)) {
+        error_->setText(QStringLiteral("x0 must lie between x_min and x_max."));
+        x0_->setFocus();
         return false;
     }
     error_->clear();
     recent_.add(QString::fromStdString(compiled.map->formula()));
-    choice_ = std::make_shared<const CustomChoice>(choice);
+    choice_ = Map::formula(compiled.map, a, x, x0);
     accept();
     return true;
 }
 
-std::shared_ptr<const CustomChoice> askCustomMap(QWidget* parent, RecentFormulas& recent,
-                                                 const CustomChoice* current) {
+std::optional<Map> askCustomMap(QWidget* parent, RecentFormulas& recent, const Map* current) {
     CustomMapDialog dialog(recent, current, parent);
-    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.choice();
 }
 

@@ -21,14 +21,14 @@ class CustomMapDialog : public QDialog {
 public:
     // Starts with `current` when given (the map shown), else with the
     // newest recent formula, else with the first example.
-    CustomMapDialog(RecentFormulas& recent, const CustomChoice* current, QWidget* parent = nullptr);
+    CustomMapDialog(RecentFormulas& recent, const Map* current, QWidget* parent = nullptr);
 
     // Takes the fields: true (and the dialog accepted, the formula added to
     // the recent ones) when the formula compiles and the ranges hold; else
     // the message shows and the dialog stays.
     bool tryAccept();
     // The map chosen, once accepted.
-    const std::shared_ptr<const CustomChoice>& choice() const { return choice_; }
+    const std::optional<Map>& choice() const { return choice_; }
     QString errorText() const;
 
     // Fills the formula and the ranges with example `index` of
@@ -47,14 +47,13 @@ private:
     QLineEdit* xMax_ = nullptr;
     QLineEdit* x0_ = nullptr;
     QLabel* error_ = nullptr;
-    std::shared_ptr<const CustomChoice> choice_;
+    std::optional<Map> choice_;
 };
 
 // Asks for a map of the user's own with the dialog; nothing when cancelled.
-using CustomMapAsker = std::function<std::shared_ptr<const CustomChoice>(
-    QWidget* parent, RecentFormulas& recent, const CustomChoice* current)>;
-std::shared_ptr<const CustomChoice> askCustomMap(QWidget* parent, RecentFormulas& recent,
-                                                 const CustomChoice* current);
+using CustomMapAsker =
+    std::function<std::optional<Map>(QWidget* parent, RecentFormulas& recent, const Map* current)>;
+std::optional<Map> askCustomMap(QWidget* parent, RecentFormulas& recent, const Map* current);
 
 // "derivative: symbolic" or "derivative: central difference".
 QString derivativeWording(const custom::CustomMap& map);

@@ -1,5 +1,7 @@
 #include "explore/density_pane.h"
 
+#include "core/tools/verdicts.h"
+
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +15,7 @@
 
 #include "core/numeric/csv.h"
 #include "core/numeric/number_text.h"
+#include "explore/tool_menus.h"
 
 namespace corvane::explore {
 
@@ -130,7 +133,7 @@ void DensityPlot::paintEvent(QPaintEvent*) {
     }
     const density::Histogram& h = *histogram_;
     const int columns = r.width();
-    const bool known = density::closedFormKnown(h.setup.map, h.setup.a);
+    const bool known = density::comparesWithClosedForm(h);
     if (columns != cachedColumns_) {
         // Many bins to a column: the column shows their mean (and their
         // largest); the closed form is averaged over the same bins.
@@ -141,8 +144,8 @@ void DensityPlot::paintEvent(QPaintEvent*) {
             closedForm_.resize(std::size_t(columns));
             for (int c = 0; c < columns; ++c) {
                 const auto [first, last] = density::columnBins(m, columns, c);
-                const double lo = density::binLow(m, std::int32_t(first));
-                const double hi = density::binHigh(m, std::int32_t(last - 1));
+                const double lo = density::binLow(h, std::int32_t(first));
+                const double hi = density::binHigh(h, std::int32_t(last - 1));
                 closedForm_[std::size_t(c)] = density::closedFormMass(lo, hi) / (hi - lo);
             }
         }
@@ -187,9 +190,9 @@ void DensityPlot::paintEvent(QPaintEvent*) {
     const QRect under(r.left() - 30, r.bottom() + 2, r.width() + 60, line);
     p.drawText(under, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("x"));
     p.drawText(QRect(r.left() - 20, r.bottom() + 2, 40, line), Qt::AlignHCenter,
-               QStringLiteral("0"));
+               QString::fromStdString(tools::shortNumber(h.range.from)));
     p.drawText(QRect(r.right() - 20, r.bottom() + 2, 40, line), Qt::AlignHCenter,
-               QStringLiteral("1"));
+               QString::fromStdString(tools::shortNumber(h.range.to)));
     const QRect left(0, r.top() - line / 2, r.left() - 4, line);
     p.drawText(left, Qt::AlignRight | Qt::AlignVCenter, QString::number(top, 'g', 3));
     p.drawText(left.translated(0, r.height()), Qt::AlignRight | Qt::AlignVCenter,
@@ -254,8 +257,9 @@ DensityPane::DensityPane(QWidget* parent) : QWidget(parent) {
 
 DensityPane::~DensityPane() { engine_.cancel(); }
 
-void DensityPane::setOrbit(int map, std::optional<double> a, double x0, std::int64_t transient) {
-    map_ = map == 2 ? 2 : 1;
+void DensityPane::setOrbit(const Map& map, std::optional<double> a, double x0,
+                           std::int64_t transient) {
+    map_ = map;
     a_ = a && std::isfinite(*a) ? a : std::nullopt;
     x0_ = x0;
     transient_ = transient;
@@ -336,53 +340,26 @@ void DensityPane::showText() {
         return;
     }
     const density::Orbit& s = shown_->setup;
-    QString t = QStringLiteral("a = %1, x0 = %2, T = %3, N = %4, %5 bins of [0, 1].\n%6")
-                    .arg(text(s.a), text(s.x0))
-                    .arg(s.transient)
-                    .arg(s.iterates)
-                    .arg(s.bins)
-                    .arg(describeFate(*shown_));
+    QString t =
+        QStringLiteral("f(x) = %7, a = %1, x0 = %2, T = %3, N = %4, %5 bins of [%8, %9].\n%6")
+            .arg(text(s.a), text(s.x0))
+            .arg(s.transient)
+            .arg(s.iterates)
+            .arg(s.bins)
+            .arg(describeFate(*shown_), mapCaption(s.map),
+                 QString::fromStdString(tools::shortNumber(shown_->range.from)),
+                 QString::fromStdString(tools::shortNumber(shown_->range.to)));
     const QString fit = describeFit(*shown_);
     if (!fit.isEmpty()) t += QStringLiteral("\n") + fit;
     summary_->setText(t);
 }
 
 QString describeFate(const density::Histogram& h) {
-    QString t;
-    switch (h.fate) {
-        case density::Fate::Chaotic:
-            t = QStringLiteral("Chaotic.");
-            break;
-        case density::Fate::Periodic:
-            t = QStringLiteral("Period %1.").arg(h.period);
-            break;
-        case density::Fate::UnstableCycle:
-            t = (h.period == 1 ? QStringLiteral("The orbit fell exactly onto the unstable fixed "
-                                                "point x = %1 (slope %2)")
-                                     .arg(text(h.lastIterate), text(h.multiplier))
-                               : QStringLiteral("The orbit fell exactly onto an unstable cycle "
-                                                "of period %1 (slope %2)")
-                                     .arg(h.period)
-                                     .arg(text(h.multiplier))) +
-                QStringLiteral(
-                    ": rounding put it there, so this is not the density; try "
-                    "another x0.");
-            break;
-        case density::Fate::Escaped:
-            t = QStringLiteral("The orbit escaped: it is no longer finite.");
-            break;
-        case density::Fate::TooFewIterates:
-            t = QStringLiteral("Too few iterates for a period.");
-            break;
-    }
-    if (h.outside > 0) {
-        t += QStringLiteral(" %1 iterates lay outside [0, 1] and are not drawn.").arg(h.outside);
-    }
-    return t;
+    return QString::fromStdString(tools::fateText(h));
 }
 
 QString describeFit(const density::Histogram& h) {
-    if (!density::closedFormKnown(h.setup.map, h.setup.a) || h.counted == 0) return {};
+    if (!density::comparesWithClosedForm(h)) return {};
     const density::Fit fit = density::fitClosedForm(h);
     return QStringLiteral(
                "Red: the closed form 1/(\u03c0\u221a(x(1\u2212x))), averaged over each bin. "

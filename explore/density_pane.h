@@ -101,7 +101,7 @@ public:
     // The orbit at the cursor: the map, the cursor's a (none: nothing to
     // count), and the explorer's x0 and T. Counts again when that or the
     // pane's own N and bins differ from what is shown or being counted.
-    void setOrbit(int map, std::optional<double> a, double x0, std::int64_t transient);
+    void setOrbit(const Map& map, std::optional<double> a, double x0, std::int64_t transient);
     void setBins(int bins);
     int bins() const;
     void setIterates(std::int64_t n);
@@ -136,7 +136,7 @@ private:
     QSpinBox* iterates_ = nullptr;
     QSpinBox* bins_ = nullptr;
     QTimer* pollTimer_ = nullptr;
-    int map_ = 1;
+    Map map_;
     std::optional<double> a_;
     double x0_ = 0.5;
     std::int64_t transient_ = 0;

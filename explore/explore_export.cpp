@@ -1,7 +1,6 @@
 #include "explore/explore_export.h"
 
 #include "core/numeric/csv.h"
-#include "core/numeric/custom_columns.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -43,11 +42,7 @@ platform::ExportOutcome writeKeptValuesCsv(const View& view, int columns, int ro
                     text.clear();
                 }
             };
-            if (view.custom) {
-                custom::visitKept(*view.custom->map, setup, a, visit);
-            } else {
-                bifurcation::visitKept(setup, a, visit);
-            }
+            bifurcation::visitKept(setup, a, visit);
             if (progress && !progress(double(c + 1) / columns)) return false;
         }
         sink.write(text);

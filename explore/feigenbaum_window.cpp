@@ -172,7 +172,7 @@ struct FeigenbaumWindow::Run {
     int mostN = 0;
     std::jthread thread;  // last: it starts after the members it uses
 
-    Run(int map, int most, const RowHook& hook) : mostN(most) {
+    Run(const Map& map, int most, const RowHook& hook) : mostN(most) {
         thread = std::jthread([this, map, hook](std::stop_token stop) {
             feigenbaum::Outcome out = feigenbaum::search(
                 map, mostN, [this, &stop, &hook](const std::vector<Row>& found, std::int64_t) {
@@ -193,12 +193,12 @@ struct FeigenbaumWindow::Run {
 
 // --- The window --------------------------------------------------------------------
 
-QString FeigenbaumWindow::titleFor(int map) {
+QString FeigenbaumWindow::titleFor(const Map& map) {
     return QStringLiteral("Feigenbaum constants: ") + mapCaption(map);
 }
 
-FeigenbaumWindow::FeigenbaumWindow(int map, QWidget* parent)
-    : QMainWindow(parent), map_(map == 2 ? 2 : 1) {
+FeigenbaumWindow::FeigenbaumWindow(const Map& map, QWidget* parent)
+    : QMainWindow(parent), map_(map) {
     setObjectName(QStringLiteral("FeigenbaumWindow"));
     setWindowTitle(titleFor(map_));
     outcome_.map = map_;
@@ -283,21 +283,26 @@ void FeigenbaumWindow::buildMenus() {
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     mapMenu->setObjectName(QStringLiteral("menuMap"));
     auto* maps = new QActionGroup(this);
-    const auto builtIn = addMapActions(mapMenu, maps, [this](int m) { selectMap(m); });
+    const auto builtIn = addMapActions(mapMenu, maps, [this](const Map& m) { selectMap(m); });
     mapActions_[0] = builtIn[0];
     mapActions_[1] = builtIn[1];
-    mapActions_[map_ - 1]->setChecked(true);
+    checkMapAction();
+}
+
+void FeigenbaumWindow::checkMapAction() {
+    // A formula has no entry of its own here: neither built-in map is checked.
+    for (QAction* action : mapActions_) action->setChecked(false);
+    if (!map_.isFormula()) mapActions_[mapActionIndex(map_)]->setChecked(true);
 }
 
 int FeigenbaumWindow::mostN() const { return mostNSpin_->value(); }
 
 void FeigenbaumWindow::setMostN(int n) { mostNSpin_->setValue(n); }
 
-void FeigenbaumWindow::selectMap(int map) {
-    if (map != 1 && map != 2) return;
-    mapActions_[map - 1]->setChecked(true);
+void FeigenbaumWindow::selectMap(const Map& map) {
     if (map == map_ && started_) return;
     map_ = map;
+    checkMapAction();
     setWindowTitle(titleFor(map_));
     compute();
 }
@@ -312,6 +317,13 @@ void FeigenbaumWindow::compute() {
     model_->show({});
     summary_->clear();
     progress_ = 0;
+    if (const std::string why = feigenbaum::whyNoSearch(map_); !why.empty()) {
+        outcome_.refusal = why;
+        summary_->setText(QString::fromStdString(why) + QStringLiteral("."));
+        say(QStringLiteral("No search for this map."));
+        updateControls();
+        return;
+    }
     run_ = std::make_unique<Run>(map_, mostN(), rowHook_);
     say(QStringLiteral("Searching s_0 \u2026 s_%1 of %2\u2026").arg(mostN()).arg(mapCaption(map_)));
     pollTimer_->start();
@@ -477,7 +489,11 @@ platform::ExportOutcome FeigenbaumWindow::writeCsv(const std::string& path) cons
 bool FeigenbaumWindow::exportCsv() {
     if (outcome_.rows.empty() || isComputing()) return false;
     const auto target = platform::askExportTarget(
-        this, map_ == 2 ? "feigenbaum-f2.csv" : "feigenbaum-f1.csv", false);
+        this,
+        map_.isFormula() ? "feigenbaum-formula.csv"
+        : map_.kind() == Map::Kind::Sine ? "feigenbaum-f2.csv"
+                                         : "feigenbaum-f1.csv",
+        false);
     if (!target) return false;
     const platform::ExportOutcome outcome = writeCsv(target->path);
     using Status = platform::ExportOutcome::Status;

@@ -32,15 +32,17 @@ class FeigenbaumWindow : public QMainWindow {
 public:
     // map: 1 or 2 (anything else is 1). The search starts when the window is
     // first shown.
-    explicit FeigenbaumWindow(int map, QWidget* parent = nullptr);
+    explicit FeigenbaumWindow(const Map& map, QWidget* parent = nullptr);
     ~FeigenbaumWindow() override;
 
-    static QString titleFor(int map);
+    static QString titleFor(const Map& map);
     static constexpr int kDefaultMostN = 16;
 
-    int map() const { return map_; }
+    const Map& map() const { return map_; }
     // Another map: the table is searched again.
-    void selectMap(int map);
+    // Searches another map; one the search cannot serve (see
+    // feigenbaum::whyNoSearch) is said so in the window, with no rows.
+    void selectMap(const Map& map);
     int mostN() const;
     void setMostN(int n);
 
@@ -70,7 +72,7 @@ public:
 
     // Receives "Show in explorer": the map, [s_1, s_last] and the s_n.
     using ShowInExplorer =
-        std::function<void(int map, double aMin, double aMax, const std::vector<double>& s)>;
+        std::function<void(const Map& map, double aMin, double aMax, const std::vector<double>& s)>;
     void setShowInExplorer(ShowInExplorer show) { showInExplorer_ = std::move(show); }
     // False when there are not two superstable parameters to show.
     bool showInExplorer();
@@ -92,7 +94,8 @@ private:
     void say(const QString& message);
     void updateControls();
 
-    int map_ = 1;
+    Map map_;
+    void checkMapAction();
     bool started_ = false;
     double progress_ = 0;
     feigenbaum::Outcome outcome_;

@@ -6,14 +6,10 @@
 #include <QMenu>
 #include <QWidget>
 
-#include "core/numeric/maps.h"
 
 namespace corvane::explore {
 
-QString mapCaption(int map) {
-    const std::string_view formula = corvane::mapFormula(map);
-    return QString::fromLatin1(formula.data(), static_cast<qsizetype>(formula.size()));
-}
+QString mapCaption(const Map& map) { return QString::fromStdString(map.caption()); }
 
 QAction* addCloseAction(QMenu* file, QWidget* window) {
     QAction* close =
@@ -24,10 +20,11 @@ QAction* addCloseAction(QMenu* file, QWidget* window) {
 }
 
 std::array<QAction*, 2> addMapActions(QMenu* menu, QActionGroup* group,
-                                      const std::function<void(int map)>& select) {
+                                      const std::function<void(const Map& map)>& select) {
     std::array<QAction*, 2> actions{};
     for (int m = 1; m <= 2; ++m) {
-        QAction* action = menu->addAction(mapCaption(m), group, [select, m] { select(m); });
+        const Map map = Map::fromChoice(m);
+        QAction* action = menu->addAction(mapCaption(map), group, [select, map] { select(map); });
         action->setObjectName(QStringLiteral("actionMap%1").arg(m));
         action->setCheckable(true);
         group->addAction(action);

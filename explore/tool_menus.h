@@ -6,6 +6,8 @@
 #include <array>
 #include <functional>
 
+#include "core/numeric/map.h"
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -13,16 +15,20 @@ class QWidget;
 
 namespace corvane::explore {
 
-// A map's formula as titles and menus show it (1 or 2).
-QString mapCaption(int map);
+// A map's formula as titles and menus show it.
+QString mapCaption(const Map& map);
 
 // File → Close (actionClose, the platform's Close shortcut) for `window`.
 QAction* addCloseAction(QMenu* file, QWidget* window);
 
-// The two maps as exclusive checkable entries actionMap1 and actionMap2,
-// calling select(1) or select(2); `group` makes them exclusive.
+// The two built-in maps as exclusive checkable entries actionMap1 and
+// actionMap2, calling select with the map; `group` makes them exclusive.
 std::array<QAction*, 2> addMapActions(QMenu* menu, QActionGroup* group,
-                                      const std::function<void(int map)>& select);
+                                      const std::function<void(const Map& map)>& select);
+
+// The entry of the Map menu that names `map`: the built-in maps' two, then
+// Custom… for a formula.
+inline std::size_t mapActionIndex(const Map& map) { return static_cast<std::size_t>(map.kind()); }
 
 // A separator, then "Custom…" (actionMapCustom) in the same group.
 QAction* addCustomMapAction(QMenu* menu, QActionGroup* group, const std::function<void()>& choose);

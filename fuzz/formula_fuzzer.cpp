@@ -11,7 +11,8 @@
 
 #include "core/numeric/bifurcation.h"
 #include "core/numeric/cobweb.h"
-#include "core/numeric/custom_columns.h"
+#include "core/numeric/feigenbaum.h"
+#include "core/numeric/invariant_density.h"
 #include "core/numeric/custom_map.h"
 
 // CLN (under GiNaC) keeps allocations of its own for the life of the process.
@@ -54,16 +55,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setup.rows = 8;
     std::vector<std::uint32_t> counts(std::size_t(4 * 9));
     std::vector<corvane::bifurcation::ColumnOutcome> outcomes(4);
-    corvane::custom::computeColumns(map, setup, as, {counts.data(), 9, 1}, outcomes);
+    const corvane::Map m = corvane::Map::formula(compiled.map, {-1.5, 3.9}, {0, 1}, 0.3);
+    setup.map = m;
+    corvane::bifurcation::computeColumns(setup, as, {counts.data(), 9, 1}, outcomes);
+
+    corvane::density::Orbit orbit0;
+    orbit0.map = m;
+    orbit0.a = 2;
+    orbit0.x0 = 0.3;
+    orbit0.transient = 10;
+    orbit0.iterates = 200;
+    orbit0.bins = 10;
+    const auto histogram = corvane::density::count(orbit0);
+    if (!histogram) std::abort();
+    if (corvane::feigenbaum::whyNoSearch(m).empty()) corvane::feigenbaum::search(m, 3);
 
     corvane::cobweb::CurveOptions options;
     options.startIntervals = 64;
     options.evaluationBudget = 4000;
     corvane::cobweb::Curve curve;
-    corvane::cobweb::sampleCurve(map, 2, 2, options, curve);
+    corvane::cobweb::sampleCurve(m, 2, 2, options, curve);
     corvane::cobweb::PeriodicPoints periodic;
-    corvane::cobweb::findPeriodicPoints(map, 2, 2, curve, periodic, 64);
+    corvane::cobweb::findPeriodicPoints(m, 2, 2, curve, periodic, 64);
     corvane::cobweb::Orbit orbit;
-    corvane::cobweb::orbitOf(map, 2, 1, 0.3, 50, orbit);
+    corvane::cobweb::orbitOf(m, 2, 1, 0.3, 50, orbit);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/numeric/custom_columns.h"
 #include "core/numeric/maps.h"
 
 // The vector helpers below are always inlined within this file; no vector
@@ -351,7 +352,7 @@ namespace detail {
 // for rounding). Groups whose orbits cannot skip the inside track.
 bool mayLeave(const OrbitSetup& setup, const State& s) {
     if (!(setup.x0 >= 0 && setup.x0 <= 1)) return true;
-    const double top = setup.map == 2 ? 2.4 : 4.0;
+    const double top = setup.map.kind() == Map::Kind::Sine ? 2.4 : 4.0;
     for (int v = 0; v < NV; ++v) {
         for (int w = 0; w < W; ++w) {
             if (!(s.a[v][w] >= 0 && s.a[v][w] <= top)) return true;
@@ -400,13 +401,6 @@ CORVANE_KERNEL_CLONES bool runF2(const OrbitSetup& setup, State& s, const Bins& 
 
 }  // namespace detail
 
-double derivative(int map, double a, double x) {
-    if (map == 2) {
-        return (a * x) * (2 * std::sin(kPi * x) + (kPi * x) * std::cos(kPi * x));
-    }
-    return a * (1 - 2 * x);
-}
-
 int periodOf(std::span<const double> tail) {
     const std::size_t w = tail.size();
     for (std::size_t p = 1; p <= static_cast<std::size_t>(kMaxPeriod) && 2 * p <= w; ++p) {
@@ -423,6 +417,9 @@ int periodOf(std::span<const double> tail) {
 
 bool computeColumns(const OrbitSetup& setup, std::span<const double> a, const Bins& bins,
                     std::span<ColumnOutcome> out, const KeepGoing& keepGoing) {
+    if (setup.map.isFormula()) {
+        return custom::computeColumns(setup.map, setup, a, bins, out, keepGoing);
+    }
     const int n = static_cast<int>(std::min<std::size_t>(a.size(), kLanes));
     if (n == 0) return true;
     auto s = std::make_unique<State>();
@@ -456,8 +453,9 @@ bool computeColumns(const OrbitSetup& setup, std::span<const double> a, const Bi
         s->zero[l] = false;
         s->logSum[l] = 0;
     }
-    const bool finished = setup.map == 2 ? detail::runF2(setup, *s, lanes, n, keepGoing)
-                                         : detail::runF1(setup, *s, lanes, n, keepGoing);
+    const bool finished = setup.map.kind() == Map::Kind::Sine
+                              ? detail::runF2(setup, *s, lanes, n, keepGoing)
+                              : detail::runF1(setup, *s, lanes, n, keepGoing);
     if (!finished) return false;
     if (!scratch.empty()) {
         for (int l = 0; l < n; ++l) {
@@ -474,7 +472,7 @@ bool computeColumns(const OrbitSetup& setup, std::span<const double> a, const Bi
         ColumnOutcome& o = out[l];
         const double x = s->x[v][w];
         o.escaped = !std::isfinite(x);
-        o.leftUnitInterval = o.escaped || s->inside[v][w] < 0 || x < 0 || x > 1;
+        o.leftRange = o.escaped || s->inside[v][w] < 0 || x < 0 || x > 1;
         if (K == 0 || !setup.lyapunov) {
             o.lyapunov = std::numeric_limits<double>::quiet_NaN();
         } else if (o.escaped) {
@@ -490,48 +488,51 @@ bool computeColumns(const OrbitSetup& setup, std::span<const double> a, const Bi
                 (exponent * std::log(2.0) + std::log(m) + s->logSum[l]) / static_cast<double>(K);
         }
         o.period = o.escaped ? 0 : periodOf(std::span(s->tail[l], tailLength));
+        if (!o.escaped && o.period == 0) {
+            o.settling = settlingPoint(setup.map, a[l], std::span(s->tail[l], tailLength));
+        }
     }
     return true;
+}
+
+double settlingPoint(const Map& map, double a, std::span<const double> tail) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    if (tail.size() < 3) return kNaN;
+    double previous = std::fabs(tail[1] - tail[0]);
+    for (std::size_t i = 2; i < tail.size(); ++i) {
+        const double d = std::fabs(tail[i] - tail[i - 1]);
+        if (!(d <= previous)) return kNaN;
+        previous = d;
+    }
+    Map::Stepper f = map.stepper();
+    double x = tail.back();
+    for (int i = 0; i < 200; ++i) {
+        double slope = 0;
+        const double g = f.valueAndSlope(a, x, slope) - x;
+        if (g == 0) break;
+        const double step = g / (slope - 1);
+        if (!std::isfinite(step)) return kNaN;
+        x -= step;
+        if (std::fabs(step) <= 1e-15 * std::fmax(1.0, std::fabs(x))) break;
+    }
+    const double residual = std::fabs(f.value(a, x) - x);
+    const Interval range = map.xRange();
+    if (!(residual <= 1e-12 * std::fmax(1.0, std::fabs(x)))) return kNaN;
+    if (!(std::fabs(x - tail.back()) <= 0.05 * range.width())) return kNaN;
+    return x;
 }
 
 void visitKept(const OrbitSetup& setup, double a, const std::function<void(double x)>& visit) {
     const double scale = setup.rows / (setup.xMax - setup.xMin);
     const double rows = setup.rows;
-    auto go = [&](auto map) {
-        double x = setup.x0;
-        for (std::int64_t n = 0; n < setup.transient && std::isfinite(x); ++n) x = map(a, x);
-        for (std::int64_t n = 0; n < setup.kept && std::isfinite(x); ++n) {
-            x = map(a, x);
-            const double r = (x - setup.xMin) * scale;
-            if (r >= 0 && r < rows) visit(x);
-        }
-    };
-    if (setup.map == 2) {
-        go([](double aa, double xx) { return f2(aa, xx); });
-    } else {
-        go([](double aa, double xx) { return f1(aa, xx); });
+    Map::Stepper f = setup.map.stepper();
+    double x = setup.x0;
+    for (std::int64_t n = 0; n < setup.transient && std::isfinite(x); ++n) x = f.value(a, x);
+    for (std::int64_t n = 0; n < setup.kept && std::isfinite(x); ++n) {
+        x = f.value(a, x);
+        const double r = (x - setup.xMin) * scale;
+        if (r >= 0 && r < rows) visit(x);
     }
-}
-
-double criticalPoint(int map) {
-    if (map != 2) return 0.5;
-    // The zero of (x²·sin(πx))′ = x·(2·sin(πx) + πx·cos(πx)) in (0.5, 1):
-    // the bracket 2·sin(πx) + πx·cos(πx) is 2 at 0.5 and about −π at 1.
-    auto bracket = [](double x) { return 2 * std::sin(kPi * x) + (kPi * x) * std::cos(kPi * x); };
-    double lo = 0.5, hi = 1.0;
-    for (;;) {
-        const double mid = 0.5 * (lo + hi);
-        if (mid <= lo || mid >= hi) break;
-        (bracket(mid) > 0 ? lo : hi) = mid;
-    }
-    // Of the two neighbours, the one with the larger map value.
-    auto g = [](double x) { return (x * x) * std::sin(kPi * x); };
-    return g(hi) > g(lo) ? hi : lo;
-}
-
-Range startRange(int map) {
-    if (map == 2) return {1.5, 2.6, 0.0, 1.0};
-    return {2.5, 4.0, 0.0, 1.0};
 }
 
 }  // namespace corvane::bifurcation

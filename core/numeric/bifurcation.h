@@ -9,7 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <span>
+
+#include "core/numeric/map.h"
 
 namespace corvane::bifurcation {
 
@@ -23,7 +26,7 @@ inline constexpr int kTailLength = 2 * kMaxPeriod;
 inline constexpr double kPeriodTolerance = 1e-9;
 
 struct OrbitSetup {
-    int map = 1;  // 1: a·x·(1−x), 2: a·x²·sin(π·x)
+    Map map;
     double x0 = 0.5;
     std::int64_t transient = 1000;  // T steps discarded
     std::int64_t kept = 1000;       // K steps counted
@@ -39,10 +42,10 @@ struct OrbitSetup {
 struct ColumnOutcome {
     // The orbit became non-finite (it has then left every bin for good).
     bool escaped = false;
-    // Some iterate (x0 included) lay outside [0, 1], the interval both maps
-    // are meant for: f2 beyond a ≈ 2.5 throws its orbit out of it, and it
-    // then settles on 0 from below or escapes.
-    bool leftUnitInterval = false;
+    // Some iterate (x0 included) lay outside the map's x-range ([0, 1] for
+    // the built-in maps): f2 beyond a ≈ 2.5 throws its orbit out of it, and
+    // it then settles on 0 from below or escapes.
+    bool leftRange = false;
     // (1/K)·Σ ln|f′(x_n)| over the K kept iterates x_n; −∞ when some f′(x_n)
     // is exactly 0; +∞ when the orbit escaped; NaN when K is 0.
     double lyapunov = 0;
@@ -50,6 +53,9 @@ struct ColumnOutcome {
     // across the last min(K, kTailLength) kept iterates (at least two
     // cycles); 0 when there is none (chaotic, or too few kept iterates).
     int period = 0;
+    // With no period: the fixed point the orbit closes in on (see
+    // settlingPoint); NaN when it closes in on none.
+    double settling = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Called every few thousand steps with the number of column steps done since
@@ -77,23 +83,16 @@ bool computeColumns(const OrbitSetup& setup, std::span<const double> a, const Bi
 // order; stops early when the orbit escapes. For streaming the kept values.
 void visitKept(const OrbitSetup& setup, double a, const std::function<void(double x)>& visit);
 
-// The map's derivative, exactly as the kernel evaluates it:
-// f1′(x) = a·(1 − 2x), f2′(x) = a·x·(2·sin(πx) + πx·cos(πx)).
-double derivative(int map, double a, double x);
-
 // The period of the cycle the last values of an orbit lie on (see
 // ColumnOutcome::period); `tail` holds them in order.
 int periodOf(std::span<const double> tail);
 
-// The critical point (the orbit's usual start): 0.5 for f1; for f2 the
-// maximum of x²·sin(πx) on [0, 1] with the shortened π (about 0.7286).
-double criticalPoint(int map);
-
-// The view the explorer opens with for a map.
-struct Range {
-    double aMin, aMax, xMin, xMax;
-};
-Range startRange(int map);
+// The fixed point an orbit approaches too slowly to repeat itself within
+// kPeriodTolerance (a·x·(1−x) at a ≤ 1 creeping towards 0): when every
+// step of the tail is no longer than the one before and Newton's method on
+// f(x) − x from the tail's last value converges nearby, that fixed point;
+// NaN otherwise (chaotic, or a cycle longer than kMaxPeriod).
+double settlingPoint(const Map& map, double a, std::span<const double> tail);
 
 // The a of pixel column `column` of `columns` across [aMin, aMax]: its centre.
 inline double columnA(double aMin, double aMax, int column, int columns) {

@@ -86,13 +86,6 @@ struct StepF2 {
     V operator()(V x, V& slope) const { return laneByLane(*this, x, slope); }
 };
 
-// Any other map leaves x where it is.
-struct StepNone {
-    double a;
-    double operator()(double x, double&) const { return x; }
-    V operator()(V x, V&) const { return x; }
-};
-
 // A formula of the user's own, through its evaluator.
 struct StepCustom {
     double a;
@@ -105,19 +98,17 @@ struct StepCustom {
 };
 
 template <class Fn>
-decltype(auto) withStep(MapRef map, double a, Fn&& fn) {
-    if (map.custom) {
-        custom::Evaluator f = map.custom->evaluator();
-        return fn(StepCustom{a, &f});
-    }
-    switch (map.map) {
-        case 1:
+decltype(auto) withStep(const Map& map, double a, Fn&& fn) {
+    switch (map.kind()) {
+        case Map::Kind::Logistic:
             return fn(StepF1{a});
-        case 2:
+        case Map::Kind::Sine:
             return fn(StepF2{a});
-        default:
-            return fn(StepNone{a});
+        case Map::Kind::Formula:
+            break;
     }
+    custom::Evaluator f = map.compiled()->evaluator();
+    return fn(StepCustom{a, &f});
 }
 
 template <class Step>
@@ -273,7 +264,7 @@ CORVANE_COBWEB_CLONES std::size_t listCuts(const double* xs, const double* ys, c
 
 }  // namespace
 
-Point iterateWithSlope(MapRef map, double a, int k, double x) {
+Point iterateWithSlope(const Map& map, double a, int k, double x) {
     return withStep(map, a, [&](auto step) { return iterateOne(step, k, x); });
 }
 
@@ -311,7 +302,7 @@ int partsFor(double h, double yl, double dl, double yr, double dr, const Measure
 
 }  // namespace
 
-void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve& out) {
+void sampleCurve(const Map& map, double a, int k, const CurveOptions& options, Curve& out) {
     const int startIntervals = std::max(options.startIntervals, 1);
     const std::size_t starts = static_cast<std::size_t>(startIntervals) + 1;
     const std::int64_t perSample = std::max(k, 1);
@@ -731,7 +722,7 @@ void leastPeriods(Step step, int k, std::span<PeriodicPoint> points) {
 
 }  // namespace
 
-void findPeriodicPoints(MapRef map, double a, int k, const Curve& curve, PeriodicPoints& out,
+void findPeriodicPoints(const Map& map, double a, int k, const Curve& curve, PeriodicPoints& out,
                         std::size_t most) {
     out.points.clear();
     out.truncated = false;
@@ -843,22 +834,25 @@ template <class F>
 
 }  // namespace
 
-void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out, const Span& span) {
+void orbitOf(const Map& map, double a, int k, double x0, std::int64_t n, Orbit& out, const Span& span) {
     const double bottom = span.bottom(), top = span.top();
     out.x.clear();
     out.stoppedAt = 0;
     out.lastValue = 0;
     out.x.reserve(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)) + 1);
     out.x.push_back(x0);
-    if (map.custom) {
-        custom::Evaluator e = map.custom->evaluator();
-        orbitLoop([&e](double aa, double x) { return e.value(aa, x); }, a, k, x0, n, bottom, top,
-                  out);
-    } else {
-        withMap(
-            map.map, [](double, double x) { return x; },
-            [&](auto f) { orbitLoop(f, a, k, x0, n, bottom, top, out); });
+    switch (map.kind()) {
+        case Map::Kind::Logistic:
+            orbitLoop([](double aa, double x) { return f1(aa, x); }, a, k, x0, n, bottom, top, out);
+            return;
+        case Map::Kind::Sine:
+            orbitLoop([](double aa, double x) { return f2(aa, x); }, a, k, x0, n, bottom, top, out);
+            return;
+        case Map::Kind::Formula:
+            break;
     }
+    custom::Evaluator e = map.compiled()->evaluator();
+    orbitLoop([&e](double aa, double x) { return e.value(aa, x); }, a, k, x0, n, bottom, top, out);
 }
 
 void staircase(std::span<const double> orbit, std::vector<Segment>& out, double base) {

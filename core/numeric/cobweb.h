@@ -14,21 +14,9 @@
 #include <span>
 #include <vector>
 
-namespace corvane::custom {
-class CustomMap;
-}
+#include "core/numeric/map.h"
 
 namespace corvane::cobweb {
-
-// The map a cobweb is drawn for: built-in 1 or 2 (anything else leaves x
-// where it is), or a formula of the user's own, whose value and slope come
-// from its evaluator (the slope symbolic or a central difference).
-struct MapRef {
-    int map = 1;
-    const custom::CustomMap* custom = nullptr;  // when set, `map` is not looked at
-    MapRef(int builtin) : map(builtin) {}       // NOLINT: built-in maps by number
-    MapRef(const custom::CustomMap& formula) : map(0), custom(&formula) {}  // NOLINT
-};
 
 inline constexpr int kMostFold = 64;                // k from 1 to 64
 inline constexpr std::int64_t kMostSteps = 10'000;  // n from 0 to 10^4
@@ -49,7 +37,7 @@ struct Point {
     double y = 0;
     double slope = 0;
 };
-Point iterateWithSlope(MapRef map, double a, int k, double x);
+Point iterateWithSlope(const Map& map, double a, int k, double x);
 
 // --- The graph of f^k across its span ----------------------------------------
 
@@ -101,7 +89,7 @@ struct Curve {
 };
 
 // Fills `out` (its memory is reused from one call to the next).
-void sampleCurve(MapRef map, double a, int k, const CurveOptions& options, Curve& out);
+void sampleCurve(const Map& map, double a, int k, const CurveOptions& options, Curve& out);
 
 // Sets curve.crossingHints from its samples.
 void markCrossingHints(Curve& curve);
@@ -150,7 +138,7 @@ struct PeriodicPoints {
 // curve's samples (where f^k(x) − x changes sign, or where the slopes say
 // it dips to zero and back between two samples) and narrowed by bisection
 // with Newton steps where they stay inside the bracket.
-void findPeriodicPoints(MapRef map, double a, int k, const Curve& curve, PeriodicPoints& out,
+void findPeriodicPoints(const Map& map, double a, int k, const Curve& curve, PeriodicPoints& out,
                         std::size_t most = 8192);
 
 // --- The orbit of f^k and its staircase -----------------------------------------
@@ -167,7 +155,7 @@ struct Orbit {
 
 // n steps of f^k from x0, stopping where the orbit leaves the picture's
 // range (the span's bottom to top) or is no longer finite.
-void orbitOf(MapRef map, double a, int k, double x0, std::int64_t n, Orbit& out,
+void orbitOf(const Map& map, double a, int k, double x0, std::int64_t n, Orbit& out,
              const Span& span = {});
 
 struct Segment {

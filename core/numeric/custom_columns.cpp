@@ -18,13 +18,16 @@ constexpr std::int64_t kChunk = 4096;
 // means it repeats its last kBlock values for ever.
 constexpr int kBlock = 16;
 // The product of |f′| has its binary exponent taken out once it leaves
-// [kLow, kHigh].
-constexpr double kLow = 0x1p-500;
-constexpr double kHigh = 0x1p500;
+// [kLow, kHigh], as the built-in maps' kernel does; each factor's exponent is
+// taken out before it is multiplied in, so that no factor overflows it.
+constexpr double kLow = 0x1p-1000;
+constexpr double kHigh = 0x1p1000;
 
 struct Column {
     double x = 0;
-    double inside = 0;   // smallest of x_n and 1 − x_n so far
+    // Smallest distance of x_n inside the map's x-range so far; negative
+    // once the orbit has left it.
+    double inside = 0;
     double product = 1;  // Π|f′| = product · 2^exponent
     std::int64_t exponent = 0;
     double logSum = 0;  // logarithms of whole cycles skipped
@@ -32,8 +35,9 @@ struct Column {
     bool slopeFinite = true;
 };
 
-void track(Column& c, double x) {
-    const double least = x < 1 - x ? x : 1 - x;
+void track(Column& c, const Interval& range, double x) {
+    const double below = x - range.from, above = range.to - x;
+    const double least = below < above ? below : above;
     if (least < c.inside) c.inside = least;
 }
 
@@ -46,7 +50,9 @@ void fold(Column& c, double d) {
         c.slopeFinite = false;
         return;
     }
-    c.product *= d;
+    int e = 0;
+    c.product *= std::frexp(d, &e);
+    c.exponent += e;
     if (!(c.product >= kLow && c.product <= kHigh)) {
         int e = 0;
         c.product = std::frexp(c.product, &e);
@@ -56,13 +62,14 @@ void fold(Column& c, double d) {
 
 }  // namespace
 
-bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
+bool computeColumns(const Map& map, const bifurcation::OrbitSetup& setup,
                     std::span<const double> a, const bifurcation::Bins& bins,
                     std::span<bifurcation::ColumnOutcome> out,
                     const bifurcation::KeepGoing& keepGoing) {
     const std::size_t n = std::min(a.size(), out.size());
     if (n == 0) return true;
-    Evaluator f = map.evaluator();
+    Map::Stepper f = map.stepper();
+    const Interval range = map.xRange();
     const int rows = std::max(setup.rows, 0);
     const double scale = rows / (setup.xMax - setup.xMin);
     const double rowsD = rows;
@@ -90,7 +97,7 @@ bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
         };
         Column c;
         c.x = setup.x0;
-        c.inside = std::min(setup.x0, 1 - setup.x0);
+        c.inside = std::min(setup.x0 - range.from, range.to - setup.x0);
         // Transient: blocks of kBlock steps; an exact repeat skips the rest.
         std::int64_t done = 0;
         while (done < setup.transient && std::isfinite(c.x)) {
@@ -98,7 +105,7 @@ bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
             const double start = c.x;
             for (std::int64_t k = 0; k < steps; ++k) {
                 c.x = f.value(ai, c.x);
-                track(c, c.x);
+                track(c, range, c.x);
             }
             done += steps;
             if (!report(steps)) return false;
@@ -129,7 +136,7 @@ bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
                     setup.lyapunov ? f.valueAndSlope(ai, c.x, slope) : f.value(ai, c.x);
                 if (setup.lyapunov && done + taken > 0) fold(c, std::fabs(slope));
                 c.x = x;
-                track(c, x);
+                track(c, range, x);
                 if (!std::isfinite(x)) break;
                 block[taken] = x;
                 blockBins[taken] = binOf(x);
@@ -170,7 +177,7 @@ bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
         if (setup.lyapunov && K > 0 && std::isfinite(c.x)) fold(c, std::fabs(f.slope(ai, c.x)));
         bifurcation::ColumnOutcome& o = out[i];
         o.escaped = !std::isfinite(c.x);
-        o.leftUnitInterval = o.escaped || c.inside < 0 || c.x < 0 || c.x > 1;
+        o.leftRange = o.escaped || c.inside < 0 || !range.contains(c.x);
         if (K == 0 || !setup.lyapunov) {
             o.lyapunov = std::numeric_limits<double>::quiet_NaN();
         } else if (o.escaped || !c.slopeFinite) {
@@ -184,23 +191,12 @@ bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
         const std::size_t tailLength =
             static_cast<std::size_t>(std::min<std::int64_t>(K, kTailLength));
         o.period = o.escaped ? 0 : bifurcation::periodOf(std::span(tail.data(), tailLength));
+        if (!o.escaped && o.period == 0) {
+            o.settling = bifurcation::settlingPoint(map, ai, std::span(tail.data(), tailLength));
+        }
     }
     if (keepGoing && unreported > 0 && !keepGoing(unreported)) return false;
     return true;
-}
-
-void visitKept(const CustomMap& map, const bifurcation::OrbitSetup& setup, double a,
-               const std::function<void(double x)>& visit) {
-    Evaluator f = map.evaluator();
-    const double scale = setup.rows / (setup.xMax - setup.xMin);
-    const double rows = setup.rows;
-    double x = setup.x0;
-    for (std::int64_t n = 0; n < setup.transient && std::isfinite(x); ++n) x = f.value(a, x);
-    for (std::int64_t n = 0; n < setup.kept && std::isfinite(x); ++n) {
-        x = f.value(a, x);
-        const double r = (x - setup.xMin) * scale;
-        if (r >= 0 && r < rows) visit(x);
-    }
 }
 
 }  // namespace corvane::custom

@@ -12,16 +12,13 @@
 
 namespace corvane::custom {
 
-// Computes columns a[0..n) into their bins (what was there is overwritten)
-// and outcomes, as bifurcation::computeColumns does; setup.map is not
-// looked at. Returns false when keepGoing asked to stop.
-bool computeColumns(const CustomMap& map, const bifurcation::OrbitSetup& setup,
+// Computes columns a[0..n) of the formula `map` into their bins (what was
+// there is overwritten) and outcomes, as bifurcation::computeColumns does
+// (which calls this for a formula). Returns false when keepGoing asked to
+// stop.
+bool computeColumns(const Map& map, const bifurcation::OrbitSetup& setup,
                     std::span<const double> a, const bifurcation::Bins& bins,
                     std::span<bifurcation::ColumnOutcome> out,
                     const bifurcation::KeepGoing& keepGoing = {});
-
-// As bifurcation::visitKept, for the formula.
-void visitKept(const CustomMap& map, const bifurcation::OrbitSetup& setup, double a,
-               const std::function<void(double x)>& visit);
 
 }  // namespace corvane::custom

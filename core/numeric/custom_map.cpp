@@ -38,9 +38,30 @@ namespace corvane::custom {
 
 namespace {
 
+// What a comma where a number was meant is told.
+constexpr const char* kDecimalPoint = "decimals take a point, not a comma: 2.5, not 2,5";
+
+// Whether a comma stands between two digits, as in a decimal comma.
+bool hasDecimalComma(const std::string& f) {
+    for (std::size_t i = 1; i + 1 < f.size(); ++i) {
+        if (f[i] == ',' && std::isdigit(static_cast<unsigned char>(f[i - 1])) &&
+            std::isdigit(static_cast<unsigned char>(f[i + 1]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string decimalCommaHint(const std::string& f) {
+    return hasDecimalComma(f) ? std::string(" (") + kDecimalPoint + ")" : std::string();
+}
+
+
 // Longer formulas are refused: the derivative's size and the time to take
 // it stay bounded.
 constexpr std::size_t kLongestFormula = 500;
+// One-sided differences further apart than this (relative) mark a kink.
+constexpr double kKinkTolerance = 1e-3;
 // A symbolic derivative longer than this is not used.
 constexpr std::size_t kLongestDerivative = 20000;
 
@@ -136,7 +157,7 @@ CustomMap::Compiled refusal(const std::string& formula, const mu::ParserError& e
             what = "the formula ends too early";
             break;
         case mu::ecUNEXPECTED_ARG_SEP:
-            what = "unexpected comma";
+            what = "unexpected comma" + decimalCommaHint(formula);
             break;
         case mu::ecUNEXPECTED_VAL:
             what = "unexpected number " + quoted(token) + " (an operator missing before it?)";
@@ -154,7 +175,7 @@ CustomMap::Compiled refusal(const std::string& formula, const mu::ParserError& e
             what = "unexpected function " + quoted(token);
             break;
         case mu::ecTOO_MANY_PARAMS:
-            what = "too many arguments for " + quoted(token);
+            what = "too many arguments for " + quoted(token) + decimalCommaHint(formula);
             break;
         case mu::ecTOO_FEW_PARAMS:
             what = "too few arguments for " + quoted(token);
@@ -179,6 +200,18 @@ CustomMap::Compiled refusal(const std::string& formula, const mu::ParserError& e
     c.column = column;
     c.error = column > 0 ? what + " at column " + std::to_string(column) : what;
     return c;
+}
+
+// The column of the first comma outside every parenthesis, or 0: muparser
+// would read "2,5*x" as two formulas and use the last.
+int topLevelCommaColumn(const std::string& f) {
+    int depth = 0;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        if (f[i] == '(') ++depth;
+        if (f[i] == ')') --depth;
+        if (f[i] == ',' && depth <= 0) return static_cast<int>(i) + 1;
+    }
+    return 0;
 }
 
 // The column of a lone '=' (muparser would take it for an assignment), or 0.
@@ -334,6 +367,14 @@ CustomMap::Compiled CustomMap::compile(const std::string& typed) {
         compileInto(p, formula, &a, &x);
         p.Eval();  // reads the formula, unknown names refused
         const mu::varmap_type used = p.GetUsedVar();
+        if (const int column = topLevelCommaColumn(formula); column > 0 || p.GetNumResults() > 1) {
+            out.error = hasDecimalComma(formula)
+                             ? std::string(kDecimalPoint)
+                             : std::string("a comma separates only the arguments of min and max");
+            if (column > 0) out.error += " at column " + std::to_string(column);
+            out.column = column;
+            return out;
+        }
         if (const int column = assignmentColumn(formula)) {
             out.error = "'=' is no operator here (for equality write '==') at column " +
                         std::to_string(column);
@@ -440,16 +481,37 @@ double Evaluator::slope(double a, double x) {
         scalar_->dx = x;
         return scalar_->d.Eval();
     }
+    return differenceSlope(a, x, value(a, x));
+}
+
+double Evaluator::differenceSlope(double a, double x, double fx) {
     const double h = differenceStep(x);
     const double up = x + h;
     const double down = x - h;
-    return (value(a, up) - value(a, down)) / (up - down);
+    const double fUp = value(a, up);
+    const double fDown = value(a, down);
+    const double forward = (fUp - fx) / (up - x);
+    const double backward = (fx - fDown) / (x - down);
+    // Both sides agree: the formula is smooth across [x − h, x + h].
+    if (std::fabs(forward - backward) <=
+        kKinkTolerance * std::max({1.0, std::fabs(forward), std::fabs(backward)})) {
+        return (fUp - fDown) / (up - down);
+    }
+    // A kink (min, max, abs, a conditional) lies within h of x: the side
+    // whose differences over h and h/2 agree is the branch x lies on.
+    const double upHalf = x + 0.5 * h;
+    const double downHalf = x - 0.5 * h;
+    const double forwardHalf = (value(a, upHalf) - fx) / (upHalf - x);
+    const double backwardHalf = (fx - value(a, downHalf)) / (x - downHalf);
+    return std::fabs(forwardHalf - forward) <= std::fabs(backwardHalf - backward) ? forward
+                                                                                  : backward;
 }
 
 double Evaluator::valueAndSlope(double a, double x, double& slope) {
     if (!scalar_->symbolic) {
-        slope = this->slope(a, x);
-        return value(a, x);
+        const double fx = value(a, x);
+        slope = differenceSlope(a, x, fx);
+        return fx;
     }
     scalar_->a = a;
     scalar_->x = x;

@@ -73,7 +73,10 @@ public:
     // f(x) at a.
     double value(double a, double x);
     // f′(x) at a: the symbolic derivative, or the central difference
-    // (f(x + h) − f(x − h)) / 2h with h = cbrt(ε)·max(1, |x|).
+    // (f(x + h) − f(x − h)) / 2h with h = cbrt(ε)·max(1, |x|) where the
+    // forward and backward differences agree; where they do not (a kink of
+    // min, max, abs or a conditional within h), the one-sided difference on
+    // the branch x lies on: the side whose differences over h and h/2 agree.
     double slope(double a, double x);
     // f(x) and, into `slope`, f′(x): with a symbolic derivative in one pass
     // of muparser over both formulas.
@@ -83,6 +86,7 @@ public:
     void values(std::span<const double> a, std::span<const double> x, std::span<double> out);
 
 private:
+    double differenceSlope(double a, double x, double fx);
     struct Scalar;
     std::unique_ptr<Scalar> scalar_;
     std::unique_ptr<mu::Parser> bulk_;

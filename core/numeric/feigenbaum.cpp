@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/numeric/bifurcation.h"
 #include "core/numeric/maps.h"
 
 namespace corvane::feigenbaum {
@@ -53,23 +52,62 @@ State run(double a, std::int64_t steps, double c, double ops) {
     return s;
 }
 
-State orbit(int map, double a, std::int64_t steps, double c) {
-    return map == 2 ? run<StepF2>(a, steps, c, kOpsF2) : run<StepF1>(a, steps, c, kOpsF1);
+// A formula's step through its stepper: f′ as the stepper takes it, ∂f/∂a
+// by a central difference in a.
+State runFormula(const Map& map, double a, std::int64_t steps, double c) {
+    Map::Stepper f = map.stepper();
+    const double m = map.roundingsPerStep() * kUnit;
+    State s{c, 0, 0};
+    for (std::int64_t j = 0; j < steps && std::isfinite(s.x); ++j) {
+        double slope = 0;
+        const double next = f.valueAndSlope(a, s.x, slope);
+        s.dx = f.parameterSlope(a, s.x) + slope * s.dx;
+        const double rounding = m * next;
+        s.v = (slope * slope) * s.v + rounding * rounding;
+        s.x = next;
+    }
+    return s;
+}
+
+State orbit(const Map& map, double a, std::int64_t steps, double c) {
+    switch (map.kind()) {
+        case Map::Kind::Logistic:
+            return run<StepF1>(a, steps, c, kOpsF1);
+        case Map::Kind::Sine:
+            return run<StepF2>(a, steps, c, kOpsF2);
+        case Map::Kind::Formula:
+            break;
+    }
+    return runFormula(map, a, steps, c);
+}
+
+// Where the scan for s_1 ends: the a at which f(c) = 1 for the built-in
+// maps (both a times a function of x); a formula's start range's end.
+double scanTop(const Map& map, double c) {
+    switch (map.kind()) {
+        case Map::Kind::Logistic:
+            return 1 / f1(1.0, c);
+        case Map::Kind::Sine:
+            return 1 / f2(1.0, c);
+        case Map::Kind::Formula:
+            break;
+    }
+    return map.startParameters().to;
 }
 
 }  // namespace
 
-Evaluation evaluate(int map, double a, int n, double c) {
+Evaluation evaluate(const Map& map, double a, int n, double c) {
     const State s = orbit(map, a, std::int64_t{1} << n, c);
     return {s.x - c, s.dx, std::sqrt(s.v) + kUnit * std::fabs(s.x - c)};
 }
 
-Distance distance(int map, double a, int n, double c) {
+Distance distance(const Map& map, double a, int n, double c) {
     const State s = orbit(map, a, std::int64_t{1} << (n - 1), c);
     return {s.x - c, s.dx};
 }
 
-NewtonOutcome newton(int map, int n, double c, double start, double lo, double hi) {
+NewtonOutcome newton(const Map& map, int n, double c, double start, double lo, double hi) {
     NewtonOutcome out;
     const bool bracketed = lo < hi;
     double a = start;
@@ -124,12 +162,26 @@ void grade(Row& row, const Row& p, const Row& q) {
                            (row.dUncertainty / std::fabs(row.d) + p.dUncertainty / std::fabs(p.d));
 }
 
-Outcome search(int map, int mostN, const Progress& progress) {
+std::string whyNoSearch(const Map& map) {
+    const std::size_t points = map.criticalPoints().size();
+    if (points == 1) return {};
+    if (points > 1) {
+        return "f(x) = " + map.caption() + " has " + std::to_string(points) +
+               " critical points in its x-range; the search follows the orbit of one, so it "
+               "needs a map with exactly one";
+    }
+    return "f(x) = " + map.caption() +
+           " has no critical point that stays put as a changes in its x-range; the search "
+           "follows the orbit of one";
+}
+
+Outcome search(const Map& map, int mostN, const Progress& progress) {
     Outcome out;
-    out.map = map == 2 ? 2 : 1;
-    map = out.map;
+    out.map = map;
+    out.refusal = whyNoSearch(map);
+    if (!out.refusal.empty()) return out;
     mostN = std::clamp(mostN, 2, kMostN);
-    const double c = bifurcation::criticalPoint(map);
+    const double c = map.criticalPoints().front();
     out.c = c;
     std::vector<Row>& rows = out.rows;
 
@@ -140,12 +192,12 @@ Outcome search(int map, int mostN, const Progress& progress) {
     for (int n = 0; n <= mostN; ++n) {
         Row row;
         row.n = n;
-        double start = 1, lo = 0, hi = 0;
+        double start = map.isFormula() ? map.startParameters().from : 1.0, lo = 0, hi = 0;
         if (n == 1) {
             // The first change of sign of g_1 above s_0 (where g_1 is zero
             // too, c being a fixed point there).
             const double s0 = rows[0].s;
-            const double top = 1 / applyMap(map, 1.0, c);
+            const double top = scanTop(map, c);
             const double h = (top - s0) / kScanSteps;
             double prev = evaluate(map, s0 + h, 1, c).g;
             count(1, 1);

@@ -3,9 +3,10 @@
 // The superstable parameters s_0 < s_1 < … are the a at which the critical
 // point c lies on a cycle of period 2^n: g_n(a) = f_a^(2^n)(c) − c = 0 at
 // a = s_n (c = 0.5 for a·x·(1−x), the maximum of x²·sin(πx) for
-// a·x²·sin(πx)). Each s_n is Newton's root of g_n, the derivative
+// a·x²·sin(πx), a formula's one critical point). Each s_n is Newton's root of g_n, the derivative
 // dg_n/da carried along the orbit by the chain rule
-// (x′ ← ∂f/∂a(x) + f′(x)·x′, both maps linear in a so ∂f/∂a(x) = f_1(x)),
+// (x′ ← ∂f/∂a(x) + f′(x)·x′, both built-in maps linear in a so
+// ∂f/∂a(x) = f_1(x); a formula's by a central difference in a),
 // and the map evaluated exactly as maps.h does. s_0 starts at the a that
 // makes c a fixed point of the first-order step from a = 1; s_1 starts in
 // the first change of sign of g_1 above s_0 on a coarse scan; every later
@@ -44,7 +45,10 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <string>
 #include <vector>
+
+#include "core/numeric/map.h"
 
 namespace corvane::feigenbaum {
 
@@ -66,14 +70,14 @@ struct Evaluation {
     double slope = 0;
     double error = 0;
 };
-Evaluation evaluate(int map, double a, int n, double c);
+Evaluation evaluate(const Map& map, double a, int n, double c);
 
 // f^(2^(n−1))(c) − c at a (n ≥ 1), and its derivative in a.
 struct Distance {
     double d = 0;
     double slope = 0;
 };
-Distance distance(int map, double a, int n, double c);
+Distance distance(const Map& map, double a, int n, double c);
 
 struct NewtonOutcome {
     double root = kNaN;
@@ -83,7 +87,7 @@ struct NewtonOutcome {
 };
 // Newton's method on g_n from `start`; steps are clamped to [lo, hi] when
 // lo < hi.
-NewtonOutcome newton(int map, int n, double c, double start, double lo = 0, double hi = 0);
+NewtonOutcome newton(const Map& map, int n, double c, double start, double lo = 0, double hi = 0);
 
 enum class Status : std::uint8_t { Resolved = 0, Imprecise = 1, Failed = 2 };
 enum class Failure : std::uint8_t {
@@ -126,7 +130,9 @@ void grade(Row& row, const Row& previous, const Row& beforePrevious);
 using Progress = std::function<bool(const std::vector<Row>& rows, std::int64_t evaluations)>;
 
 struct Outcome {
-    int map = 1;
+    Map map;
+    // Why the map cannot be searched (see whyNoSearch); empty when it was.
+    std::string refusal;
     double c = kNaN;
     std::vector<Row> rows;
     bool cancelled = false;
@@ -147,7 +153,13 @@ struct Outcome {
     int lastResolved = -1;
 };
 
-// s_0 … s_mostN (mostN from 2 to kMostN), stopping early at a failed row.
-Outcome search(int map, int mostN, const Progress& progress = {});
+// Why the search cannot serve a map, as a sentence; empty when it can: it
+// follows the orbit of the map's critical point, so it needs exactly one
+// that stays put as a changes.
+std::string whyNoSearch(const Map& map);
+
+// s_0 … s_mostN (mostN from 2 to kMostN), stopping early at a failed row;
+// nothing (and `refusal` set) for a map whyNoSearch refuses.
+Outcome search(const Map& map, int mostN, const Progress& progress = {});
 
 }  // namespace corvane::feigenbaum

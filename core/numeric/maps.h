@@ -6,7 +6,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <string_view>
 
 namespace corvane {
 
@@ -17,11 +16,6 @@ inline double f1(double a, double x) { return (a * x) * (1 - x); }
 
 // f2(x) = a·x²·sin(π·x); the square is two multiplications.
 inline double f2(double a, double x) { return ((a * x) * x) * std::sin(kPi * x); }
-
-// How the tool windows' titles, menus and files name a map (1 or 2).
-inline constexpr std::string_view mapFormula(int map) {
-    return map == 2 ? "a*x^2*sin(PI*x)" : "a*x*(1-x)";
-}
 
 // The selected map (1 or 2); any other choice leaves x unchanged.
 inline double applyMap(int choice, double a, double x) {

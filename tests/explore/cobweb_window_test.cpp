@@ -39,7 +39,7 @@ class Cobweb : public testing::Test {
 protected:
     void SetUp() override { open(1); }
     void open(int map) {
-        window = std::make_unique<CobwebWindow>(map);
+        window = std::make_unique<CobwebWindow>(Map::fromChoice(map));
         window->resize(1000, 700);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -122,7 +122,7 @@ TEST_F(Cobweb, OpensWithTheGraphOfFAndFiftyStepsTitledByItsMap) {
 TEST_F(Cobweb, MapMenuSwitchesTheMapAndTitle) {
     const std::uint64_t before = window->redraws();
     child<QAction>("actionMap2")->trigger();
-    EXPECT_EQ(window->map(), 2);
+    EXPECT_EQ(window->map(), Map::sine());
     EXPECT_EQ(window->windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
     EXPECT_GT(window->redraws(), before);
     EXPECT_EQ(window->curve().y[500], iterateMap(2, window->a(), 1, window->curve().x[500]));

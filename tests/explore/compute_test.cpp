@@ -43,12 +43,12 @@ void expectSameBits(const ColumnData& a, const ColumnData& b) {
             << c;
         EXPECT_EQ(x.period, y.period) << c;
         EXPECT_EQ(x.escaped, y.escaped) << c;
-        EXPECT_EQ(x.leftUnitInterval, y.leftUnitInterval) << c;
+        EXPECT_EQ(x.leftRange, y.leftRange) << c;
     }
 }
 
 View small(int map) {
-    View v = startView(map);
+    View v = startView(Map::fromChoice(map));
     v.transient = 300;
     v.kept = 700;
     return v;
@@ -209,15 +209,15 @@ TEST(ExploreCompute, AReusedPictureShowsNothingOfTheLastOne) {
 }
 
 TEST(ExploreCompute, StartViewsAreTheMapsInterestingRanges) {
-    const View f1 = startView(1);
-    EXPECT_EQ(f1.map, 1);
+    const View f1 = startView(Map::logistic());
+    EXPECT_EQ(f1.map, Map::logistic());
     EXPECT_EQ(f1.x0, 0.5);
     EXPECT_EQ(f1.transient, 1000);
     EXPECT_EQ(f1.kept, 1000);
-    const View f2 = startView(2);
-    EXPECT_EQ(f2.map, 2);
+    const View f2 = startView(Map::sine());
+    EXPECT_EQ(f2.map, Map::sine());
     EXPECT_NEAR(f2.x0, 0.7286, 1e-4);
-    EXPECT_EQ(startView(0).map, 1);
+    EXPECT_EQ(startView(Map()).map, Map::logistic());
 }
 
 // The engine hands out only the newest computation, finished, equal to the

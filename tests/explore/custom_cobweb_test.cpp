@@ -23,36 +23,31 @@
 #include "explore/cobweb_view.h"
 #include "explore/cobweb_window.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/explore/formula_map.h"
 #include "tests/explore/wired_program.h"
 #include "windows/program.h"
 
 namespace corvane::explore {
 namespace {
 
-std::shared_ptr<const CustomChoice> choiceOf(const char* formula, double x0 = 0.3) {
-    CustomChoice c;
-    c.map = custom::CustomMap::compile(formula).map;
-    c.x0 = x0;
-    return c.map ? std::make_shared<const CustomChoice>(c) : nullptr;
-}
 
 TEST(CustomCobwebWindow, CustomEntryDrawsTheFormulaTitledByIt) {
-    CobwebWindow window(1);
+    CobwebWindow window(Map::logistic());
     window.resize(1000, 700);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.setA(0.9);
-    window.setCustomMapAsker([](QWidget*, RecentFormulas&, const CustomChoice* current) {
+    window.setCustomMapAsker([](QWidget*, RecentFormulas&, const Map* current) {
         EXPECT_EQ(current, nullptr);
-        return choiceOf("x < 0.5 ? 2*a*x : 2*a*(1-x)", 0.3);
+        return choiceOf("x < 0.5 ? 2*a*x : 2*a*(1-x)", 0, 1, 0.3);
     });
     QAction* custom = window.findChild<QAction*>("actionMapCustom");
     ASSERT_TRUE(custom);
     custom->trigger();
-    EXPECT_EQ(window.map(), kCustomMap);
+    EXPECT_TRUE(window.map().isFormula());
     EXPECT_TRUE(custom->isChecked());
     EXPECT_EQ(window.windowTitle(), "Cobweb: x < 0.5 ? 2*a*x : 2*a*(1-x)");
-    EXPECT_EQ(window.derivativeText(), "derivative: central difference");
+    EXPECT_EQ(window.derivativeText(), "derivative: difference, one-sided at kinks");
     EXPECT_EQ(window.x0(), 0.3);
     // The orbit is the tent map's.
     ASSERT_GE(window.orbit().x.size(), 2u);
@@ -66,26 +61,17 @@ TEST(CustomCobwebWindow, CustomEntryDrawsTheFormulaTitledByIt) {
 
 TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
     // The Gauss map's a runs through negative values.
-    auto gauss = std::make_shared<CustomChoice>(*choiceOf("exp(-6.2*x^2)+a", 0.0));
-    gauss->aMin = -1;
-    gauss->aMax = 1;
+    const Map gauss = *choiceOf("exp(-6.2*x^2)+a", -1, 1, 0.0);
     struct Case {
         double aMin, aMax;  // the formula's
         double low, high;   // the cobweb's
     };
-    const double nan = std::nan("");
-    const Case cases[] = {{-1, 1, -1, 5},
-                          {0.5, 8, 0, 8},
-                          {-1e9, 1e9, -CobwebWindow::kFarthestA, CobwebWindow::kFarthestA},
-                          {nan, nan, 0, 5}};
+    const Case cases[] = {{-1, 1, -1, 5}, {0.5, 8, 0, 8}, {-1e9, 1e9, -1000, 1000}};
     for (const Case& c : cases) {
-        CobwebWindow window(1);
+        CobwebWindow window(Map::logistic());
         std::vector<double> told;
         window.onAChanged = [&](double a) { told.push_back(a); };
-        auto choice = std::make_shared<CustomChoice>(*gauss);
-        choice->aMin = c.aMin;
-        choice->aMax = c.aMax;
-        window.showCustomMap(choice);
+        window.showCustomMap(*choiceOf("exp(-6.2*x^2)+a", c.aMin, c.aMax, 0.0));
         EXPECT_EQ(window.aLow(), c.low) << c.aMin;
         EXPECT_EQ(window.aHigh(), c.high) << c.aMin;
         auto* slider = window.findChild<QSlider*>("aSlider");
@@ -99,7 +85,7 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
         EXPECT_EQ(window.a(), std::max(-0.4, c.low));
     }
     // Back to a built-in map: [0, 5] again, and a brought into it is told.
-    CobwebWindow window(1);
+    CobwebWindow window(Map::logistic());
     std::vector<double> told;
     window.onAChanged = [&](double a) { told.push_back(a); };
     window.showCustomMap(gauss);
@@ -107,7 +93,7 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
     ASSERT_GE(window.orbit().x.size(), 2u);
     EXPECT_EQ(window.orbit().x[1], std::exp(-6.2 * 0.0) - 0.4);
     EXPECT_TRUE(told.empty());
-    window.selectMap(2);
+    window.selectMap(Map::sine());
     EXPECT_EQ(window.aLow(), 0);
     EXPECT_EQ(window.aHigh(), CobwebWindow::kMostA);
     EXPECT_EQ(window.a(), 0);
@@ -115,12 +101,8 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
 }
 
 TEST(CustomCobwebWindow, TheFormulasRangeOfXIsTheGraphsAndX0s) {
-    auto gauss = std::make_shared<CustomChoice>(*choiceOf("exp(-6.2*x^2)+a", 0.0));
-    gauss->aMin = -1;
-    gauss->aMax = 1;
-    gauss->xMin = -1;
-    gauss->xMax = 1.5;
-    CobwebWindow window(1);
+    const Map gauss = *choiceOf("exp(-6.2*x^2)+a", -1, 1, 0.0, -1, 1.5);
+    CobwebWindow window(Map::logistic());
     window.resize(1000, 700);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -144,44 +126,36 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfXIsTheGraphsAndX0s) {
     EXPECT_EQ(window.plot().toWidget(-1, -1.625), QPointF(r.left(), r.bottom() + 1));
     EXPECT_EQ(window.plot().toWidget(1.5, 2.125), QPointF(r.right() + 1, r.top()));
     // An orbit that leaves the span's picture says where.
-    auto far = std::make_shared<CustomChoice>(*choiceOf("a*x", 1.0));
-    far->xMin = -1;
-    far->xMax = 1.5;
-    window.showCustomMap(far);
+    window.showCustomMap(*choiceOf("a*x", 0, 4, 1.0, -1, 1.5));
     window.setA(3);
     EXPECT_EQ(window.orbit().stoppedAt, 1);
     EXPECT_TRUE(window.statusMessage().startsWith("The orbit leaves [-1.625, 2.125] at step 1"))
         << window.statusMessage().toStdString();
     // A built-in map again: [0, 1], x0 brought into it.
-    window.selectMap(1);
+    window.selectMap(Map::logistic());
     EXPECT_EQ(window.span().from, 0);
     EXPECT_EQ(window.span().to, 1);
     EXPECT_EQ(x0->minimum(), 0);
     EXPECT_EQ(x0->maximum(), 1);
     EXPECT_GE(window.x0(), 0);
     // A range that is none, or too wide: [0, 1].
-    for (auto [from, to] : {std::pair{1.0, 1.0}, std::pair{-1e9, 1e9}}) {
-        auto odd = std::make_shared<CustomChoice>(*gauss);
-        odd->xMin = from;
-        odd->xMax = to;
-        window.showCustomMap(odd);
-        EXPECT_EQ(window.span().from, 0);
-        EXPECT_EQ(window.span().to, 1);
-    }
+    window.showCustomMap(*choiceOf("exp(-6.2*x^2)+a", -1, 1, 0.0, -1e9, 1e9));
+    EXPECT_EQ(window.span().from, 0);
+    EXPECT_EQ(window.span().to, 1);
 }
 
 TEST(CustomCobwebWindow, CancelledDialogKeepsTheMap) {
-    CobwebWindow window(2);
+    CobwebWindow window(Map::sine());
     window.setCustomMapAsker(
-        [](QWidget*, RecentFormulas&, const CustomChoice*) { return nullptr; });
+        [](QWidget*, RecentFormulas&, const Map*) { return std::optional<Map>(); });
     window.findChild<QAction*>("actionMapCustom")->trigger();
-    EXPECT_EQ(window.map(), 2);
+    EXPECT_EQ(window.map(), Map::sine());
     EXPECT_TRUE(window.findChild<QAction*>("actionMap2")->isChecked());
 }
 
 TEST(CustomCobwebWindow, OrbitFileNamesTheFormula) {
-    CobwebWindow window(1);
-    window.showCustomMap(choiceOf("a*sin(pi*x)"));
+    CobwebWindow window(Map::logistic());
+    window.showCustomMap(*choiceOf("a*sin(pi*x)", 0.6, 1));
     EXPECT_EQ(window.derivativeText(), "derivative: symbolic");
     const QString path = QDir::temp().filePath("corvane-custom-orbit.csv");
     ASSERT_EQ(window.writeOrbit(path.toStdString()).status,
@@ -197,7 +171,7 @@ class CustomWiring : public WiredProgram {};
 // The real dialog, filled in by `fill` and accepted.
 CustomMapAsker acceptedDialog(std::function<void(CustomMapDialog&)> fill) {
     return [fill = std::move(fill)](QWidget* parent, RecentFormulas& recent,
-                                    const CustomChoice* current) {
+                                    const Map* current) {
         CustomMapDialog dialog(recent, current, parent);
         fill(dialog);
         dialog.tryAccept();
@@ -221,10 +195,10 @@ TEST_F(CustomWiring, BothWindowsOfferTheFormulasOfTheRunAndTheCobwebFollowsTheDi
     CobwebWindow* cobweb = wiring.cobweb();
     ASSERT_NE(cobweb, nullptr);
     QString offered;
-    cobweb->setCustomMapAsker([&](QWidget* parent, RecentFormulas& recent, const CustomChoice*) {
+    cobweb->setCustomMapAsker([&](QWidget* parent, RecentFormulas& recent, const Map*) {
         CustomMapDialog dialog(recent, nullptr, parent);
         offered = dialog.formulaBox()->itemText(0);
-        return std::shared_ptr<const CustomChoice>();
+        return std::optional<Map>();
     });
     cobweb->chooseCustomMap();
     EXPECT_EQ(offered, "2*a*min(x,1-x)");
@@ -233,7 +207,7 @@ TEST_F(CustomWiring, BothWindowsOfferTheFormulasOfTheRunAndTheCobwebFollowsTheDi
     explorer->pollNow();
     explorer->setCursorA(0.7);
     explorer->cobwebAtCursor();
-    EXPECT_EQ(cobweb->map(), kCustomMap);
+    EXPECT_TRUE(cobweb->map().isFormula());
     EXPECT_EQ(cobweb->windowTitle(), "Cobweb: 2*a*min(x,1-x)");
     EXPECT_EQ(cobweb->a(), 0.7);
 }
@@ -252,13 +226,13 @@ TEST_F(CustomWiring, CobwebAtANegativeAOfTheFormulaKeepsThatA) {
         dialog.useExample(int(gauss - examples.begin()));
     }));
     explorer->chooseCustomMap();
-    ASSERT_EQ(explorer->view().map, kCustomMap);
+    ASSERT_TRUE(explorer->view().map.isFormula());
     QApplication::processEvents();
     explorer->pollNow();
     explorer->setCursorA(-0.5);
     explorer->cobwebAtCursor();
     CobwebWindow* cobweb = wiring.cobweb();
-    EXPECT_EQ(cobweb->map(), kCustomMap);
+    EXPECT_TRUE(cobweb->map().isFormula());
     EXPECT_EQ(cobweb->a(), -0.5);
     EXPECT_EQ(*explorer->cursorA(), -0.5);
 }

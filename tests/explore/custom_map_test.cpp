@@ -18,22 +18,12 @@
 #include "explore/bifurcation_view.h"
 #include "explore/bifurcation_window.h"
 #include "explore/custom_map_dialog.h"
+#include "tests/explore/formula_map.h"
 #include "tests/explore/explorer_wait.h"
 
 namespace corvane::explore {
 namespace {
 
-std::shared_ptr<const CustomChoice> choiceOf(const char* formula, double aMin, double aMax,
-                                             double x0 = 0.5) {
-    auto compiled = custom::CustomMap::compile(formula);
-    if (!compiled.map) return nullptr;
-    CustomChoice c;
-    c.map = compiled.map;
-    c.aMin = aMin;
-    c.aMax = aMax;
-    c.x0 = x0;
-    return std::make_shared<const CustomChoice>(c);
-}
 
 // --- The dialog ---------------------------------------------------------------
 
@@ -105,8 +95,8 @@ TEST(CustomDialog, ExamplesFillTheRangesAndRecentFormulasComeFirst) {
     EXPECT_EQ(dialog.errorText(), "a_max is not a number: \"one\".");
     dialog.field("aMax")->setText("1");
     EXPECT_TRUE(dialog.tryAccept());
-    EXPECT_EQ(dialog.choice()->aMin, 0.6);
-    EXPECT_EQ(dialog.choice()->map->formula(), "a*sin(pi*x)");
+    EXPECT_EQ(dialog.choice()->startParameters().from, 0.6);
+    EXPECT_EQ(dialog.choice()->caption(), "a*sin(pi*x)");
     EXPECT_EQ(recent.list().front(), "a*sin(pi*x)");
 }
 
@@ -115,7 +105,7 @@ TEST(CustomDialog, ExamplesFillTheRangesAndRecentFormulasComeFirst) {
 class CustomWindow : public testing::Test {
 protected:
     void SetUp() override {
-        window = std::make_unique<BifurcationWindow>(1, nullptr, 2);
+        window = std::make_unique<BifurcationWindow>(Map::logistic(), nullptr, 2);
         window->resize(700, 500);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -129,7 +119,7 @@ protected:
 
 TEST_F(CustomWindow, CustomEntryShowsTheFormulaWithItsTitleAndDerivative) {
     int asked = 0;
-    window->setCustomMapAsker([&](QWidget*, RecentFormulas&, const CustomChoice* current) {
+    window->setCustomMapAsker([&](QWidget*, RecentFormulas&, const Map* current) {
         ++asked;
         EXPECT_EQ(current, nullptr);  // a built-in map is shown
         return choiceOf("2*a*min(x,1-x)", 0.2, 1.0, 0.3);
@@ -139,11 +129,11 @@ TEST_F(CustomWindow, CustomEntryShowsTheFormulaWithItsTitleAndDerivative) {
     EXPECT_EQ(custom->text().remove('&'), QString::fromUtf8("Custom\u2026"));
     custom->trigger();
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(window->view().map, kCustomMap);
+    EXPECT_TRUE(window->view().map.isFormula());
     EXPECT_EQ(window->view().aMin, 0.2);
     EXPECT_EQ(window->view().x0, 0.3);
     EXPECT_EQ(window->windowTitle(), "Bifurcation diagram: 2*a*min(x,1-x)");
-    EXPECT_EQ(window->derivativeText(), "derivative: central difference");
+    EXPECT_EQ(window->derivativeText(), "derivative: difference, one-sided at kinks");
     EXPECT_TRUE(custom->isChecked());
     ASSERT_TRUE(waitIdle(*window));
     // Undo goes back to f1, its title and no derivative note.
@@ -158,7 +148,7 @@ TEST_F(CustomWindow, CustomEntryShowsTheFormulaWithItsTitleAndDerivative) {
 
 TEST_F(CustomWindow, CancelledDialogChangesNothing) {
     window->setCustomMapAsker(
-        [](QWidget*, RecentFormulas&, const CustomChoice*) { return nullptr; });
+        [](QWidget*, RecentFormulas&, const Map*) { return std::optional<Map>(); });
     const View before = window->view();
     action("actionMapCustom")->trigger();
     EXPECT_EQ(window->view(), before);
@@ -170,26 +160,26 @@ TEST_F(CustomWindow, CancelledDialogChangesNothing) {
 TEST_F(CustomWindow, LogisticFormulaDrawsTheBuiltInPicture) {
     const QImage builtin = window->diagramImage();
     View v = window->view();
-    ASSERT_TRUE(window->showCustomMap(choiceOf("a*x*(1-x)", v.aMin, v.aMax, v.x0)));
+    ASSERT_TRUE(window->showCustomMap(*choiceOf("a*x*(1-x)", v.aMin, v.aMax, v.x0)));
     ASSERT_TRUE(waitIdle(*window));
     EXPECT_EQ(window->derivativeText(), "derivative: symbolic");
     EXPECT_EQ(window->diagramImage(), builtin);
 }
 
 TEST_F(CustomWindow, HomeReturnsToTheFormulasStartView) {
-    ASSERT_TRUE(window->showCustomMap(choiceOf("a*sin(pi*x)", 0.6, 1.0)));
+    ASSERT_TRUE(window->showCustomMap(*choiceOf("a*sin(pi*x)", 0.6, 1.0)));
     View zoomed = window->view();
     zoomed.aMin = 0.8;
     ASSERT_TRUE(window->showView(zoomed));
     window->home();
     EXPECT_EQ(window->view().aMin, 0.6);
-    EXPECT_EQ(window->view().map, kCustomMap);
+    EXPECT_TRUE(window->view().map.isFormula());
     ASSERT_TRUE(waitIdle(*window));
 }
 
 TEST_F(CustomWindow, NonFiniteValuesGiveEscapedColumns) {
     // a·x² from 0.9 grows without bound for a > 1/0.9 and overflows.
-    ASSERT_TRUE(window->showCustomMap(choiceOf("x*x*a", 1.5, 3, 0.9)));
+    ASSERT_TRUE(window->showCustomMap(*choiceOf("x*x*a", 1.5, 3, 0.9)));
     ASSERT_TRUE(waitIdle(*window));
     const ColumnData* data = window->data();
     ASSERT_TRUE(data);
@@ -199,7 +189,7 @@ TEST_F(CustomWindow, NonFiniteValuesGiveEscapedColumns) {
 TEST_F(CustomWindow, ExportsNameTheFormula) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(window->showCustomMap(choiceOf("2*a*min(x,1-x)", 0.2, 1.0, 0.3)));
+    ASSERT_TRUE(window->showCustomMap(*choiceOf("2*a*min(x,1-x)", 0.2, 1.0, 0.3)));
     ASSERT_TRUE(waitIdle(*window));
     EXPECT_EQ(window->picture().text("Title"), "Bifurcation diagram: 2*a*min(x,1-x)");
     // The kept values come from the formula: the tent map's first kept

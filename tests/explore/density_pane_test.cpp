@@ -56,7 +56,7 @@ int reddish(const QImage& image) {
 class DensityPaneTest : public testing::Test {
 protected:
     void SetUp() override {
-        window = std::make_unique<BifurcationWindow>(1, nullptr, 2);
+        window = std::make_unique<BifurcationWindow>(Map::logistic(), nullptr, 2);
         window->resize(1100, 760);
         View v = window->view();
         v.transient = 200;
@@ -181,9 +181,13 @@ TEST_F(DensityPaneTest, AtFourTheClosedFormIsDrawnAndItsFitStated) {
     EXPECT_EQ(window->cursorA(), 4.0);
     EXPECT_EQ(moved, std::vector<double>{4.0});
     ASSERT_TRUE(idle());
-    // From the explorer's x0 = 0.5 the orbit reaches 1, then 0, and stays.
-    EXPECT_TRUE(pane().summary().contains("fell exactly onto the unstable fixed point x = 0"))
+    // From the explorer's x0 = 0.5 the orbit reaches 1, then 0, and stays:
+    // exact arithmetic, no rounding; and no density to fit.
+    EXPECT_TRUE(pane().summary().contains(QString::fromUtf8(
+        "In exact arithmetic 0.5 \u2192 1 \u2192 0, and 0 is a fixed point (unstable, slope 4)")))
         << pane().summary().toStdString();
+    EXPECT_FALSE(pane().summary().contains("rounding")) << pane().summary().toStdString();
+    EXPECT_FALSE(pane().summary().contains("Largest relative")) << pane().summary().toStdString();
 
     QLineEdit* x0 = window->findChild<QLineEdit*>(QStringLiteral("x0"));
     x0->setText(QStringLiteral("0.2"));
@@ -192,7 +196,8 @@ TEST_F(DensityPaneTest, AtFourTheClosedFormIsDrawnAndItsFitStated) {
     ASSERT_NE(pane().shown(), nullptr);
     EXPECT_EQ(pane().shown()->setup.x0, 0.2);
     const QString summary = pane().summary();
-    EXPECT_TRUE(summary.contains("Chaotic.")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("Chaotic (\u03bb = 0.69")))
+        << summary.toStdString();
     EXPECT_TRUE(summary.contains("Largest relative bin deviation")) << summary.toStdString();
     EXPECT_TRUE(summary.contains("with 99 degrees of freedom")) << summary.toStdString();
     EXPECT_GT(reddish(pane().plot().grab().toImage()), 50);

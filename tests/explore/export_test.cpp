@@ -44,7 +44,7 @@ class Export : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        window = std::make_unique<BifurcationWindow>(1, nullptr, 2);
+        window = std::make_unique<BifurcationWindow>(Map::logistic(), nullptr, 2);
         window->resize(700, 500);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

@@ -42,7 +42,7 @@ std::string readFile(const QString& path) {
 class Feigenbaum : public testing::Test {
 protected:
     void open(int map, FeigenbaumWindow::RowHook hook = {}) {
-        window = std::make_unique<FeigenbaumWindow>(map);
+        window = std::make_unique<FeigenbaumWindow>(Map::fromChoice(map));
         if (hook) window->setRowHook(std::move(hook));
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -166,7 +166,7 @@ TEST_F(Feigenbaum, MapMenuSearchesTheOtherMap) {
     child<QAction>("actionMap2")->trigger();
     EXPECT_TRUE(window->isComputing());
     finish();
-    EXPECT_EQ(window->map(), 2);
+    EXPECT_EQ(window->map(), Map::sine());
     EXPECT_EQ(window->windowTitle(), "Feigenbaum constants: a*x^2*sin(PI*x)");
     EXPECT_TRUE(window->cellText(0, S).startsWith("1.82264513625"))
         << window->cellText(0, S).toStdString();
@@ -178,19 +178,19 @@ TEST_F(Feigenbaum, MapMenuSearchesTheOtherMap) {
 TEST_F(Feigenbaum, ShowInExplorerHandsOverSOneToSLastAndEveryS) {
     open(2);
     struct Shown {
-        int map;
+        Map map;
         double aMin, aMax;
         std::vector<double> s;
     };
     std::vector<Shown> shown;
-    window->setShowInExplorer([&](int map, double aMin, double aMax, const std::vector<double>& s) {
+    window->setShowInExplorer([&](const Map& map, double aMin, double aMax, const std::vector<double>& s) {
         shown.push_back({map, aMin, aMax, s});
     });
     finish();
     QTest::mouseClick(child<QPushButton>("showInExplorer"), Qt::LeftButton);
     ASSERT_EQ(shown.size(), 1u);
     const auto& rows = window->outcome().rows;
-    EXPECT_EQ(shown[0].map, 2);
+    EXPECT_EQ(shown[0].map, Map::sine());
     EXPECT_EQ(shown[0].aMin, rows[1].s);
     EXPECT_EQ(shown[0].aMax, rows.back().s);  // n = 16 is found, if imprecise
     ASSERT_EQ(shown[0].s.size(), rows.size() - 1);

@@ -39,7 +39,7 @@ QImage expectedImage(const BifurcationWindow& w) {
 class ExploreWindow : public testing::Test {
 protected:
     void open(int map = 1) {
-        window = std::make_unique<BifurcationWindow>(map, nullptr, 2);
+        window = std::make_unique<BifurcationWindow>(Map::fromChoice(map), nullptr, 2);
         window->resize(900, 620);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -70,14 +70,14 @@ protected:
 TEST_F(ExploreWindow, OpensOnTheMapsStartViewWithItsTitleAndMenus) {
     open(2);
     EXPECT_EQ(window->windowTitle(), "Bifurcation diagram: a*x^2*sin(PI*x)");
-    EXPECT_EQ(window->view(), startView(2));
+    EXPECT_EQ(window->view(), startView(Map::sine()));
     QStringList menus;
     for (QAction* a : window->menuBar()->actions()) menus << a->text().remove('&');
     EXPECT_EQ(menus, (QStringList{"File", "View", "Map"}));
     EXPECT_TRUE(action("actionMap2")->isChecked());
     EXPECT_FALSE(action("actionUndo")->isEnabled());
     EXPECT_FALSE(action("actionUseA")->isEnabled());
-    EXPECT_EQ(BifurcationWindow(7).windowTitle(), "Bifurcation diagram: a*x*(1-x)");
+    EXPECT_EQ(BifurcationWindow(Map::fromChoice(7)).windowTitle(), "Bifurcation diagram: a*x*(1-x)");
 }
 
 TEST_F(ExploreWindow, ShowsTheDiagramOfItsView) {
@@ -165,7 +165,7 @@ TEST_F(ExploreWindow, KeepsAtLeastAHundredViews) {
     for (int i = 0; i < 150; ++i) window->redo();
     EXPECT_EQ(window->view(), v);
     window->home();
-    EXPECT_EQ(window->view(), startView(1));
+    EXPECT_EQ(window->view(), startView(Map::logistic()));
     ASSERT_TRUE(waitIdle(*window));
 }
 
@@ -183,7 +183,7 @@ TEST_F(ExploreWindow, HomeKeyGoesBackToTheStartView) {
     ASSERT_TRUE(window->showView(v));
     window->plot().setFocus();
     QTest::keyClick(window.get(), Qt::Key_Home);
-    EXPECT_EQ(window->view(), startView(2));
+    EXPECT_EQ(window->view(), startView(Map::sine()));
 }
 
 TEST_F(ExploreWindow, ClickSetsTheCursorAndUseThisAWritesIt) {
@@ -260,7 +260,7 @@ TEST_F(ExploreWindow, NarrowViewsAreRefusedWhateverAsksForThem) {
     v.aMin = 3.7;
     v.aMax = 3.7 + 3e-13;
     EXPECT_FALSE(window->showView(v));
-    EXPECT_EQ(window->view(), startView(1));
+    EXPECT_EQ(window->view(), startView(Map::logistic()));
     v.aMax = 3.7 + 1e-11;  // still resolved
     EXPECT_TRUE(window->showView(v));
     ASSERT_TRUE(waitIdle(*window));
@@ -299,7 +299,7 @@ TEST_F(ExploreWindow, AStaleComputationIsNeverDrawn) {
     }
     const std::size_t before = drawn.size();
     ASSERT_TRUE(window->isComputing());
-    ASSERT_TRUE(window->showView(quick(startView(1))));
+    ASSERT_TRUE(window->showView(quick(startView(Map::logistic()))));
     ASSERT_TRUE(waitIdle(*window));
     ASSERT_GT(drawn.size(), before);
     const std::uint64_t last = drawn.back();
@@ -336,7 +336,7 @@ TEST_F(ExploreWindow, StatusBarTellsThePeriodUnderTheMouse) {
 TEST_F(ExploreWindow, MapMenuSwitchesMapTitleAndView) {
     open(1);
     action("actionMap2")->trigger();
-    EXPECT_EQ(window->view(), startView(2));
+    EXPECT_EQ(window->view(), startView(Map::sine()));
     EXPECT_EQ(window->windowTitle(), "Bifurcation diagram: a*x^2*sin(PI*x)");
     ASSERT_TRUE(waitIdle(*window));
     window->undo();
@@ -358,11 +358,11 @@ TEST_F(ExploreWindow, ColumnsThatLeaveOrEscapeAreMarked) {
         const double a =
             bifurcation::columnA(window->view().aMin, window->view().aMax, c, data->columns);
         if (a > 2.52) {
-            EXPECT_TRUE(o.leftUnitInterval) << a;
+            EXPECT_TRUE(o.leftRange) << a;
         } else if (a < 2.45) {
-            EXPECT_FALSE(o.leftUnitInterval) << a;
+            EXPECT_FALSE(o.leftRange) << a;
         }
-        left += o.leftUnitInterval;
+        left += o.leftRange;
     }
     EXPECT_GT(left, 0);
 }

@@ -39,7 +39,7 @@ TEST_F(Wiring, ExploreMenuOpensOneDiagramForTheChosenMap) {
     ui.window("Form1").click("mnuExploreBifurcation");
     EXPECT_EQ(wiring.bifurcation(), window);  // the same one, shown again
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->view().map, 2);
+    EXPECT_EQ(window->view().map, Map::sine());
     EXPECT_EQ(window->windowTitle(), "Bifurcation diagram: a*x^2*sin(PI*x)");
 }
 
@@ -98,13 +98,13 @@ TEST_F(Wiring, TheCobwebsAAndTheExplorersCursorAreOneValue) {
     EXPECT_EQ(cobweb->a(), *explorer->cursorA());
     EXPECT_EQ(*wiring.cursor().value(), cobweb->a());
     // "Cobweb at this a" in the explorer: its map, its cursor.
-    explorer->selectMap(2);
+    explorer->selectMap(Map::sine());
     QApplication::processEvents();
     explorer->setCursorColumn(100);
     cobweb->close();
     explorer->findChild<QAction*>("actionCobweb")->trigger();
     EXPECT_TRUE(cobweb->isVisible());
-    EXPECT_EQ(cobweb->map(), 2);
+    EXPECT_EQ(cobweb->map(), Map::sine());
     EXPECT_EQ(cobweb->a(), *explorer->cursorA());
 }
 
@@ -114,7 +114,7 @@ TEST_F(Wiring, FeigenbaumsTableShowsItsParametersInTheExplorer) {
     explore::FeigenbaumWindow* table = wiring.feigenbaum();
     ASSERT_NE(table, nullptr);
     EXPECT_TRUE(table->isVisible());
-    EXPECT_EQ(table->map(), 2);
+    EXPECT_EQ(table->map(), Map::sine());
     table->wait();
     ASSERT_GE(table->outcome().rows.size(), 12u);
     EXPECT_EQ(wiring.bifurcation(), nullptr);
@@ -125,7 +125,7 @@ TEST_F(Wiring, FeigenbaumsTableShowsItsParametersInTheExplorer) {
     ASSERT_NE(explorer, nullptr);
     EXPECT_TRUE(explorer->isVisible());
     const auto& rows = table->outcome().rows;
-    EXPECT_EQ(explorer->view().map, 2);
+    EXPECT_EQ(explorer->view().map, Map::sine());
     EXPECT_EQ(explorer->view().aMin, rows[1].s);
     EXPECT_EQ(explorer->view().aMax, rows.back().s);
     const auto& marks = explorer->plot().aMarks();
@@ -135,18 +135,18 @@ TEST_F(Wiring, FeigenbaumsTableShowsItsParametersInTheExplorer) {
     EXPECT_EQ(marks[2].label, "s3");
     ASSERT_TRUE(explorer->canUndo());
     explorer->undo();
-    EXPECT_EQ(explorer->view(), explore::startView(2));
+    EXPECT_EQ(explorer->view(), explore::startView(Map::sine()));
     EXPECT_EQ(explorer->plot().aMarks().size(), marks.size());  // the same map: kept
-    explorer->selectMap(1);
+    explorer->selectMap(Map::logistic());
     EXPECT_TRUE(explorer->plot().aMarks().empty());  // another map's: gone
     // The explorer's own menu opens the same table for the map it shows.
     table->close();
     explorer->findChild<QAction*>("actionFeigenbaum")->trigger();
     EXPECT_EQ(wiring.feigenbaum(), table);
     EXPECT_TRUE(table->isVisible());
-    EXPECT_EQ(table->map(), 1);
+    EXPECT_EQ(table->map(), Map::logistic());
     table->wait();
-    EXPECT_EQ(table->outcome().map, 1);
+    EXPECT_EQ(table->outcome().map, Map::logistic());
     EXPECT_EQ(table->outcome().rows[0].s, 2.0);
 }
 

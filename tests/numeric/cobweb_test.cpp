@@ -19,13 +19,13 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 Curve curveOf(int map, double a, int k, CurveOptions options = {}) {
     Curve c;
-    sampleCurve(map, a, k, options, c);
+    sampleCurve(Map::fromChoice(map), a, k, options, c);
     return c;
 }
 
 PeriodicPoints pointsOf(int map, double a, int k) {
     PeriodicPoints p;
-    findPeriodicPoints(map, a, k, curveOf(map, a, k), p);
+    findPeriodicPoints(Map::fromChoice(map), a, k, curveOf(map, a, k), p);
     return p;
 }
 
@@ -42,12 +42,12 @@ TEST(CobwebSlope, ValuesAreTheMapsOwnAndSlopesTheChainRule) {
                           {2, 2.2, 1, 0.4},  {2, 2.3, 5, 0.9},   {2, 1.7, 3, 0.25},
                           {1, 2.5, 64, 0.2}, {2, 2.5, 0, 0.6}};
     for (const Case& c : cases) {
-        const Point p = iterateWithSlope(c.map, c.a, c.k, c.x);
+        const Point p = iterateWithSlope(Map::fromChoice(c.map), c.a, c.k, c.x);
         // The value bit for bit as maps.h gives it.
         EXPECT_EQ(p.y, iterateMap(c.map, c.a, c.k, c.x)) << c.map << " " << c.a << " " << c.k;
         double slope = 1, x = c.x;
         for (int j = 0; j < c.k; ++j) {
-            slope *= bifurcation::derivative(c.map, c.a, x);
+            slope *= Map::fromChoice(c.map).stepper().slope(c.a, x);
             x = applyMap(c.map, c.a, x);
         }
         EXPECT_DOUBLE_EQ(p.slope, slope) << c.map << " " << c.a << " " << c.k;
@@ -62,7 +62,7 @@ TEST(CobwebSlope, AgreesWithDifferenceQuotients) {
                 const double h = 1e-6;
                 const double quotient =
                     (iterateMap(map, a, k, x + h) - iterateMap(map, a, k, x - h)) / (2 * h);
-                EXPECT_NEAR(iterateWithSlope(map, a, k, x).slope, quotient,
+                EXPECT_NEAR(iterateWithSlope(Map::fromChoice(map), a, k, x).slope, quotient,
                             1e-6 * std::max(1.0, std::fabs(quotient)))
                     << map << " " << k << " " << x;
             }
@@ -99,7 +99,7 @@ TEST(CobwebCurve, SamplesRunFromZeroToOneInOrderOnTheGraphWithTheirSlopes) {
             if (i > 0) {
                 ASSERT_LT(c.x[i - 1], c.x[i]) << i;
             }
-            const Point p = iterateWithSlope(t.map, t.a, t.k, c.x[i]);
+            const Point p = iterateWithSlope(Map::fromChoice(t.map), t.a, t.k, c.x[i]);
             ASSERT_EQ(c.y[i], p.y) << i;
             ASSERT_EQ(c.slope[i], p.slope) << i;
         }
@@ -296,7 +296,7 @@ TEST(CobwebPeriodicPoints, FixedPointsOfTheSineMap) {
         }
         ASSERT_EQ(roots.size(), 2u) << a;
         std::vector<Expected> expected = {{0, 0, 1}};
-        for (double r : roots) expected.push_back({r, bifurcation::derivative(2, a, r), 1});
+        for (double r : roots) expected.push_back({r, Map::sine().stepper().slope(a, r), 1});
         const PeriodicPoints found = pointsOf(2, a, 1);
         // The slope at 0 is exactly 0 (superstable).
         expectPoints(found, expected, "f2");
@@ -347,7 +347,7 @@ TEST(CobwebPeriodicPoints, CloseCrossingsJustPastTheBirthOfPeriodThree) {
 
 TEST(CobwebPeriodicPoints, TheListStopsAtItsLength) {
     PeriodicPoints p;
-    findPeriodicPoints(1, 4.0, 12, curveOf(1, 4.0, 12), p, 100);
+    findPeriodicPoints(Map::fromChoice(1), 4.0, 12, curveOf(1, 4.0, 12), p, 100);
     EXPECT_EQ(p.points.size(), 100u);
     EXPECT_TRUE(p.truncated);
 }
@@ -356,7 +356,7 @@ TEST(CobwebPeriodicPoints, TheListStopsAtItsLength) {
 
 TEST(CobwebOrbit, StepsOfTheIterate) {
     Orbit o;
-    orbitOf(1, 3.7, 3, 0.2, 10, o);
+    orbitOf(Map::fromChoice(1), 3.7, 3, 0.2, 10, o);
     ASSERT_EQ(o.x.size(), 11u);
     EXPECT_EQ(o.steps(), 10);
     EXPECT_EQ(o.stoppedAt, 0);
@@ -379,7 +379,7 @@ TEST(CobwebOrbit, StopsWhereItLeavesThePicture) {
     const Case cases[] = {{1, 4.5, 0.5, 2, true}, {1, 3.0, kNaN, 1, false}, {1, 4.0, 0.5, 0, true}};
     for (const Case& c : cases) {
         Orbit o;
-        orbitOf(c.map, c.a, 1, c.x0, 50, o);
+        orbitOf(Map::fromChoice(c.map), c.a, 1, c.x0, 50, o);
         EXPECT_EQ(o.stoppedAt, c.stoppedAt) << c.a << " " << c.x0;
         if (c.stoppedAt > 0) {
             EXPECT_EQ(o.steps(), c.stoppedAt - 1);
@@ -387,7 +387,7 @@ TEST(CobwebOrbit, StopsWhereItLeavesThePicture) {
         }
     }
     Orbit o;
-    orbitOf(1, 4.5, 1, 0.5, 50, o);
+    orbitOf(Map::fromChoice(1), 4.5, 1, 0.5, 50, o);
     EXPECT_EQ(o.lastValue, -0.6328125);
 }
 
@@ -443,7 +443,7 @@ TEST(CobwebSpan, AnOrbitStopsOnlyWhereItLeavesTheSpansPicture) {
     const Case cases[] = {{{0, 1}, 2}, {{-1, 1.5}, 3}, {{0.2, 0.3}, 1}, {{-100, 100}, 0}};
     for (const Case& c : cases) {
         Orbit o;
-        orbitOf(1, 4.5, 1, 0.5, 4, o, c.span);
+        orbitOf(Map::fromChoice(1), 4.5, 1, 0.5, 4, o, c.span);
         EXPECT_EQ(o.stoppedAt, c.stoppedAt) << c.span.from << " " << c.span.to;
     }
 }
@@ -472,7 +472,7 @@ TEST(CobwebStaircase, EachStepAddsOneVerticalAndOneHorizontal) {
     Orbit o;
     std::vector<Segment> s;
     for (std::int64_t n = 0; n <= 30; ++n) {
-        orbitOf(1, 3.9, 1, 0.3, n, o);
+        orbitOf(Map::fromChoice(1), 3.9, 1, 0.3, n, o);
         staircase(o.x, s);
         ASSERT_EQ(s.size(), static_cast<std::size_t>(2 * n));
         if (n == 0) continue;
@@ -495,7 +495,7 @@ TEST(CobwebTail, PeriodOfTheOrbitsTail) {
                           {3.5, 2, 2}, {3.5, 4, 1}, {4.0, 1, 0}, {3.83, 1, 3}};
     for (const Case& c : cases) {
         Orbit o;
-        orbitOf(1, c.a, c.k, 0.3, 2000, o);
+        orbitOf(Map::fromChoice(1), c.a, c.k, 0.3, 2000, o);
         EXPECT_EQ(tailPeriod(o.x), c.period) << c.a << " k=" << c.k;
     }
     EXPECT_EQ(tailPeriod(std::vector<double>{0.5}), 0);  // too short to tell

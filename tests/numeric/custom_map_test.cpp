@@ -41,6 +41,14 @@ TEST(CustomMap, RefusedFormulasSayWhatAndWhere) {
         {"1e400*x", "invalid number '1e400' at column 1", 1},
         {"min(x)", "too few arguments for 'min' at column 6", 6},
         {"sin(x, a)", "too many arguments for 'sin' at column 9", 9},
+        // A decimal comma would make muparser read two formulas (2, then
+        // 5*x) and keep the last.
+        {"2,5*x", "decimals take a point, not a comma: 2.5, not 2,5 at column 2", 2},
+        {"x, a", "a comma separates only the arguments of min and max at column 2", 2},
+        {"sin(0,5*x)",
+         "too many arguments for 'sin' (decimals take a point, not a comma: 2.5, not 2,5) at "
+         "column 10",
+         10},
     };
     for (const Refused& r : table) {
         SCOPED_TRACE(r.formula);
@@ -85,6 +93,7 @@ TEST(CustomMap, AcceptedFormulasAndTheirValues) {
 
 TEST(CustomMap, PiIsTheShortenedConstantOfTheBuiltInMaps) {
     const auto m = CustomMap::compile("pi + 0*x").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->value(0, 0), kPi);
     EXPECT_EQ(CustomMap::compile("e + 0*x").map->value(0, 0), std::exp(1.0));
@@ -95,6 +104,7 @@ TEST(CustomMap, PiIsTheShortenedConstantOfTheBuiltInMaps) {
 
 TEST(CustomMap, NonFiniteValuesAreAccepted) {
     const auto m = CustomMap::compile("log(x) * a/x").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     ASSERT_NE(m, nullptr);
     EXPECT_TRUE(std::isinf(m->value(1, 0)));
     EXPECT_TRUE(std::isnan(m->value(1, -1)));
@@ -104,6 +114,7 @@ TEST(CustomMap, BulkValuesEqualOneAtATime) {
     for (const Example& e : examples()) {
         SCOPED_TRACE(e.formula);
         const auto m = CustomMap::compile(e.formula).map;
+        const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
         ASSERT_NE(m, nullptr);
         std::vector<double> a, x, out(300);
         for (int i = 0; i < 300; ++i) {
@@ -162,6 +173,7 @@ TEST(CustomDerivative, SymbolicWhereGinacCanCentralDifferenceOtherwise) {
     for (const Case& c : table) {
         SCOPED_TRACE(c.formula);
         const auto m = CustomMap::compile(c.formula).map;
+        const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
         ASSERT_NE(m, nullptr);
         EXPECT_EQ(m->derivativeKind(), c.kind) << m->derivativeFormula();
         EXPECT_EQ(m->derivativeFormula().empty(), c.kind == DerivativeKind::CentralDifference);
@@ -175,6 +187,7 @@ TEST(CustomDerivative, AgreesWithCentralDifferences) {
     for (const char* formula : formulas) {
         SCOPED_TRACE(formula);
         const auto m = CustomMap::compile(formula).map;
+        const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
         ASSERT_NE(m, nullptr);
         ASSERT_EQ(m->derivativeKind(), DerivativeKind::Symbolic);
         Evaluator f = m->evaluator();
@@ -203,14 +216,16 @@ TEST(CustomDerivative, ValueAndSlopeInOnePassEqualEachAlone) {
 
 TEST(CustomDerivative, SymbolicSlopeOfTheLogisticFormulaIsTheBuiltInOne) {
     const auto m = CustomMap::compile("a*x*(1-x)").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     Evaluator f = m->evaluator();
     for (double x : {0.0, 0.1, 0.5, 0.9}) {
-        EXPECT_NEAR(f.slope(3.7, x), bifurcation::derivative(1, 3.7, x), 1e-14);
+        EXPECT_NEAR(f.slope(3.7, x), Map::logistic().stepper().slope(3.7, x), 1e-14);
     }
 }
 
 TEST(CustomDerivative, CentralDifferenceOfTheTentMap) {
     const auto m = CustomMap::compile("x < 0.5 ? 2*a*x : 2*a*(1-x)").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     Evaluator f = m->evaluator();
     EXPECT_NEAR(f.slope(1, 0.2), 2, 1e-9);
     EXPECT_NEAR(f.slope(1, 0.8), -2, 1e-9);
@@ -222,6 +237,7 @@ TEST(CustomDerivative, CentralDifferenceOfTheTentMap) {
 
 TEST(CustomAgreement, LogisticFormulaFollowsF1BitForBit) {
     const auto m = CustomMap::compile("a*x*(1-x)").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     Evaluator f = m->evaluator();
     // a = 4: chaos doubles any difference every step; the first 30 iterates.
     double x = 0.1234, y = 0.1234;
@@ -241,8 +257,9 @@ TEST(CustomAgreement, LogisticFormulaFollowsF1BitForBit) {
 
 TEST(CustomAgreement, ColumnsEqualTheBuiltInKernelsForTheLogisticFormula) {
     const auto m = CustomMap::compile("a*x*(1-x)").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     bifurcation::OrbitSetup setup;
-    setup.map = 1;
+    setup.map = Map::logistic();
     setup.rows = 50;
     setup.transient = 300;
     setup.kept = 500;
@@ -252,7 +269,7 @@ TEST(CustomAgreement, ColumnsEqualTheBuiltInKernelsForTheLogisticFormula) {
     std::vector<std::uint32_t> builtin(size), custom(size);
     std::vector<bifurcation::ColumnOutcome> bo(16), co(16);
     ASSERT_TRUE(bifurcation::computeColumns(setup, a, {builtin.data(), setup.rows + 1, 1}, bo));
-    ASSERT_TRUE(computeColumns(*m, setup, a, {custom.data(), setup.rows + 1, 1}, co));
+    ASSERT_TRUE(computeColumns(fm, setup, a, {custom.data(), setup.rows + 1, 1}, co));
     for (int i = 0; i < 16; ++i) {
         SCOPED_TRACE(i);
         for (int b = 0; b < setup.rows; ++b) {
@@ -269,6 +286,7 @@ TEST(CustomColumns, EscapingOrbitsAndSkippedCyclesAsInTheKernel) {
     // x·a with a > 1 grows without bound; a = 0.5 dies to 0 (a fixed point,
     // its whole cycles skipped).
     const auto m = CustomMap::compile("a*x").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     bifurcation::OrbitSetup setup;
     setup.x0 = 0.5;
     setup.rows = 10;
@@ -278,7 +296,7 @@ TEST(CustomColumns, EscapingOrbitsAndSkippedCyclesAsInTheKernel) {
     std::vector<std::uint32_t> counts(std::size_t(2 * 11));
     std::vector<bifurcation::ColumnOutcome> out(2);
     std::int64_t steps = 0;
-    ASSERT_TRUE(computeColumns(*m, setup, a, {counts.data(), 11, 1}, out, [&](std::int64_t n) {
+    ASSERT_TRUE(computeColumns(fm, setup, a, {counts.data(), 11, 1}, out, [&](std::int64_t n) {
         steps += n;
         return true;
     }));
@@ -290,12 +308,13 @@ TEST(CustomColumns, EscapingOrbitsAndSkippedCyclesAsInTheKernel) {
     EXPECT_NEAR(out[1].lyapunov, std::log(0.5), 1e-12);
     EXPECT_GT(steps, 0);
     // Stopping is obeyed.
-    EXPECT_FALSE(computeColumns(*m, setup, a, {counts.data(), 11, 1}, out,
+    EXPECT_FALSE(computeColumns(fm, setup, a, {counts.data(), 11, 1}, out,
                                 [](std::int64_t) { return false; }));
 }
 
 TEST(CustomColumns, VisitKeptMatchesTheCounts) {
     const auto m = CustomMap::compile("x < 0.5 ? 2*a*x : 2*a*(1-x)").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     bifurcation::OrbitSetup setup;
     setup.x0 = 0.3;
     setup.rows = 20;
@@ -304,11 +323,12 @@ TEST(CustomColumns, VisitKeptMatchesTheCounts) {
     std::vector<std::uint32_t> counts(21);
     std::vector<bifurcation::ColumnOutcome> out(1);
     const std::vector<double> a{0.9};
-    ASSERT_TRUE(computeColumns(*m, setup, a, {counts.data(), 21, 1}, out));
+    ASSERT_TRUE(computeColumns(fm, setup, a, {counts.data(), 21, 1}, out));
     std::uint32_t inView = 0;
     for (int b = 0; b < 20; ++b) inView += counts[std::size_t(b)];
     std::uint32_t visited = 0;
-    visitKept(*m, setup, 0.9, [&](double) { ++visited; });
+    setup.map = fm;
+    bifurcation::visitKept(setup, 0.9, [&](double) { ++visited; });
     EXPECT_EQ(visited, inView);
 }
 
@@ -316,16 +336,17 @@ TEST(CustomColumns, VisitKeptMatchesTheCounts) {
 
 TEST(CustomCobweb, LogisticFormulaHasTheBuiltInGraphPointsAndOrbit) {
     const auto m = CustomMap::compile("a*x*(1-x)").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     for (int k : {1, 2, 3}) {
         SCOPED_TRACE(k);
         cobweb::Curve builtin, formula;
-        cobweb::sampleCurve(1, 3.83, k, {}, builtin);
-        cobweb::sampleCurve(*m, 3.83, k, {}, formula);
+        cobweb::sampleCurve(Map::logistic(), 3.83, k, {}, builtin);
+        cobweb::sampleCurve(fm, 3.83, k, {}, formula);
         ASSERT_EQ(formula.x, builtin.x);
         EXPECT_EQ(formula.y, builtin.y);  // the values bit for bit
         cobweb::PeriodicPoints bp, fp;
-        cobweb::findPeriodicPoints(1, 3.83, k, builtin, bp);
-        cobweb::findPeriodicPoints(*m, 3.83, k, formula, fp);
+        cobweb::findPeriodicPoints(Map::logistic(), 3.83, k, builtin, bp);
+        cobweb::findPeriodicPoints(fm, 3.83, k, formula, fp);
         ASSERT_EQ(fp.points.size(), bp.points.size());
         for (std::size_t i = 0; i < bp.points.size(); ++i) {
             EXPECT_NEAR(fp.points[i].x, bp.points[i].x, 1e-12);
@@ -335,24 +356,25 @@ TEST(CustomCobweb, LogisticFormulaHasTheBuiltInGraphPointsAndOrbit) {
         }
     }
     cobweb::Orbit builtin, formula;
-    cobweb::orbitOf(1, 3.83, 1, 0.2, 1000, builtin);
-    cobweb::orbitOf(*m, 3.83, 1, 0.2, 1000, formula);
+    cobweb::orbitOf(Map::logistic(), 3.83, 1, 0.2, 1000, builtin);
+    cobweb::orbitOf(fm, 3.83, 1, 0.2, 1000, formula);
     EXPECT_EQ(formula.x, builtin.x);
 }
 
 TEST(CustomCobweb, TentMapsStaircaseStopsWhereTheOrbitLeaves) {
     // 2·a·min(x, 1 − x) at a = 1.5 throws x = 0.5 to 1.5, out of the picture.
     const auto m = CustomMap::compile("2*a*min(x,1-x)").map;
+    const Map fm = Map::formula(m, {0, 4}, {0, 1}, 0.5);
     cobweb::Orbit orbit;
-    cobweb::orbitOf(*m, 1.5, 1, 0.5, 10, orbit);
+    cobweb::orbitOf(fm, 1.5, 1, 0.5, 10, orbit);
     EXPECT_EQ(orbit.stoppedAt, 1);
     EXPECT_EQ(orbit.lastValue, 1.5);
     // The tent's points of period 1 at a = 1: 0 and 2/3, unstable (slope ±2
     // by the central difference).
     cobweb::Curve curve;
-    cobweb::sampleCurve(*m, 1, 1, {}, curve);
+    cobweb::sampleCurve(fm, 1, 1, {}, curve);
     cobweb::PeriodicPoints points;
-    cobweb::findPeriodicPoints(*m, 1, 1, curve, points);
+    cobweb::findPeriodicPoints(fm, 1, 1, curve, points);
     ASSERT_EQ(points.points.size(), 2u);
     EXPECT_NEAR(points.points[1].x, 2.0 / 3, 1e-12);
     EXPECT_NEAR(points.points[1].slope, -2, 1e-6);

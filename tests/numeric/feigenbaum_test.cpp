@@ -103,7 +103,7 @@ const Reference& referenceOf(int map) {
 // --- The search against the reference ----------------------------------------------
 
 TEST(FeigenbaumSearch, LogisticMapsKnownSuperstableParameters) {
-    const Outcome out = search(1, 12);
+    const Outcome out = search(Map::fromChoice(1), 12);
     ASSERT_GE(out.rows.size(), 3u);
     EXPECT_EQ(out.rows[0].s, 2.0);
     EXPECT_NEAR(out.rows[1].s, 1 + std::sqrt(5.0), 4e-15);
@@ -117,7 +117,7 @@ class BothMaps : public ::testing::TestWithParam<int> {};
 TEST_P(BothMaps, EveryResolvedRowAgreesWithLongDoubleWithinItsUncertainty) {
     const int map = GetParam();
     const Reference& ref = referenceOf(map);
-    const Outcome out = search(map, kReferenceMost);
+    const Outcome out = search(Map::fromChoice(map), kReferenceMost);
     ASSERT_GE(out.rows.size(), 11u);
     int resolved = 0;
     for (const Row& row : out.rows) {
@@ -141,7 +141,7 @@ TEST_P(BothMaps, EveryResolvedRowAgreesWithLongDoubleWithinItsUncertainty) {
 }
 
 TEST_P(BothMaps, EstimatesConvergeToFeigenbaumsConstantsWithinTheirClaimedError) {
-    const Outcome out = search(GetParam(), 16);
+    const Outcome out = search(Map::fromChoice(GetParam()), 16);
     ASSERT_GE(out.deltaRow, 8);
     EXPECT_LE(std::fabs(out.delta - kDelta), out.deltaError);
     EXPECT_LE(std::fabs(out.alpha - kAlpha), out.alphaError);
@@ -158,8 +158,8 @@ TEST_P(BothMaps, EstimatesConvergeToFeigenbaumsConstantsWithinTheirClaimedError)
 INSTANTIATE_TEST_SUITE_P(Maps, BothMaps, ::testing::Values(1, 2));
 
 TEST(FeigenbaumSearch, TheTwoMapsAgreeToTheAccuracyClaimed) {
-    const Outcome f1 = search(1, 16);
-    const Outcome f2 = search(2, 16);
+    const Outcome f1 = search(Map::fromChoice(1), 16);
+    const Outcome f2 = search(Map::fromChoice(2), 16);
     EXPECT_LE(std::fabs(f1.delta - f2.delta), f1.deltaError + f2.deltaError);
     EXPECT_LE(std::fabs(f1.alpha - f2.alpha), f1.alphaError + f2.alphaError);
     // And row by row the two δ_n come together as n grows.
@@ -176,7 +176,7 @@ TEST(FeigenbaumSearch, TheTwoMapsAgreeToTheAccuracyClaimed) {
 // --- Where precision gives out --------------------------------------------------------
 
 TEST_P(BothMaps, NoRowGivesNoiseAndTheSearchStopsWhereGapsAreLost) {
-    const Outcome out = search(GetParam(), kMostN);
+    const Outcome out = search(Map::fromChoice(GetParam()), kMostN);
     ASSERT_FALSE(out.rows.empty());
     const Row& last = out.rows.back();
     // The gaps shrink by δ a row, to rounding size well before n = 24.
@@ -208,7 +208,7 @@ TEST_P(BothMaps, NoRowGivesNoiseAndTheSearchStopsWhereGapsAreLost) {
 
 TEST(FeigenbaumSearch, CancelledFromTheProgressCallback) {
     int calls = 0;
-    const Outcome out = search(1, 16, [&](const std::vector<Row>& rows, std::int64_t evaluations) {
+    const Outcome out = search(Map::fromChoice(1), 16, [&](const std::vector<Row>& rows, std::int64_t evaluations) {
         ++calls;
         EXPECT_EQ(rows.size(), static_cast<std::size_t>(calls));
         EXPECT_GT(evaluations, 0);
@@ -220,14 +220,14 @@ TEST(FeigenbaumSearch, CancelledFromTheProgressCallback) {
 }
 
 TEST(FeigenbaumSearch, MostNIsKeptWithinItsRange) {
-    EXPECT_EQ(search(1, 0).rows.size(), 3u);
-    EXPECT_EQ(search(2, -5).rows.size(), 3u);
-    EXPECT_EQ(search(7, 2).map, 1);
+    EXPECT_EQ(search(Map::fromChoice(1), 0).rows.size(), 3u);
+    EXPECT_EQ(search(Map::fromChoice(2), -5).rows.size(), 3u);
+    EXPECT_EQ(search(Map::fromChoice(7), 2).map, Map::logistic());
 }
 
 TEST(FeigenbaumJudge, EachRuleRejectsTheRootItIsFor) {
     // Rows 4 and 5 of f1 as the search finds them, then one thing wrong.
-    const Outcome out = search(1, 6);
+    const Outcome out = search(Map::fromChoice(1), 6);
     const Row previous = out.rows[4];
     const Row good = out.rows[5];
     const double lo = previous.s, hi = previous.s + previous.gap;
@@ -261,7 +261,7 @@ TEST(FeigenbaumJudge, EachRuleRejectsTheRootItIsFor) {
 }
 
 TEST(FeigenbaumGrade, DeltaIsGivenOnlyWithinTheTolerance) {
-    const Outcome out = search(1, 6);
+    const Outcome out = search(Map::fromChoice(1), 6);
     const Row q = out.rows[3], p = out.rows[4];
     Row row = out.rows[5];
     grade(row, p, q);
@@ -294,7 +294,7 @@ TEST(FeigenbaumEvaluate, SlopeInAIsTheDerivativeOfTheOrbit) {
         const LD c = criticalL(k.map);
         const LD h = 1e-7L;
         const LD numeric = (gL(k.map, k.a + h, k.n, c) - gL(k.map, k.a - h, k.n, c)) / (2 * h);
-        const Evaluation v = evaluate(k.map, k.a, k.n, static_cast<double>(c));
+        const Evaluation v = evaluate(Map::fromChoice(k.map), k.a, k.n, static_cast<double>(c));
         EXPECT_NEAR(v.slope, static_cast<double>(numeric), 1e-6 * std::fabs(v.slope) + 1e-9);
         EXPECT_NEAR(v.g, static_cast<double>(gL(k.map, k.a, k.n, c)), v.error + 1e-15);
         EXPECT_GT(v.error, 0);
@@ -309,13 +309,13 @@ TEST(FeigenbaumNewton, ConvergesQuadraticallyFromNearbyAndStaysInItsBracket) {
         const double gap = static_cast<double>(ref.s[i] - ref.s[i - 1]);
         // A tenth of the gap off: quadratic convergence needs a handful of
         // steps where linear would need dozens.
-        const NewtonOutcome near = newton(1, n, 0.5, s + 0.1 * gap);
+        const NewtonOutcome near = newton(Map::fromChoice(1), n, 0.5, s + 0.1 * gap);
         EXPECT_TRUE(near.converged) << n;
         EXPECT_LE(near.steps, 7) << n;
         EXPECT_LE(std::fabs(near.root - s), near.uncertainty) << n;
         // Started beyond the bracket, kept inside it.
         const double lo = s - 0.5 * gap, hi = s + 0.2 * gap;
-        const NewtonOutcome kept = newton(1, n, 0.5, s + 0.9 * gap, lo, hi);
+        const NewtonOutcome kept = newton(Map::fromChoice(1), n, 0.5, s + 0.9 * gap, lo, hi);
         EXPECT_TRUE(kept.converged) << n;
         EXPECT_NEAR(kept.root, s, kept.uncertainty) << n;
     }
@@ -324,7 +324,7 @@ TEST(FeigenbaumNewton, ConvergesQuadraticallyFromNearbyAndStaysInItsBracket) {
 TEST(FeigenbaumNewton, GivesUpWhereTheSlopeVanishes) {
     // From x = 0 the orbit stays at 0 whatever a is: g and its slope are
     // both 0 and Newton has no step to take.
-    const NewtonOutcome out = newton(2, 3, 0.0, 2.0);
+    const NewtonOutcome out = newton(Map::fromChoice(2), 3, 0.0, 2.0);
     EXPECT_FALSE(out.converged);
     EXPECT_TRUE(std::isnan(out.root));
 }

@@ -82,8 +82,16 @@ QString BifurcationWindow::titleFor(const View& view) {
 BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
     : QMainWindow(parent), engine_(threads), startMap_(map == 2 ? 2 : 1) {
     setObjectName(QStringLiteral("BifurcationWindow"));
-    // Escape closes the window, as in every tool window.
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    // Escape ends a drag on the plot; without one it closes the window, as in
+    // every tool window.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, [this] {
+        if (view_->dragging()) {
+            view_->cancelDrag();
+            say(QStringLiteral("Zoom cancelled."));
+        } else {
+            close();
+        }
+    });
     history_.push_back(startView(startMap_));
     setWindowTitle(titleFor(startMap_));
 

@@ -254,6 +254,26 @@ INSTANTIATE_TEST_SUITE_P(
                     BadInput{"aMax", "2.5000000000001", "narrower than doubles resolve"}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::to_string(info.index); });
 
+TEST_F(ExploreWindow, EscapeDuringADragCancelsItAndZoomsNothingWithoutOneItCloses) {
+    open(1);
+    const View before = window->view();
+    const QRect d = window->plot().diagramRect();
+    const QPoint from(d.left() + 100, d.top() + 40);
+    const QPoint to(d.left() + 300, d.top() + 200);
+    QTest::mousePress(&window->plot(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(&window->plot(), to);
+    ASSERT_TRUE(window->plot().dragging());
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->plot().dragging());
+    QTest::mouseRelease(&window->plot(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(window->view(), before);
+    EXPECT_FALSE(window->canUndo());
+    EXPECT_FALSE(window->cursorA());  // nor taken as a click
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(ExploreWindow, NarrowViewsAreRefusedWhateverAsksForThem) {
     open(1);
     View v = window->view();

@@ -25,6 +25,7 @@
 #include "explore/density_pane.h"
 #include "explore/explore_export.h"
 #include "explore/tool_menus.h"
+#include "explore/window_placement.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -152,7 +153,7 @@ BifurcationWindow::BifurcationWindow(int map, QWidget* parent, int threads)
     buildDensityPane();
     showFields(view());
     updateActions();
-    resize(1100, 760);
+    placeOnScreen(this, QSize(1100, 760));
 }
 
 BifurcationWindow::~BifurcationWindow() { engine_.cancel(); }

@@ -30,6 +30,7 @@
 #include "core/numeric/number_text.h"
 #include "explore/cobweb_view.h"
 #include "explore/tool_menus.h"
+#include "explore/window_placement.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -217,7 +218,7 @@ CobwebWindow::CobwebWindow(int map, QWidget* parent) : QMainWindow(parent), map_
 
     showValues();
     recompute(true);
-    resize(1180, 800);
+    placeOnScreen(this, QSize(1180, 800));
 }
 
 CobwebWindow::~CobwebWindow() { delete playClock_; }

@@ -23,11 +23,16 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QStyle>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 #include "core/numeric/csv.h"
 #include "core/numeric/number_text.h"
+#include "core/tools/table_number.h"
 #include "explore/cobweb_view.h"
 #include "explore/tool_menus.h"
 #include "explore/window_placement.h"
@@ -51,6 +56,41 @@ constexpr std::int64_t kBudgetF1 = 4'000'000;
 constexpr std::int64_t kBudgetF2 = 400'000;
 
 int sliderOf(double value) { return static_cast<int>(std::lround(value / kSliderUnit)); }
+
+// A number in a table: every digit it needs.
+QString cell(double value) { return QString::fromStdString(tools::tableNumber(value)); }
+
+// The width of a table's text from the advance of each of its characters,
+// looked up, not laid out: the orbit's ten thousand numbers are measured on
+// every step. A pixel more per text for kerning and rounding.
+class TextWidth {
+public:
+    explicit TextWidth(const QFontMetrics& metrics) {
+        for (int c = 0; c < 128; ++c) advance_[std::size_t(c)] = metrics.horizontalAdvance(QChar(c));
+    }
+    int operator()(std::string_view text) const {
+        int width = 1;
+        for (char c : text) width += advance_[std::size_t(static_cast<unsigned char>(c) & 127)];
+        return width;
+    }
+
+private:
+    std::array<int, 128> advance_{};
+};
+
+// Sizes every column of the table to its widest text (and its heading);
+// what does not fit the view scrolls sideways.
+void fitColumns(QTableView* table, const std::vector<int>& widest) {
+    const int padding =
+        2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 8;
+    const QFontMetrics heading = table->horizontalHeader()->fontMetrics();
+    for (int c = 0; c < static_cast<int>(widest.size()); ++c) {
+        const int header = heading.horizontalAdvance(
+                               table->model()->headerData(c, Qt::Horizontal).toString()) +
+                           8;
+        table->setColumnWidth(c, std::max(widest[std::size_t(c)], header) + padding);
+    }
+}
 
 }  // namespace
 
@@ -76,8 +116,8 @@ public:
         const int row = index.row();
         const bool current = row + 1 == rowCount();
         if (role == Qt::DisplayRole) {
-            return index.column() == 0 ? QVariant(row)
-                                       : QVariant(text((*values_)[static_cast<std::size_t>(row)]));
+            return index.column() == 0 ? QString::number(row)
+                                       : cell((*values_)[static_cast<std::size_t>(row)]);
         }
         if (role == Qt::BackgroundRole && current) return QColor(255, 225, 200);
         if (role == Qt::FontRole && current) {
@@ -93,6 +133,15 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
         return section == 0 ? QStringLiteral("n") : QStringLiteral("x_n");
+    }
+    // The widest text of each column.
+    std::vector<int> widest(const TextWidth& width) const {
+        const int rows = rowCount();
+        int most = 0;
+        for (int r = 0; r < rows; ++r) {
+            most = std::max(most, width(tools::tableNumber((*values_)[std::size_t(r)])));
+        }
+        return {width(std::to_string(std::max(rows - 1, 0))), most};
     }
 
 private:
@@ -120,13 +169,13 @@ public:
         if (role == Qt::DisplayRole) {
             switch (index.column()) {
                 case 0:
-                    return QString::number(p.x, 'g', 12);
+                    return cell(p.x);
                 case 1:
-                    return QString::number(p.slope, 'g', 8);
+                    return cell(p.slope);
                 case 2:
                     return p.stable ? QStringLiteral("stable") : QStringLiteral("unstable");
                 default:
-                    return p.period;
+                    return QString::number(p.period);
             }
         }
         if (role == Qt::TextAlignmentRole && index.column() != 2) {
@@ -138,6 +187,16 @@ public:
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
         const char* names[] = {"x*", "(f^k)'(x*)", "", "period"};
         return QString::fromLatin1(names[section]);
+    }
+    std::vector<int> widest(const TextWidth& width) const {
+        std::vector<int> most{0, 0, std::max(width("stable"), width("unstable")), 0};
+        if (!points_) return most;
+        for (const cobweb::PeriodicPoint& p : points_->points) {
+            most[0] = std::max(most[0], width(tools::tableNumber(p.x)));
+            most[1] = std::max(most[1], width(tools::tableNumber(p.slope)));
+            most[3] = std::max(most[3], width(std::to_string(p.period)));
+        }
+        return most;
     }
 
 private:
@@ -168,17 +227,16 @@ CobwebWindow::CobwebWindow(int map, QWidget* parent) : QMainWindow(parent), map_
         t->setModel(model);
         t->verticalHeader()->hide();
         t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 4);
-        t->horizontalHeader()->setStretchLastSection(true);
+        // Columns as wide as their longest number, never cut short.
+        t->setTextElideMode(Qt::ElideNone);
+        t->setWordWrap(false);
+        t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         t->setSelectionMode(QAbstractItemView::NoSelection);
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         return t;
     };
     orbitTable_ = table(orbitModel_, "orbitTable", "Orbit values");
     pointsTable_ = table(pointsModel_, "periodicTable", "Points of period k");
-    orbitTable_->setColumnWidth(0, 64);
-    pointsTable_->setColumnWidth(0, 140);
-    pointsTable_->setColumnWidth(1, 95);
-    pointsTable_->setColumnWidth(2, 68);
 
     auto* side = new QWidget(this);
     auto* sideLayout = new QVBoxLayout(side);
@@ -566,6 +624,7 @@ void CobwebWindow::recompute(bool curveChanged) {
         ++curveVersion_;
         cobweb::findPeriodicPoints(mapRef(), a_, fold_, curve_, points_, kMostPoints);
         pointsModel_->show(&points_);
+        fitColumns(pointsTable_, pointsModel_->widest(TextWidth(pointsTable_->fontMetrics())));
     }
     cobweb::orbitOf(mapRef(), a_, fold_, x0_, steps_, orbit_, span_);
     // The staircase rises from the x-axis, or from the picture's foot when
@@ -574,6 +633,10 @@ void CobwebWindow::recompute(bool curveChanged) {
     cobweb::staircase(orbit_.x, segments_, base);
     tailPeriod_ = cobweb::tailPeriod(orbit_.x);
     orbitModel_->show(&orbit_.x);
+    // Measured in bold, as the current step is shown.
+    QFont bold = orbitTable_->font();
+    bold.setBold(true);
+    fitColumns(orbitTable_, orbitModel_->widest(TextWidth(QFontMetrics(bold))));
     orbitTable_->scrollToBottom();
 
     CobwebView::Scene scene;

@@ -315,6 +315,54 @@ TEST_F(Cobweb, PeriodicPointsTableListsSlopeAndStability) {
     EXPECT_EQ(model->data(model->index(2, 0)).toString(), "0.6875");
 }
 
+TEST_F(Cobweb, TableCellsHoldEveryDigitInColumnsWideEnoughForThem) {
+    window->setA(4);
+    QTableView* points = child<QTableView>("periodicTable");
+    QTableView* orbit = child<QTableView>("orbitTable");
+    // Slopes of f^8 and f^64 at a = 4 run to 2^64 and beyond.
+    for (int k : {8, 64}) {
+        window->setFold(k);
+        window->setSteps(300);
+        const auto& listed = window->periodicPoints().points;
+        ASSERT_FALSE(listed.empty()) << k;
+        for (QTableView* table : {points, orbit}) {
+            const QAbstractItemModel* model = table->model();
+            const QFontMetrics metrics(table->font());
+            for (int c = 0; c < model->columnCount(); ++c) {
+                ASSERT_FALSE(table->isColumnHidden(c)) << k;
+                int widest = 0;
+                for (int r = 0; r < model->rowCount(); ++r) {
+                    widest = std::max(widest, metrics.horizontalAdvance(
+                                                  model->data(model->index(r, c)).toString()));
+                }
+                EXPECT_GT(table->columnWidth(c), widest) << "k = " << k << ", column " << c;
+            }
+            EXPECT_EQ(table->textElideMode(), Qt::ElideNone);
+        }
+        // Each number reads back as the very double listed.
+        const QAbstractItemModel* model = points->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const cobweb::PeriodicPoint& p = listed[std::size_t(r)];
+            EXPECT_EQ(model->data(model->index(r, 0)).toString().toDouble(), p.x) << r;
+            EXPECT_EQ(model->data(model->index(r, 1)).toString().toDouble(), p.slope) << r;
+            EXPECT_EQ(model->data(model->index(r, 3)).toInt(), p.period) << r;
+        }
+        const QAbstractItemModel* values = orbit->model();
+        for (int r = 0; r < values->rowCount(); ++r) {
+            EXPECT_EQ(values->data(values->index(r, 1)).toString().toDouble(),
+                      window->orbit().x[std::size_t(r)])
+                << r;
+        }
+    }
+    // Slopes of 2^64 are written in exponent form.
+    bool exponent = false;
+    const QAbstractItemModel* model = points->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        exponent = exponent || model->data(model->index(r, 1)).toString().contains('e');
+    }
+    EXPECT_TRUE(exponent);
+}
+
 TEST_F(Cobweb, EveryControlHasAName) {
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QSlider*>(w) ||

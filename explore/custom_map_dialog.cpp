@@ -10,6 +10,8 @@
 #include <cmath>
 
 #include "core/numeric/number_text.h"
+#include "core/tools/field_check.h"
+#include "explore/typed_field.h"
 
 namespace corvane::explore {
 
@@ -56,7 +58,7 @@ CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const CustomChoice* cur
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setMaximumWidth(160);
-        form->addRow(QString::fromLatin1(label), edit);
+        form->addRow(QString::fromLatin1(label), new TypedField(edit, this));
         return edit;
     };
     aMin_ = field("aMin", "a_min");
@@ -104,10 +106,16 @@ void CustomMapDialog::useExample(int index) {
     xMax_->setText(text(e.xMax));
     x0_->setText(text(e.x0));
     error_->clear();
+    for (QLineEdit* f : {aMin_, aMax_, xMin_, xMax_, x0_}) TypedField::of(f)->clearRefusal();
 }
 
 QLineEdit* CustomMapDialog::field(const char* name) const {
-    return findChild<QLineEdit*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    return findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+QString CustomMapDialog::fieldRefusal(const char* name) const {
+    const TypedField* typed = TypedField::of(field(name));
+    return typed ? typed->refusal() : QString();
 }
 
 QString CustomMapDialog::errorText() const { return error_->text(); }
@@ -125,40 +133,52 @@ bool CustomMapDialog::tryAccept() {
         }
         return false;
     }
+    error_->clear();
     CustomChoice choice;
     choice.map = compiled.map;
+    // The ranges as far as the tool windows reach; x0 within the x-range.
     struct Number {
         QLineEdit* field;
-        const char* name;
+        tools::FieldRule rule;
         double* target;
     };
-    const Number numbers[] = {{aMin_, "a_min", &choice.aMin},
-                              {aMax_, "a_max", &choice.aMax},
-                              {xMin_, "x_min", &choice.xMin},
-                              {xMax_, "x_max", &choice.xMax},
-                              {x0_, "x0", &choice.x0}};
+    const Number numbers[] = {
+        {aMin_, {"a_min", -tools::kFarthestA, tools::kFarthestA}, &choice.aMin},
+        {aMax_, {"a_max", -tools::kFarthestA, tools::kFarthestA}, &choice.aMax},
+        {xMin_, {"x_min", -tools::kFarthestX, tools::kFarthestX}, &choice.xMin},
+        {xMax_, {"x_max", -tools::kFarthestX, tools::kFarthestX}, &choice.xMax}};
+    QLineEdit* firstRefused = nullptr;
     for (const Number& n : numbers) {
-        const QString t = n.field->text().trimmed();
-        const std::optional<double> value = toDouble(t.toStdString());
-        if (!value || !std::isfinite(*value)) {
-            error_->setText(
-                t.isEmpty()
-                    ? QStringLiteral("%1 is empty.").arg(QLatin1String(n.name))
-                    : QStringLiteral("%1 is not a number: \"%2\".").arg(QLatin1String(n.name), t));
-            n.field->setFocus();
-            return false;
+        const std::optional<double> value = TypedField::of(n.field)->take(n.rule);
+        if (value) {
+            *n.target = *value;
+        } else if (!firstRefused) {
+            firstRefused = n.field;
         }
-        *n.target = *value;
     }
-    if (!(choice.aMin < choice.aMax)) {
-        error_->setText(QStringLiteral("a_min must be less than a_max."));
+    if (!firstRefused && !(choice.aMin < choice.aMax)) {
+        TypedField::of(aMax_)->refuse(QStringLiteral("a_min must be less than a_max."));
+        firstRefused = aMax_;
+    }
+    const bool xRange = TypedField::of(xMin_)->refusal().isEmpty() &&
+                        TypedField::of(xMax_)->refusal().isEmpty() && choice.xMin < choice.xMax;
+    if (!firstRefused && !xRange) {
+        TypedField::of(xMax_)->refuse(QStringLiteral("x_min must be less than x_max."));
+        firstRefused = xMax_;
+    }
+    if (xRange) {
+        const std::optional<double> x0 =
+            TypedField::of(x0_)->take({"x0", choice.xMin, choice.xMax});
+        if (x0) {
+            choice.x0 = *x0;
+        } else if (!firstRefused) {
+            firstRefused = x0_;
+        }
+    }
+    if (firstRefused) {
+        firstRefused->setFocus();
         return false;
     }
-    if (!(choice.xMin < choice.xMax)) {
-        error_->setText(QStringLiteral("x_min must be less than x_max."));
-        return false;
-    }
-    error_->clear();
     recent_.add(QString::fromStdString(compiled.map->formula()));
     choice_ = std::make_shared<const CustomChoice>(choice);
     accept();

@@ -20,13 +20,13 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QStyle>
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -68,7 +68,9 @@ QString cell(double value) { return QString::fromStdString(tools::tableNumber(va
 class TextWidth {
 public:
     explicit TextWidth(const QFontMetrics& metrics) {
-        for (int c = 0; c < 128; ++c) advance_[std::size_t(c)] = metrics.horizontalAdvance(QChar(c));
+        for (int c = 0; c < 128; ++c) {
+            advance_[std::size_t(c)] = metrics.horizontalAdvance(QChar(c));
+        }
     }
     int operator()(std::string_view text) const {
         int width = 1;
@@ -87,9 +89,8 @@ void fitColumns(QTableView* table, const std::vector<int>& widest) {
         2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 8;
     const QFontMetrics heading = table->horizontalHeader()->fontMetrics();
     for (int c = 0; c < static_cast<int>(widest.size()); ++c) {
-        const int header = heading.horizontalAdvance(
-                               table->model()->headerData(c, Qt::Horizontal).toString()) +
-                           8;
+        const int header =
+            heading.horizontalAdvance(table->model()->headerData(c, Qt::Horizontal).toString()) + 8;
         table->setColumnWidth(c, std::max(widest[std::size_t(c)], header) + padding);
     }
 }
@@ -720,8 +721,8 @@ bool CobwebWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     const bool shift = key->modifiers() & Qt::ShiftModifier;
-    const bool field = watched == aField_ || watched == x0Field_ || watched == kField_ ||
-                       watched == nField_;
+    const bool field =
+        watched == aField_ || watched == x0Field_ || watched == kField_ || watched == nField_;
     int sign = 0;
     if (key->key() == Qt::Key_Up || (!field && key->key() == Qt::Key_Right)) sign = 1;
     if (key->key() == Qt::Key_Down || (!field && key->key() == Qt::Key_Left)) sign = -1;

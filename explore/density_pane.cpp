@@ -225,16 +225,16 @@ DensityPane::DensityPane(QWidget* parent) : QWidget(parent) {
     binsField_->setToolTip(QStringLiteral("Bins of [0, 1]"));
     // Enter, or leaving the field, counts again with what it holds.
     connect(iteratesField_, &QLineEdit::editingFinished, this, [this] {
-        const auto n = TypedField::of(iteratesField_)
-                           ->take({"N", 1, double(density::kMaxIterates), true});
+        const auto n =
+            TypedField::of(iteratesField_)->take({"N", 1, double(density::kMaxIterates), true});
         if (!n) return;
         iterates_ = std::int64_t(*n);
         recount();
     });
     connect(binsField_, &QLineEdit::editingFinished, this, [this] {
-        const auto bins = TypedField::of(binsField_)
-                              ->take({"Bins", double(density::kMinBins),
-                                      double(density::kMaxBins), true});
+        const auto bins =
+            TypedField::of(binsField_)
+                ->take({"Bins", double(density::kMinBins), double(density::kMaxBins), true});
         if (!bins) return;
         bins_ = int(*bins);
         recount();

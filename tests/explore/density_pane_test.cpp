@@ -11,10 +11,10 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>

@@ -241,7 +241,7 @@ TEST_P(RefusedInput, ShowsUnderTheFieldKeepsTheTextAndLeavesTheViewAsItWas) {
     EXPECT_TRUE(line->isVisible());
     // Put right, the field is taken and its refusal goes.
     const std::string name = bad.field;
-    field(bad.field)->setText(name == "lambdaMin"                       ? ""
+    field(bad.field)->setText(name == "lambdaMin"                     ? ""
                               : name == "kept" || name == "transient" ? "300"
                               : name == "aMin"                        ? "3"
                               : name == "aMax"                        ? "3.5"
@@ -254,30 +254,29 @@ TEST_P(RefusedInput, ShowsUnderTheFieldKeepsTheTextAndLeavesTheViewAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, RefusedInput,
-    testing::Values(BadInput{"aMin", "", "aMin", "a_min must be a number from 0 to 5."},
-                    BadInput{"aMax", "   ", "aMax", "a_max must be a number from 0 to 5."},
-                    BadInput{"aMax", "1e9", "aMax", "a_max must be a number from 0 to 5."},
-                    BadInput{"aMin", "-0.1", "aMin", "a_min must be a number from 0 to 5."},
-                    BadInput{"xMin", "abc", "xMin", "x_min must be a number from 0 to 1."},
-                    BadInput{"x0", "0,5", "x0", "x0 must be a number from 0 to 1."},
-                    BadInput{"x0", "2", "x0", "x0 must be a number from 0 to 1."},
-                    BadInput{"x0", "nan", "x0", "x0 must be a number from 0 to 1."},
-                    BadInput{"x0", "inf", "x0", "x0 must be a number from 0 to 1."},
-                    BadInput{"xMax", "1e999", "xMax", "x_max must be a number from 0 to 1."},
-                    BadInput{"xMax", "-0.5", "xMax", "x_max must be a number from 0 to 1."},
-                    BadInput{"aMin", "4", "aMax", "a_min must be less than a_max"},
-                    BadInput{"aMin", "5", "aMax", "a_min must be less than a_max"},
-                    BadInput{"xMin", "1", "xMax", "x_min must be less than x_max"},
-                    BadInput{"transient", "-1", "transient",
-                             "T must be a whole number from 0 to 100000000."},
-                    BadInput{"transient", "100000001", "transient", "T must be a whole number"},
-                    BadInput{"kept", "0", "kept", "K must be a whole number from 1 to 100000000."},
-                    BadInput{"kept", "1e9", "kept", "K must be a whole number"},
-                    BadInput{"kept", "2.5", "kept", "K must be a whole number"},
-                    BadInput{"kept", "", "kept", "K must be a whole number"},
-                    BadInput{"lambdaMin", "x", "lambdaMin",
-                             "\u03bb min and \u03bb max must both be numbers"},
-                    BadInput{"aMax", "2.5000000000001", "aMax", "narrower than doubles resolve"}),
+    testing::Values(
+        BadInput{"aMin", "", "aMin", "a_min must be a number from 0 to 5."},
+        BadInput{"aMax", "   ", "aMax", "a_max must be a number from 0 to 5."},
+        BadInput{"aMax", "1e9", "aMax", "a_max must be a number from 0 to 5."},
+        BadInput{"aMin", "-0.1", "aMin", "a_min must be a number from 0 to 5."},
+        BadInput{"xMin", "abc", "xMin", "x_min must be a number from 0 to 1."},
+        BadInput{"x0", "0,5", "x0", "x0 must be a number from 0 to 1."},
+        BadInput{"x0", "2", "x0", "x0 must be a number from 0 to 1."},
+        BadInput{"x0", "nan", "x0", "x0 must be a number from 0 to 1."},
+        BadInput{"x0", "inf", "x0", "x0 must be a number from 0 to 1."},
+        BadInput{"xMax", "1e999", "xMax", "x_max must be a number from 0 to 1."},
+        BadInput{"xMax", "-0.5", "xMax", "x_max must be a number from 0 to 1."},
+        BadInput{"aMin", "4", "aMax", "a_min must be less than a_max"},
+        BadInput{"aMin", "5", "aMax", "a_min must be less than a_max"},
+        BadInput{"xMin", "1", "xMax", "x_min must be less than x_max"},
+        BadInput{"transient", "-1", "transient", "T must be a whole number from 0 to 100000000."},
+        BadInput{"transient", "100000001", "transient", "T must be a whole number"},
+        BadInput{"kept", "0", "kept", "K must be a whole number from 1 to 100000000."},
+        BadInput{"kept", "1e9", "kept", "K must be a whole number"},
+        BadInput{"kept", "2.5", "kept", "K must be a whole number"},
+        BadInput{"kept", "", "kept", "K must be a whole number"},
+        BadInput{"lambdaMin", "x", "lambdaMin", "\u03bb min and \u03bb max must both be numbers"},
+        BadInput{"aMax", "2.5000000000001", "aMax", "narrower than doubles resolve"}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::to_string(info.index); });
 
 TEST_F(ExploreWindow, EscapeDuringADragCancelsItAndZoomsNothingWithoutOneItCloses) {

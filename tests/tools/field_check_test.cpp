@@ -19,9 +19,9 @@ TEST(FieldCheck, TakesNumbersInRangeAsTyped) {
         double value;
     };
     const Case cases[] = {
-        {&kX0, "0.5", 0.5},     {&kX0, " 1 ", 1},         {&kX0, "0", 0},
-        {&kX0, "1e-300", 1e-300}, {&kX0, ".25", 0.25},    {&kK, "1", 1},
-        {&kK, "1e3", 1000},     {&kK, "100000000", 1e8},  {&kA, "-2.5", -2.5},
+        {&kX0, "0.5", 0.5},       {&kX0, " 1 ", 1},        {&kX0, "0", 0},
+        {&kX0, "1e-300", 1e-300}, {&kX0, ".25", 0.25},     {&kK, "1", 1},
+        {&kK, "1e3", 1000},       {&kK, "100000000", 1e8}, {&kA, "-2.5", -2.5},
         {&kA, "+999.75", 999.75},
     };
     for (const Case& c : cases) {
@@ -40,10 +40,10 @@ TEST(FieldCheck, RefusesEverythingElseInOneWordingWithoutAValue) {
         const char* typed;
     };
     const Case cases[] = {
-        {&kX0, ""},      {&kX0, "   "},  {&kX0, "2"},     {&kX0, "-0.0001"}, {&kX0, "1.0000001"},
-        {&kX0, "nan"},   {&kX0, "NaN"},  {&kX0, "inf"},   {&kX0, "-inf"},    {&kX0, "abc"},
-        {&kX0, "0,5"},   {&kX0, "0.5x"}, {&kX0, "1e999"}, {&kK, "0"},        {&kK, "1.5"},
-        {&kK, "1e9"},    {&kK, "-1"},    {&kA, "1e9"},    {&kA, "-3"},
+        {&kX0, ""},    {&kX0, "   "},  {&kX0, "2"},     {&kX0, "-0.0001"}, {&kX0, "1.0000001"},
+        {&kX0, "nan"}, {&kX0, "NaN"},  {&kX0, "inf"},   {&kX0, "-inf"},    {&kX0, "abc"},
+        {&kX0, "0,5"}, {&kX0, "0.5x"}, {&kX0, "1e999"}, {&kK, "0"},        {&kK, "1.5"},
+        {&kK, "1e9"},  {&kK, "-1"},    {&kA, "1e9"},    {&kA, "-3"},
     };
     for (const Case& c : cases) {
         const FieldCheck check = checkField(c.typed, *c.rule);

@@ -362,6 +362,11 @@ void BifurcationView::mouseReleaseEvent(QMouseEvent* event) {
     if (onZoomRect) onZoomRect(aAt(left), aAt(right), xAt(bottom), xAt(top));
 }
 
+void BifurcationView::cancelDrag() {
+    pressAt_.reset();
+    update();
+}
+
 void BifurcationView::wheelEvent(QWheelEvent* event) {
     const QPointF at = event->position();
     const bool inDiagram = diagramRect().contains(at.toPoint());

@@ -73,6 +73,11 @@ public:
     std::function<void(QPoint global, int column)> onContextMenu;
     std::function<void()> onResize;
 
+    // Whether a press on the plot is held (a drag or a click under way), and
+    // ending it without a zoom or a click.
+    bool dragging() const { return pressAt_.has_value(); }
+    void cancelDrag();
+
     // Moves within this many pixels between press and release are a click.
     static constexpr int kClickSlack = 3;
 

@@ -7,7 +7,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDockWidget>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -23,10 +23,13 @@
 #include <cmath>
 
 #include "core/numeric/number_text.h"
+#include "core/tools/field_check.h"
 #include "explore/bifurcation_view.h"
 #include "explore/density_pane.h"
 #include "explore/explore_export.h"
 #include "explore/tool_menus.h"
+#include "explore/typed_field.h"
+#include "explore/window_placement.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -46,6 +49,14 @@ bool tooNarrow(double lo, double hi) {
     return !(hi - lo > kNarrowest * scale);
 }
 
+// What T and K take: K = 0 would leave nothing to draw.
+const tools::FieldRule kTransientRule{"T", 0, double(kMostSteps), true};
+const tools::FieldRule kKeptRule{"K", 1, double(kMostSteps), true};
+
+QString refusalText(const tools::FieldRule& rule) {
+    return QString::fromStdString(tools::refusalOf(rule));
+}
+
 }  // namespace
 
 QString refusal(const View& v) {
@@ -63,12 +74,10 @@ QString refusal(const View& v) {
                    "stays as it was.")
             .arg(text(v.xMin), text(v.xMax));
     }
-    if (v.transient < 0 || v.transient > kMostSteps) {
-        return QStringLiteral("T must be a whole number from 0 to 100000000.");
+    if (v.transient < kTransientRule.least || v.transient > kTransientRule.most) {
+        return refusalText(kTransientRule);
     }
-    if (v.kept < 0 || v.kept > kMostSteps) {
-        return QStringLiteral("K must be a whole number from 0 to 100000000.");
-    }
+    if (v.kept < kKeptRule.least || v.kept > kKeptRule.most) return refusalText(kKeptRule);
     if (!std::isfinite(v.x0)) return QStringLiteral("x0 must be a finite number.");
     return {};
 }
@@ -80,8 +89,16 @@ QString BifurcationWindow::titleFor(const Map& map) {
 BifurcationWindow::BifurcationWindow(const Map& map, QWidget* parent, int threads)
     : QMainWindow(parent), engine_(threads), startMap_(map) {
     setObjectName(QStringLiteral("BifurcationWindow"));
-    // Escape closes the window, as in every tool window.
-    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    // Escape ends a drag on the plot; without one it closes the window, as in
+    // every tool window.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, [this] {
+        if (view_->dragging()) {
+            view_->cancelDrag();
+            say(QStringLiteral("Zoom cancelled."));
+        } else {
+            close();
+        }
+    });
     history_.push_back(startView(startMap_));
     setWindowTitle(titleFor(startMap_));
 
@@ -142,7 +159,7 @@ BifurcationWindow::BifurcationWindow(const Map& map, QWidget* parent, int thread
     buildDensityPane();
     showFields(view());
     updateActions();
-    resize(1100, 760);
+    placeOnScreen(this, QSize(1100, 760));
 }
 
 BifurcationWindow::~BifurcationWindow() { engine_.cancel(); }
@@ -223,14 +240,34 @@ void BifurcationWindow::buildFields() {
     dock->setObjectName(QStringLiteral("fieldsDock"));
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     auto* panel = new QWidget(dock);
-    auto* form = new QFormLayout;
+    // Two fields a row where they pair up, so that the panel and the density
+    // pane under it fit a laptop's screen.
+    auto* form = new QGridLayout;
+    form->setColumnStretch(1, 1);
+    form->setColumnStretch(3, 1);
+    form->setVerticalSpacing(2);
+    int at = 0;
+    QVBoxLayout* messages = nullptr;
     auto field = [&](const char* name, const char* label, const char* tip) {
         auto* edit = new QLineEdit(panel);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setToolTip(QString::fromLatin1(tip));
         edit->setMaximumWidth(160);
         connect(edit, &QLineEdit::returnPressed, this, [this] { applyFields(); });
-        form->addRow(QString::fromUtf8(label), edit);
+        auto* caption = new QLabel(QString::fromUtf8(label), panel);
+        caption->setBuddy(edit);
+        const int row = at / 2, column = (at % 2) * 2;
+        form->addWidget(caption, 2 * row, column);
+        auto* typed = new TypedField(edit, panel);
+        form->addWidget(typed, 2 * row, column + 1);
+        // Refusals across the panel under their row, where a line holds them.
+        if (column == 0) {
+            messages = new QVBoxLayout;
+            messages->setSpacing(0);
+            form->addLayout(messages, 2 * row + 1, 0, 1, 4);
+        }
+        messages->addWidget(typed->messageLine());
+        ++at;
         return edit;
     };
     fields_.aMin = field("aMin", "a_min", "Left edge of the diagram");
@@ -238,6 +275,7 @@ void BifurcationWindow::buildFields() {
     fields_.xMin = field("xMin", "x_min", "Bottom edge of the diagram");
     fields_.xMax = field("xMax", "x_max", "Top edge of the diagram");
     fields_.x0 = field("x0", "x0", "Start of every orbit");
+    ++at;  // x0 alone in its row
     fields_.transient = field("transient", "T", "Steps discarded before counting");
     fields_.kept = field("kept", "K", "Steps counted");
     fields_.lambdaMin = field("lambdaMin", "\u03bb min", "Bottom of the strip; empty: automatic");
@@ -254,13 +292,32 @@ void BifurcationWindow::buildFields() {
 }
 
 void BifurcationWindow::showFields(const View& v) {
-    fields_.aMin->setText(text(v.aMin));
-    fields_.aMax->setText(text(v.aMax));
-    fields_.xMin->setText(text(v.xMin));
-    fields_.xMax->setText(text(v.xMax));
-    fields_.x0->setText(text(v.x0));
-    fields_.transient->setText(QString::number(v.transient));
-    fields_.kept->setText(QString::number(v.kept));
+    const auto show = [](QLineEdit* field, double value, const QString& shown) {
+        TypedField::of(field)->showValue(value, shown);
+    };
+    show(fields_.aMin, v.aMin, text(v.aMin));
+    show(fields_.aMax, v.aMax, text(v.aMax));
+    show(fields_.xMin, v.xMin, text(v.xMin));
+    show(fields_.xMax, v.xMax, text(v.xMax));
+    show(fields_.x0, v.x0, text(v.x0));
+    show(fields_.transient, double(v.transient), QString::number(v.transient));
+    show(fields_.kept, double(v.kept), QString::number(v.kept));
+}
+
+std::pair<double, double> BifurcationWindow::aLimits() const {
+    const Interval a = view().map.parameterRange();
+    return {a.from, a.to};
+}
+
+std::pair<double, double> BifurcationWindow::xLimits() const {
+    const Interval x = view().map.xRange();
+    return {x.from, x.to};
+}
+
+QString BifurcationWindow::fieldRefusal(const char* name) const {
+    const auto* field = findChild<QLineEdit*>(QString::fromLatin1(name));
+    const TypedField* typed = TypedField::of(field);
+    return typed ? typed->refusal() : QString();
 }
 
 void BifurcationWindow::say(const QString& message) { statusBar()->showMessage(message); }
@@ -269,47 +326,53 @@ QString BifurcationWindow::statusMessage() const { return statusBar()->currentMe
 
 bool BifurcationWindow::applyFields() {
     View v = view();
+    const auto [aLeast, aMost] = aLimits();
+    const auto [xLeast, xMost] = xLimits();
     struct Number {
         QLineEdit* field;
-        const char* name;
+        tools::FieldRule rule;
         double* target;
     };
-    const Number numbers[] = {{fields_.aMin, "a_min", &v.aMin},
-                              {fields_.aMax, "a_max", &v.aMax},
-                              {fields_.xMin, "x_min", &v.xMin},
-                              {fields_.xMax, "x_max", &v.xMax},
-                              {fields_.x0, "x0", &v.x0}};
+    const Number numbers[] = {{fields_.aMin, {"a_min", aLeast, aMost}, &v.aMin},
+                              {fields_.aMax, {"a_max", aLeast, aMost}, &v.aMax},
+                              {fields_.xMin, {"x_min", xLeast, xMost}, &v.xMin},
+                              {fields_.xMax, {"x_max", xLeast, xMost}, &v.xMax},
+                              {fields_.x0, {"x0", xLeast, xMost}, &v.x0}};
+    // Every field is read, so that each refusal shows at once.
+    bool taken = true;
     for (const Number& n : numbers) {
-        const QString t = n.field->text().trimmed();
-        if (t.isEmpty()) {
-            say(QStringLiteral("%1 is empty.").arg(QLatin1String(n.name)));
-            return false;
+        const std::optional<double> value = TypedField::of(n.field)->take(n.rule);
+        if (value) {
+            *n.target = *value;
+        } else {
+            taken = false;
         }
-        const std::optional<double> value = toDouble(t.toStdString());
-        if (!value) {
-            say(QStringLiteral("%1 is not a number: \"%2\".").arg(QLatin1String(n.name), t));
-            return false;
-        }
-        *n.target = *value;
     }
     struct Count {
         QLineEdit* field;
-        const char* name;
+        const tools::FieldRule& rule;
         std::int64_t* target;
     };
-    const Count counts[] = {{fields_.transient, "T", &v.transient}, {fields_.kept, "K", &v.kept}};
+    const Count counts[] = {{fields_.transient, kTransientRule, &v.transient},
+                            {fields_.kept, kKeptRule, &v.kept}};
     for (const Count& c : counts) {
-        const QString t = c.field->text().trimmed();
-        const std::optional<double> value = toDouble(t.toStdString());
-        if (!value || !(*value >= 0 && *value <= double(kMostSteps)) ||
-            *value != std::floor(*value)) {
-            say(QStringLiteral("%1 must be a whole number from 0 to 100000000%2.")
-                    .arg(QLatin1String(c.name), t.isEmpty()
-                                                    ? QStringLiteral(" (it is empty)")
-                                                    : QStringLiteral(", not \"%1\"").arg(t)));
-            return false;
+        const std::optional<double> value = TypedField::of(c.field)->take(c.rule);
+        if (value) {
+            *c.target = std::int64_t(*value);
+        } else {
+            taken = false;
         }
-        *c.target = std::int64_t(*value);
+    }
+    if (!taken) {
+        say(QString());
+        return false;
+    }
+    // The pairs: shown at the upper end of the one refused.
+    const QString why = refusal(v);
+    if (!why.isEmpty()) {
+        const bool aRangeHolds = v.aMin < v.aMax && !tooNarrow(v.aMin, v.aMax);
+        TypedField::of(aRangeHolds ? fields_.xMax : fields_.aMax)->refuse(why);
+        return false;
     }
     // The strip's range: both empty for automatic, or both numbers.
     const QString lo = fields_.lambdaMin->text().trimmed();
@@ -319,17 +382,20 @@ bool BifurcationWindow::applyFields() {
         const auto l = toDouble(lo.toStdString());
         const auto h = toDouble(hi.toStdString());
         if (!l || !h) {
-            say(
-                QStringLiteral("\u03bb min and \u03bb max must both be numbers, or both empty for "
-                               "an automatic range."));
+            TypedField::of(l ? fields_.lambdaMax : fields_.lambdaMin)
+                ->refuse(QStringLiteral("\u03bb min and \u03bb max must both be numbers, or both "
+                                        "empty for an automatic range."));
             return false;
         }
         if (!(*l < *h)) {
-            say(QStringLiteral("\u03bb min must be less than \u03bb max."));
+            TypedField::of(fields_.lambdaMax)
+                ->refuse(QStringLiteral("\u03bb min must be less than \u03bb max."));
             return false;
         }
         range = std::pair(*l, *h);
     }
+    TypedField::of(fields_.lambdaMin)->clearRefusal();
+    TypedField::of(fields_.lambdaMax)->clearRefusal();
     if (v == view()) {
         view_->setLyapunovRange(range);
         say(QString());
@@ -432,12 +498,16 @@ void BifurcationWindow::zoomRect(double a1, double a2, double x1, double x2) {
 
 void BifurcationWindow::wheel(double a, std::optional<double> x, double factor) {
     View v = view();
-    v.aMin = a - (a - v.aMin) * factor;
-    v.aMax = a + (v.aMax - a) * factor;
+    // Zooming out stops at the ranges the fields take.
+    const auto [aLeast, aMost] = aLimits();
+    const auto [xLeast, xMost] = xLimits();
+    v.aMin = std::max(a - (a - v.aMin) * factor, std::min(aLeast, v.aMin));
+    v.aMax = std::min(a + (v.aMax - a) * factor, std::max(aMost, v.aMax));
     if (x) {
-        v.xMin = *x - (*x - v.xMin) * factor;
-        v.xMax = *x + (v.xMax - *x) * factor;
+        v.xMin = std::max(*x - (*x - v.xMin) * factor, std::min(xLeast, v.xMin));
+        v.xMax = std::min(*x + (v.xMax - *x) * factor, std::max(xMost, v.xMax));
     }
+    if (v == view()) return;
     showView(v);
 }
 
@@ -686,6 +756,8 @@ void BifurcationWindow::buildDensityPane() {
 
 void BifurcationWindow::updateDensity() {
     const View& v = view();
+    const auto [aLeast, aMost] = aLimits();
+    density_->setALimits(aLeast, aMost);
     density_->setOrbit(v.map, cursorA_, v.x0, v.transient);
 }
 

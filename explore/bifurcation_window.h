@@ -69,8 +69,15 @@ public:
     void home();
     bool canUndo() const { return historyAt_ > 0; }
     bool canRedo() const { return historyAt_ + 1 < history_.size(); }
-    // Takes the values of the fields; false when one of them is refused.
+    // Takes the values of the fields; false when one of them is refused
+    // (its refusal then shows under it, and the view stays).
     bool applyFields();
+    // The refusal shown under the field of that object name; empty when none.
+    QString fieldRefusal(const char* name) const;
+    // The ranges the fields take: [0, 5] and [0, 1] for the built-in maps, a
+    // formula's own from its dialog.
+    std::pair<double, double> aLimits() const;
+    std::pair<double, double> xLimits() const;
     // Sets the a-cursor to a pixel column's a.
     void setCursorColumn(int column);
     std::optional<double> cursorA() const;

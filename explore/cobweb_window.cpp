@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QGridLayout>
@@ -12,6 +11,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -20,16 +20,23 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 #include "core/numeric/csv.h"
 #include "core/numeric/number_text.h"
+#include "core/tools/table_number.h"
 #include "explore/cobweb_view.h"
 #include "explore/tool_menus.h"
+#include "explore/typed_field.h"
+#include "explore/window_placement.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -42,12 +49,49 @@ QString text(double value) { return QString::fromStdString(numberText(value)); }
 constexpr double kSliderUnit = 1e-6;
 constexpr double kFineStep = 1e-6;  // a with Shift and an arrow key
 constexpr double kStepA = 0.001;    // a with an arrow key
+constexpr double kStepX0 = 0.001;   // x0 with an arrow key
 // The most points of period k listed (f1^12 at a = 4 has 4096).
 constexpr std::size_t kMostPoints = 4096;
 // The most map evaluations the graph may spend: f2's steps take a sine
 // and a cosine, about thirty times f1's two multiplications.
 
 int sliderOf(double value) { return static_cast<int>(std::lround(value / kSliderUnit)); }
+
+// A number in a table: every digit it needs.
+QString cell(double value) { return QString::fromStdString(tools::tableNumber(value)); }
+
+// The width of a table's text from the advance of each of its characters,
+// looked up, not laid out: the orbit's ten thousand numbers are measured on
+// every step. A pixel more per text for kerning and rounding.
+class TextWidth {
+public:
+    explicit TextWidth(const QFontMetrics& metrics) {
+        for (int c = 0; c < 128; ++c) {
+            advance_[std::size_t(c)] = metrics.horizontalAdvance(QChar(c));
+        }
+    }
+    int operator()(std::string_view text) const {
+        int width = 1;
+        for (char c : text) width += advance_[std::size_t(static_cast<unsigned char>(c) & 127)];
+        return width;
+    }
+
+private:
+    std::array<int, 128> advance_{};
+};
+
+// Sizes every column of the table to its widest text (and its heading);
+// what does not fit the view scrolls sideways.
+void fitColumns(QTableView* table, const std::vector<int>& widest) {
+    const int padding =
+        2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 8;
+    const QFontMetrics heading = table->horizontalHeader()->fontMetrics();
+    for (int c = 0; c < static_cast<int>(widest.size()); ++c) {
+        const int header =
+            heading.horizontalAdvance(table->model()->headerData(c, Qt::Horizontal).toString()) + 8;
+        table->setColumnWidth(c, std::max(widest[std::size_t(c)], header) + padding);
+    }
+}
 
 }  // namespace
 
@@ -73,8 +117,8 @@ public:
         const int row = index.row();
         const bool current = row + 1 == rowCount();
         if (role == Qt::DisplayRole) {
-            return index.column() == 0 ? QVariant(row)
-                                       : QVariant(text((*values_)[static_cast<std::size_t>(row)]));
+            return index.column() == 0 ? QString::number(row)
+                                       : cell((*values_)[static_cast<std::size_t>(row)]);
         }
         if (role == Qt::BackgroundRole && current) return QColor(255, 225, 200);
         if (role == Qt::FontRole && current) {
@@ -90,6 +134,15 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
         return section == 0 ? QStringLiteral("n") : QStringLiteral("x_n");
+    }
+    // The widest text of each column.
+    std::vector<int> widest(const TextWidth& width) const {
+        const int rows = rowCount();
+        int most = 0;
+        for (int r = 0; r < rows; ++r) {
+            most = std::max(most, width(tools::tableNumber((*values_)[std::size_t(r)])));
+        }
+        return {width(std::to_string(std::max(rows - 1, 0))), most};
     }
 
 private:
@@ -117,13 +170,13 @@ public:
         if (role == Qt::DisplayRole) {
             switch (index.column()) {
                 case 0:
-                    return QString::number(p.x, 'g', 12);
+                    return cell(p.x);
                 case 1:
-                    return QString::number(p.slope, 'g', 8);
+                    return cell(p.slope);
                 case 2:
                     return p.stable ? QStringLiteral("stable") : QStringLiteral("unstable");
                 default:
-                    return p.period;
+                    return QString::number(p.period);
             }
         }
         if (role == Qt::TextAlignmentRole && index.column() != 2) {
@@ -135,6 +188,16 @@ public:
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
         const char* names[] = {"x*", "(f^k)'(x*)", "", "period"};
         return QString::fromLatin1(names[section]);
+    }
+    std::vector<int> widest(const TextWidth& width) const {
+        std::vector<int> most{0, 0, std::max(width("stable"), width("unstable")), 0};
+        if (!points_) return most;
+        for (const cobweb::PeriodicPoint& p : points_->points) {
+            most[0] = std::max(most[0], width(tools::tableNumber(p.x)));
+            most[1] = std::max(most[1], width(tools::tableNumber(p.slope)));
+            most[3] = std::max(most[3], width(std::to_string(p.period)));
+        }
+        return most;
     }
 
 private:
@@ -167,17 +230,16 @@ CobwebWindow::CobwebWindow(const Map& map, QWidget* parent) : QMainWindow(parent
         t->setModel(model);
         t->verticalHeader()->hide();
         t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 4);
-        t->horizontalHeader()->setStretchLastSection(true);
+        // Columns as wide as their longest number, never cut short.
+        t->setTextElideMode(Qt::ElideNone);
+        t->setWordWrap(false);
+        t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         t->setSelectionMode(QAbstractItemView::NoSelection);
         t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         return t;
     };
     orbitTable_ = table(orbitModel_, "orbitTable", "Orbit values");
     pointsTable_ = table(pointsModel_, "periodicTable", "Points of period k");
-    orbitTable_->setColumnWidth(0, 64);
-    pointsTable_->setColumnWidth(0, 140);
-    pointsTable_->setColumnWidth(1, 95);
-    pointsTable_->setColumnWidth(2, 68);
 
     auto* side = new QWidget(this);
     auto* sideLayout = new QVBoxLayout(side);
@@ -217,7 +279,7 @@ CobwebWindow::CobwebWindow(const Map& map, QWidget* parent) : QMainWindow(parent
 
     showValues();
     recompute(true);
-    resize(1180, 800);
+    placeOnScreen(this, QSize(1180, 800));
 }
 
 CobwebWindow::~CobwebWindow() { delete playClock_; }
@@ -259,15 +321,18 @@ QWidget* CobwebWindow::buildControls() {
     panel->setObjectName(QStringLiteral("controls"));
     auto* grid = new QGridLayout(panel);
     int row = 0;
-    auto addRow = [&](const QString& label, QSlider* slider, QAbstractSpinBox* spin,
+    auto addRow = [&](const QString& label, QSlider* slider, QLineEdit* field,
                       const QString& accessible) {
         auto* l = new QLabel(label, panel);
-        l->setBuddy(spin);
+        l->setBuddy(field);
+        // Level with the field, whatever shows under the field.
+        l->setMinimumHeight(field->sizeHint().height());
+        slider->setMinimumHeight(field->sizeHint().height());
         slider->setAccessibleName(accessible + QStringLiteral(" slider"));
-        spin->setAccessibleName(accessible);
-        grid->addWidget(l, row, 0);
-        grid->addWidget(slider, row, 1);
-        grid->addWidget(spin, row, 2);
+        field->setAccessibleName(accessible);
+        grid->addWidget(l, row, 0, Qt::AlignTop);
+        grid->addWidget(slider, row, 1, Qt::AlignTop);
+        grid->addWidget(new TypedField(field, panel), row, 2, Qt::AlignTop);
         ++row;
     };
     auto slider = [panel](const char* name, int lo, int hi, int single, int page) {
@@ -278,16 +343,17 @@ QWidget* CobwebWindow::buildControls() {
         s->setPageStep(page);
         return s;
     };
-    auto doubleSpin = [panel](const char* name, double hi, int decimals, double step) {
-        auto* s = new QDoubleSpinBox(panel);
-        s->setObjectName(QString::fromLatin1(name));
-        s->setLocale(QLocale::c());
-        s->setDecimals(decimals);
-        s->setRange(0, hi);
-        s->setSingleStep(step);
-        s->setKeyboardTracking(false);
-        s->setMinimumWidth(130);
-        return s;
+    // Typed values are taken on Enter or when the field is left; the arrow
+    // keys step them (the event filter).
+    auto typed = [this, panel](const char* name, const QString& tip) {
+        auto* f = new QLineEdit(panel);
+        f->setObjectName(QString::fromLatin1(name));
+        f->setToolTip(tip);
+        f->setMinimumWidth(150);
+        f->setMaximumWidth(220);
+        f->installEventFilter(this);
+        connect(f, &QLineEdit::editingFinished, this, [this, f] { takeTyped(f); });
+        return f;
     };
     auto intSpin = [panel](const char* name, int lo, int hi) {
         auto* s = new QSpinBox(panel);
@@ -299,31 +365,27 @@ QWidget* CobwebWindow::buildControls() {
     };
 
     aSlider_ = slider("aSlider", 0, sliderOf(kMostA), sliderOf(kStepA), sliderOf(0.1));
-    aSpin_ = doubleSpin("aSpin", kMostA, 9, kStepA);
-    addRow(QStringLiteral("&a"), aSlider_, aSpin_, QStringLiteral("a"));
+    aField_ = typed("aField", QStringLiteral("a; the arrow keys step it by 0.001, with Shift by "
+                                             "0.000001"));
+    addRow(QStringLiteral("&a"), aSlider_, aField_, QStringLiteral("a"));
     x0Slider_ = slider("x0Slider", 0, sliderOf(1), sliderOf(0.001), sliderOf(0.1));
-    x0Spin_ = doubleSpin("x0Spin", 1, 6, 0.001);
-    addRow(QStringLiteral("x&0"), x0Slider_, x0Spin_, QStringLiteral("x0"));
+    x0Field_ = typed("x0Field", QStringLiteral("Start of the orbit"));
+    addRow(QStringLiteral("x&0"), x0Slider_, x0Field_, QStringLiteral("x0"));
     kSlider_ = slider("kSlider", 1, cobweb::kMostFold, 1, 4);
-    kSpin_ = intSpin("kSpin", 1, cobweb::kMostFold);
-    addRow(QStringLiteral("&k"), kSlider_, kSpin_, QStringLiteral("k, the fold of f"));
+    kField_ = typed("kField", QStringLiteral("The fold: the graph is f applied k times"));
+    addRow(QStringLiteral("&k"), kSlider_, kField_, QStringLiteral("k, the fold of f"));
     nSlider_ = slider("nSlider", 0, static_cast<int>(cobweb::kMostSteps), 1, 100);
-    nSpin_ = intSpin("nSpin", 0, static_cast<int>(cobweb::kMostSteps));
-    addRow(QStringLiteral("&n"), nSlider_, nSpin_, QStringLiteral("n, the steps"));
+    nField_ = typed("nField", QStringLiteral("Steps of the orbit"));
+    addRow(QStringLiteral("&n"), nSlider_, nField_, QStringLiteral("n, the steps"));
     grid->setColumnStretch(1, 1);
 
     // Shift with an arrow key moves a by a millionth.
     aSlider_->installEventFilter(this);
-    aSpin_->installEventFilter(this);
 
     connect(aSlider_, &QSlider::valueChanged, this, [this](int v) { userA(v * kSliderUnit); });
-    connect(aSpin_, &QDoubleSpinBox::valueChanged, this, [this](double v) { userA(v); });
     connect(x0Slider_, &QSlider::valueChanged, this, [this](int v) { setX0(v * kSliderUnit); });
-    connect(x0Spin_, &QDoubleSpinBox::valueChanged, this, [this](double v) { setX0(v); });
     connect(kSlider_, &QSlider::valueChanged, this, [this](int v) { setFold(v); });
-    connect(kSpin_, &QSpinBox::valueChanged, this, [this](int v) { setFold(v); });
     connect(nSlider_, &QSlider::valueChanged, this, [this](int v) { setSteps(v); });
-    connect(nSpin_, &QSpinBox::valueChanged, this, [this](int v) { setSteps(v); });
 
     auto* buttons = new QHBoxLayout;
     auto button = [&](const char* name, const QString& caption, const QString& tip) {
@@ -367,25 +429,44 @@ QWidget* CobwebWindow::buildControls() {
 
 void CobwebWindow::showValues() {
     // The controls follow the values without telling anyone.
-    const QSignalBlocker b1(aSlider_), b2(aSpin_), b3(x0Slider_), b4(x0Spin_), b5(kSlider_),
-        b6(kSpin_), b7(nSlider_), b8(nSpin_);
+    const QSignalBlocker b1(aSlider_), b3(x0Slider_), b5(kSlider_), b7(nSlider_);
     aSlider_->setValue(sliderOf(a_));
-    aSpin_->setValue(a_);
     x0Slider_->setValue(sliderOf(x0_));
-    x0Spin_->setValue(x0_);
     kSlider_->setValue(fold_);
-    kSpin_->setValue(fold_);
     nSlider_->setValue(static_cast<int>(steps_));
-    nSpin_->setValue(static_cast<int>(steps_));
+    // A field keeps a refused text while its value stays.
+    TypedField::of(aField_)->showValue(a_, text(a_));
+    TypedField::of(x0Field_)->showValue(x0_, text(x0_));
+    TypedField::of(kField_)->showValue(fold_, QString::number(fold_));
+    TypedField::of(nField_)->showValue(double(steps_), QString::number(steps_));
+}
+
+void CobwebWindow::takeTyped(QLineEdit* field) {
+    // Enter on a text as shown changes nothing (the text may round a).
+    if (!field->isModified()) return;
+    TypedField* typed = TypedField::of(field);
+    if (field == aField_) {
+        if (const auto a = typed->take({"a", aLow_, aHigh_, false})) userA(*a);
+    } else if (field == x0Field_) {
+        if (const auto x0 = typed->take({"x0", span_.from, span_.to, false})) setX0(*x0);
+    } else if (field == kField_) {
+        if (const auto k = typed->take({"k", 1, double(cobweb::kMostFold), true})) {
+            setFold(static_cast<int>(*k));
+        }
+    } else if (field == nField_) {
+        if (const auto n = typed->take({"n", 0, double(cobweb::kMostSteps), true})) {
+            setSteps(static_cast<std::int64_t>(*n));
+        }
+    }
+    if (typed->refusal().isEmpty()) field->setModified(false);
 }
 
 bool CobwebWindow::setARange(double low, double high) {
     aLow_ = low;
     aHigh_ = high;
     {
-        const QSignalBlocker b1(aSlider_), b2(aSpin_);
+        const QSignalBlocker b1(aSlider_);
         aSlider_->setRange(sliderOf(low), sliderOf(high));
-        aSpin_->setRange(low, high);
     }
     const double a = std::clamp(a_, aLow_, aHigh_) + 0.0;
     if (a == a_) return false;
@@ -396,9 +477,8 @@ bool CobwebWindow::setARange(double low, double high) {
 void CobwebWindow::setSpan(const cobweb::Span& span) {
     span_ = span;
     {
-        const QSignalBlocker b1(x0Slider_), b2(x0Spin_);
+        const QSignalBlocker b1(x0Slider_);
         x0Slider_->setRange(sliderOf(span.from), sliderOf(span.to));
-        x0Spin_->setRange(span.from, span.to);
     }
     x0_ = std::clamp(x0_, span.from, span.to) + 0.0;
 }
@@ -555,6 +635,7 @@ void CobwebWindow::recompute(bool curveChanged) {
         ++curveVersion_;
         cobweb::findPeriodicPoints(map_, a_, fold_, curve_, points_, kMostPoints);
         pointsModel_->show(&points_);
+        fitColumns(pointsTable_, pointsModel_->widest(TextWidth(pointsTable_->fontMetrics())));
     }
     cobweb::orbitOf(map_, a_, fold_, x0_, steps_, orbit_, span_);
     // The staircase rises from the x-axis, or from the picture's foot when
@@ -563,6 +644,10 @@ void CobwebWindow::recompute(bool curveChanged) {
     cobweb::staircase(orbit_.x, segments_, base);
     tailPeriod_ = cobweb::tailPeriod(orbit_.x);
     orbitModel_->show(&orbit_.x);
+    // Measured in bold, as the current step is shown.
+    QFont bold = orbitTable_->font();
+    bold.setBold(true);
+    fitColumns(orbitTable_, orbitModel_->widest(TextWidth(QFontMetrics(bold))));
     orbitTable_->scrollToBottom();
 
     CobwebView::Scene scene;
@@ -623,19 +708,30 @@ QString CobwebWindow::statusMessage() const { return statusBar()->currentMessage
 QImage CobwebWindow::picture() const { return view_->render(); }
 
 bool CobwebWindow::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == aSlider_ || watched == aSpin_) && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() & Qt::ShiftModifier) {
-            int sign = 0;
-            if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Right) sign = 1;
-            if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Left) sign = -1;
-            if (sign != 0) {
-                userA(a_ + sign * kFineStep);
-                return true;
-            }
-        }
+    if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    const bool field =
+        watched == aField_ || watched == x0Field_ || watched == kField_ || watched == nField_;
+    int sign = 0;
+    if (key->key() == Qt::Key_Up || (!field && key->key() == Qt::Key_Right)) sign = 1;
+    if (key->key() == Qt::Key_Down || (!field && key->key() == Qt::Key_Left)) sign = -1;
+    if (sign == 0 || (!field && !(watched == aSlider_ && shift))) {
+        return QMainWindow::eventFilter(watched, event);
     }
-    return QMainWindow::eventFilter(watched, event);
+    // Up and Down step a field's value (a by a millionth with Shift, as on
+    // its slider), within its range.
+    if (watched == aField_ || watched == aSlider_) {
+        userA(a_ + sign * (shift ? kFineStep : kStepA));
+    } else if (watched == x0Field_) {
+        setX0(x0_ + sign * kStepX0);
+    } else if (watched == kField_) {
+        setFold(fold_ + sign);
+    } else {
+        setSteps(steps_ + sign);
+    }
+    if (field) static_cast<QLineEdit*>(watched)->setModified(false);
+    return true;
 }
 
 void CobwebWindow::closeEvent(QCloseEvent* event) {

@@ -14,14 +14,15 @@
 #include <vector>
 
 #include "core/numeric/cobweb.h"
+#include "core/tools/field_check.h"
 #include "explore/custom_map_dialog.h"
 #include "explore/recent_formulas.h"
 #include "platform/platform.h"
 
 class QAction;
 class QLabel;
-class QDoubleSpinBox;
 class QElapsedTimer;
+class QLineEdit;
 class QPushButton;
 class QSlider;
 class QSpinBox;
@@ -44,10 +45,10 @@ public:
 
     // The ranges of the controls: a in the map's parameter range (for the
     // built-in maps [0, kMostA]).
-    static constexpr double kMostA = 5;
+    static constexpr double kMostA = tools::kMostBuiltInA;
     // The graph and x0 across [0, 1]; for a map of the user's own across
     // its x-range, when that lies within ±kFarthestX.
-    static constexpr double kFarthestX = 1000;
+    static constexpr double kFarthestX = tools::kFarthestX;
     static constexpr int kMostSpeed = 500;  // steps a second
 
     const Map& map() const { return map_; }
@@ -124,6 +125,9 @@ private:
     // a or k did; the orbit always) and redraws.
     void recompute(bool curveChanged);
     void showValues();
+    // Takes what is typed into a field (Enter, or leaving it); a refused
+    // text stays, with its refusal under it.
+    void takeTyped(QLineEdit* field);
     // Sets a's range and brings a into it; true when a moved.
     bool setARange(double low, double high);
     // Sets the span of x and brings x0 into it.
@@ -167,13 +171,13 @@ private:
     QTableView* orbitTable_ = nullptr;
     QTableView* pointsTable_ = nullptr;
     QSlider* aSlider_ = nullptr;
-    QDoubleSpinBox* aSpin_ = nullptr;
+    QLineEdit* aField_ = nullptr;
     QSlider* x0Slider_ = nullptr;
-    QDoubleSpinBox* x0Spin_ = nullptr;
+    QLineEdit* x0Field_ = nullptr;
     QSlider* kSlider_ = nullptr;
-    QSpinBox* kSpin_ = nullptr;
+    QLineEdit* kField_ = nullptr;
     QSlider* nSlider_ = nullptr;
-    QSpinBox* nSpin_ = nullptr;
+    QLineEdit* nField_ = nullptr;
     QSpinBox* speedSpin_ = nullptr;
     QPushButton* playButton_ = nullptr;
     QAction* mapActions_[3] = {nullptr, nullptr, nullptr};

@@ -10,6 +10,8 @@
 #include <cmath>
 
 #include "core/numeric/number_text.h"
+#include "core/tools/field_check.h"
+#include "explore/typed_field.h"
 
 namespace corvane::explore {
 
@@ -56,7 +58,7 @@ CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const Map* current,
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setMaximumWidth(160);
-        form->addRow(QString::fromLatin1(label), edit);
+        form->addRow(QString::fromLatin1(label), new TypedField(edit, this));
         return edit;
     };
     aMin_ = field("aMin", "a_min");
@@ -104,10 +106,16 @@ void CustomMapDialog::useExample(int index) {
     xMax_->setText(text(e.xMax));
     x0_->setText(text(e.x0));
     error_->clear();
+    for (QLineEdit* f : {aMin_, aMax_, xMin_, xMax_, x0_}) TypedField::of(f)->clearRefusal();
 }
 
 QLineEdit* CustomMapDialog::field(const char* name) const {
-    return findChild<QLineEdit*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    return findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+QString CustomMapDialog::fieldRefusal(const char* name) const {
+    const TypedField* typed = TypedField::of(field(name));
+    return typed ? typed->refusal() : QString();
 }
 
 QString CustomMapDialog::errorText() const { return error_->text(); }
@@ -125,45 +133,51 @@ bool CustomMapDialog::tryAccept() {
         }
         return false;
     }
+    error_->clear();
     Interval a, x;
     double x0 = 0;
+    // The ranges as far as the tool windows reach; x0 within the x-range.
     struct Number {
         QLineEdit* field;
-        const char* name;
+        tools::FieldRule rule;
         double* target;
     };
-    const Number numbers[] = {{aMin_, "a_min", &a.from},
-                              {aMax_, "a_max", &a.to},
-                              {xMin_, "x_min", &x.from},
-                              {xMax_, "x_max", &x.to},
-                              {x0_, "x0", &x0}};
+    const Number numbers[] = {
+        {aMin_, {"a_min", -tools::kFarthestA, tools::kFarthestA}, &a.from},
+        {aMax_, {"a_max", -tools::kFarthestA, tools::kFarthestA}, &a.to},
+        {xMin_, {"x_min", -tools::kFarthestX, tools::kFarthestX}, &x.from},
+        {xMax_, {"x_max", -tools::kFarthestX, tools::kFarthestX}, &x.to}};
+    QLineEdit* firstRefused = nullptr;
     for (const Number& n : numbers) {
-        const QString t = n.field->text().trimmed();
-        const std::optional<double> value = toDouble(t.toStdString());
-        if (!value || !std::isfinite(*value)) {
-            error_->setText(
-                t.isEmpty()
-                    ? QStringLiteral("%1 is empty.").arg(QLatin1String(n.name))
-                    : QStringLiteral("%1 is not a number: \"%2\".").arg(QLatin1String(n.name), t));
-            n.field->setFocus();
-            return false;
+        const std::optional<double> value = TypedField::of(n.field)->take(n.rule);
+        if (value) {
+            *n.target = *value;
+        } else if (!firstRefused) {
+            firstRefused = n.field;
         }
-        *n.target = *value;
     }
-    if (!(a.from < a.to)) {
-        error_->setText(QStringLiteral("a_min must be less than a_max."));
+    if (!firstRefused && !(a.from < a.to)) {
+        TypedField::of(aMax_)->refuse(QStringLiteral("a_min must be less than a_max."));
+        firstRefused = aMax_;
+    }
+    const bool xRange = TypedField::of(xMin_)->refusal().isEmpty() &&
+                        TypedField::of(xMax_)->refusal().isEmpty() && x.from < x.to;
+    if (!firstRefused && !xRange) {
+        TypedField::of(xMax_)->refuse(QStringLiteral("x_min must be less than x_max."));
+        firstRefused = xMax_;
+    }
+    if (xRange) {
+        const std::optional<double> start = TypedField::of(x0_)->take({"x0", x.from, x.to});
+        if (start) {
+            x0 = *start;
+        } else if (!firstRefused) {
+            firstRefused = x0_;
+        }
+    }
+    if (firstRefused) {
+        firstRefused->setFocus();
         return false;
     }
-    if (!(x.from < x.to)) {
-        error_->setText(QStringLiteral("x_min must be less than x_max."));
-        return false;
-    }
-    if (!x.contains(x0)) {
-        error_->setText(QStringLiteral("x0 must lie between x_min and x_max."));
-        x0_->setFocus();
-        return false;
-    }
-    error_->clear();
     recent_.add(QString::fromStdString(compiled.map->formula()));
     choice_ = Map::formula(compiled.map, a, x, x0);
     accept();

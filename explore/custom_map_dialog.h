@@ -29,7 +29,9 @@ public:
     bool tryAccept();
     // The map chosen, once accepted.
     const std::optional<Map>& choice() const { return choice_; }
+    // What is wrong with the formula; a refused number shows under its field.
     QString errorText() const;
+    QString fieldRefusal(const char* name) const;
 
     // Fills the formula and the ranges with example `index` of
     // custom::examples().

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPolygonF>
-#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -16,6 +15,8 @@
 #include "core/numeric/csv.h"
 #include "core/numeric/number_text.h"
 #include "explore/tool_menus.h"
+#include "core/tools/field_check.h"
+#include "explore/typed_field.h"
 
 namespace corvane::explore {
 
@@ -215,35 +216,37 @@ DensityPane::DensityPane(QWidget* parent) : QWidget(parent) {
     aField_->setObjectName(QStringLiteral("densityA"));
     aField_->setToolTip(QStringLiteral("The a-cursor; type an a and press Enter to move it"));
     connect(aField_, &QLineEdit::returnPressed, this, [this] {
-        const std::optional<double> a = toDouble(aField_->text().trimmed().toStdString());
-        if (!a || !std::isfinite(*a)) {
-            summary_->setText(QStringLiteral("a is not a number: \"%1\".").arg(aField_->text()));
-            return;
-        }
-        if (onAEntered) onAEntered(*a);
+        const std::optional<double> a =
+            TypedField::of(aField_)->take({"a", aLeast_, aMost_, false});
+        if (a && onAEntered) onAEntered(*a);
     });
-    iterates_ = new QSpinBox(this);
-    iterates_->setObjectName(QStringLiteral("densityIterates"));
-    iterates_->setRange(1, int(density::kMaxIterates));
-    iterates_->setValue(1'000'000);
-    iterates_->setSingleStep(100'000);
-    iterates_->setGroupSeparatorShown(true);
-    iterates_->setKeyboardTracking(false);
-    iterates_->setToolTip(QStringLiteral("Iterates counted after the explorer's T"));
-    bins_ = new QSpinBox(this);
-    bins_->setObjectName(QStringLiteral("densityBins"));
-    bins_->setRange(density::kMinBins, density::kMaxBins);
-    bins_->setValue(100);
-    bins_->setGroupSeparatorShown(true);
-    bins_->setKeyboardTracking(false);
-    bins_->setToolTip(QStringLiteral("Bins of [0, 1]"));
-    connect(iterates_, &QSpinBox::valueChanged, this, [this] { recount(); });
-    connect(bins_, &QSpinBox::valueChanged, this, [this] { recount(); });
+    iteratesField_ = new QLineEdit(this);
+    iteratesField_->setObjectName(QStringLiteral("densityIterates"));
+    iteratesField_->setToolTip(QStringLiteral("Iterates counted after the explorer's T"));
+    binsField_ = new QLineEdit(this);
+    binsField_->setObjectName(QStringLiteral("densityBins"));
+    binsField_->setToolTip(QStringLiteral("Bins of [0, 1]"));
+    // Enter, or leaving the field, counts again with what it holds.
+    connect(iteratesField_, &QLineEdit::editingFinished, this, [this] {
+        const auto n =
+            TypedField::of(iteratesField_)->take({"N", 1, double(density::kMaxIterates), true});
+        if (!n) return;
+        iterates_ = std::int64_t(*n);
+        recount();
+    });
+    connect(binsField_, &QLineEdit::editingFinished, this, [this] {
+        const auto bins =
+            TypedField::of(binsField_)
+                ->take({"Bins", double(density::kMinBins), double(density::kMaxBins), true});
+        if (!bins) return;
+        bins_ = int(*bins);
+        recount();
+    });
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("a"), aField_);
-    form->addRow(QStringLiteral("N"), iterates_);
-    form->addRow(QStringLiteral("Bins"), bins_);
+    form->addRow(QStringLiteral("a"), new TypedField(aField_, this));
+    form->addRow(QStringLiteral("N"), new TypedField(iteratesField_, this));
+    form->addRow(QStringLiteral("Bins"), new TypedField(binsField_, this));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(plot_, 1);
     layout->addWidget(summary_);
@@ -252,6 +255,7 @@ DensityPane::DensityPane(QWidget* parent) : QWidget(parent) {
     pollTimer_ = new QTimer(this);
     pollTimer_->setInterval(30);
     connect(pollTimer_, &QTimer::timeout, this, [this] { poll(); });
+    showCounts();
     recount();
 }
 
@@ -261,15 +265,39 @@ void DensityPane::setOrbit(const Map& map, std::optional<double> a, double x0,
                            std::int64_t transient) {
     map_ = map;
     a_ = a && std::isfinite(*a) ? a : std::nullopt;
+    // Every digit, so that Enter on the field leaves the cursor where it is.
+    if (a_) {
+        TypedField::of(aField_)->showValue(*a_, QString::fromStdString(exactNumber(*a_)));
+    } else {
+        TypedField::of(aField_)->showValue(std::nan(""), QString());
+    }
     x0_ = x0;
     transient_ = transient;
     recount();
 }
 
-void DensityPane::setBins(int bins) { bins_->setValue(bins); }
-int DensityPane::bins() const { return bins_->value(); }
-void DensityPane::setIterates(std::int64_t n) { iterates_->setValue(int(n)); }
-std::int64_t DensityPane::iterates() const { return iterates_->value(); }
+void DensityPane::setALimits(double least, double most) {
+    aLeast_ = least;
+    aMost_ = most;
+}
+
+void DensityPane::setBins(int bins) {
+    bins_ = std::clamp(bins, int(density::kMinBins), int(density::kMaxBins));
+    showCounts();
+    recount();
+}
+int DensityPane::bins() const { return bins_; }
+void DensityPane::setIterates(std::int64_t n) {
+    iterates_ = std::clamp<std::int64_t>(n, 1, density::kMaxIterates);
+    showCounts();
+    recount();
+}
+std::int64_t DensityPane::iterates() const { return iterates_; }
+
+void DensityPane::showCounts() {
+    TypedField::of(iteratesField_)->showValue(double(iterates_), QString::number(iterates_));
+    TypedField::of(binsField_)->showValue(double(bins_), QString::number(bins_));
+}
 
 void DensityPane::cancel() {
     engine_.cancel();
@@ -283,8 +311,6 @@ bool DensityPane::isCounting() const { return generation_ != 0 && drawnGeneratio
 QString DensityPane::summary() const { return summary_->text(); }
 
 void DensityPane::recount() {
-    // Every digit, so that Enter on the field leaves the cursor where it is.
-    aField_->setText(a_ ? QString::fromStdString(exactNumber(*a_)) : QString());
     if (!a_) {
         cancel();
         shown_.reset();
@@ -298,8 +324,8 @@ void DensityPane::recount() {
     s.a = *a_;
     s.x0 = x0_;
     s.transient = transient_;
-    s.iterates = iterates_->value();
-    s.bins = bins_->value();
+    s.iterates = iterates_;
+    s.bins = bins_;
     if (requested_ && *requested_ == s) return;
     requested_ = s;
     generation_ = engine_.start(s);

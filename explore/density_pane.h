@@ -22,7 +22,6 @@
 
 class QLabel;
 class QLineEdit;
-class QSpinBox;
 class QTimer;
 
 namespace corvane::explore {
@@ -102,6 +101,10 @@ public:
     // count), and the explorer's x0 and T. Counts again when that or the
     // pane's own N and bins differ from what is shown or being counted.
     void setOrbit(const Map& map, std::optional<double> a, double x0, std::int64_t transient);
+    // The a the pane's field takes (the explorer's).
+    void setALimits(double least, double most);
+    // Bins and N set by the program, brought into their ranges; typed
+    // values out of range are refused under their fields instead.
     void setBins(int bins);
     int bins() const;
     void setIterates(std::int64_t n);
@@ -128,13 +131,18 @@ private:
     void recount();
     void poll();
     void showText();
+    void showCounts();
 
     DensityEngine engine_;
     DensityPlot* plot_ = nullptr;
     QLabel* summary_ = nullptr;
     QLineEdit* aField_ = nullptr;
-    QSpinBox* iterates_ = nullptr;
-    QSpinBox* bins_ = nullptr;
+    QLineEdit* iteratesField_ = nullptr;
+    QLineEdit* binsField_ = nullptr;
+    std::int64_t iterates_ = 1'000'000;
+    int bins_ = 100;
+    double aLeast_ = 0;
+    double aMost_ = 5;
     QTimer* pollTimer_ = nullptr;
     Map map_;
     std::optional<double> a_;

@@ -26,6 +26,7 @@
 
 #include "core/numeric/csv.h"
 #include "explore/tool_menus.h"
+#include "explore/window_placement.h"
 #include "platform/qt/qt_export.h"
 
 namespace corvane::explore {
@@ -266,7 +267,7 @@ FeigenbaumWindow::FeigenbaumWindow(const Map& map, QWidget* parent)
     buildMenus();
     new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
     updateControls();
-    resize(900, 620);
+    placeOnScreen(this, QSize(900, 620));
 }
 
 FeigenbaumWindow::~FeigenbaumWindow() = default;

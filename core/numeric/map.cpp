@@ -93,11 +93,9 @@ std::string Map::caption() const {
 }
 
 Interval Map::parameterRange() const {
-    constexpr double kBuiltinMost = 5;
-    constexpr double kFarthest = 1000;
-    if (kind_ != Kind::Formula) return {0, kBuiltinMost};
-    return {std::fmax(std::fmin(a_.from, 0.0), -kFarthest),
-            std::fmin(std::fmax(a_.to, kBuiltinMost), kFarthest)};
+    if (kind_ != Kind::Formula) return {0, kMostBuiltInA};
+    return {std::fmax(std::fmin(a_.from, 0.0), -kFarthestA),
+            std::fmin(std::fmax(a_.to, kMostBuiltInA), kFarthestA)};
 }
 
 Interval Map::xRange() const { return kind_ == Kind::Formula ? x_ : Interval{0, 1}; }

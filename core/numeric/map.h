@@ -15,6 +15,12 @@
 
 namespace corvane {
 
+// The a the built-in maps take in the tool windows (x lies in [0, 1]), and
+// how far a formula's ranges of a and x may reach.
+inline constexpr double kMostBuiltInA = 5;
+inline constexpr double kFarthestA = 1000;
+inline constexpr double kFarthestX = 1000;
+
 // A closed interval [from, to].
 struct Interval {
     double from = 0;
@@ -49,8 +55,9 @@ public:
     // "a*x*(1-x)", "a*x^2*sin(PI*x)" or the formula as typed.
     std::string caption() const;
 
-    // The a the map is meant for (the built-in maps: [0, 4] and [0, 2.6];
-    // a formula: the range it was chosen with).
+    // The a the tool windows take for the map: [0, kMostBuiltInA] for the
+    // built-in maps; for a formula the range it was chosen with, widened to
+    // take in [0, kMostBuiltInA] too and kept within ±kFarthestA.
     Interval parameterRange() const;
     // The x its orbits live in ([0, 1] for the built-in maps).
     Interval xRange() const;

@@ -1,5 +1,5 @@
 // The cobweb's window on the offscreen platform, driven as a user would:
-// sliders, spin boxes and keys, Step, Play and Reset, the map menu, the
+// sliders, typed fields and keys, Step, Play and Reset, the map menu, the
 // tables, the status bar and the File menu's exports.
 #include "explore/cobweb_window.h"
 
@@ -8,13 +8,12 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
-#include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
-#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,13 +49,17 @@ protected:
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    // Types into a spin box and presses Enter, as a user does.
-    void type(QAbstractSpinBox* spin, const QString& text) {
-        spin->setFocus();
-        spin->selectAll();
-        QTest::keyClicks(spin, text);
-        QTest::keyClick(spin, Qt::Key_Return);
+    // Types into a field and presses Enter, as a user does.
+    void type(QLineEdit* field, const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
         QApplication::processEvents();
+    }
+    QString refusal(const char* field) {
+        return child<QLabel>((std::string(field) + "Message").c_str())->text();
     }
     void click(const char* button) {
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
@@ -141,7 +144,7 @@ TEST_F(Cobweb, StepAddsOneVerticalAndOneHorizontalSegment) {
     EXPECT_EQ(up.x1, up.x2);
     EXPECT_EQ(across.y1, across.y2);
     EXPECT_EQ(across.x2, window->orbit().x.back());
-    EXPECT_EQ(child<QSpinBox>("nSpin")->value(), 8);
+    EXPECT_EQ(child<QLineEdit>("nField")->text(), "8");
     EXPECT_EQ(child<QSlider>("nSlider")->value(), 8);
     // The orbit table ends at the current step, picked out.
     QTableView* table = child<QTableView>("orbitTable");
@@ -163,12 +166,12 @@ TEST_F(Cobweb, SlidersRedrawAsTheyMove) {
         a->setValue(v);
         EXPECT_EQ(window->a(), v * 1e-6);
         EXPECT_EQ(window->redraws(), ++redraws);
-        EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>("aSpin")->value(), v * 1e-6);
+        EXPECT_EQ(child<QLineEdit>("aField")->text().toDouble(), v * 1e-6);
     }
     EXPECT_NE(window->picture(), before);
     child<QSlider>("kSlider")->setValue(12);
     EXPECT_EQ(window->fold(), 12);
-    EXPECT_EQ(child<QSpinBox>("kSpin")->value(), 12);
+    EXPECT_EQ(child<QLineEdit>("kField")->text(), "12");
     EXPECT_EQ(window->periodicPoints().points.size(), 4096u);
     child<QSlider>("x0Slider")->setValue(123456);
     EXPECT_EQ(window->x0(), 0.123456);
@@ -178,7 +181,7 @@ TEST_F(Cobweb, SlidersRedrawAsTheyMove) {
 }
 
 TEST_F(Cobweb, ArrowKeysStepAByAThousandthAndWithShiftByAMillionth) {
-    QDoubleSpinBox* spin = child<QDoubleSpinBox>("aSpin");
+    QLineEdit* spin = child<QLineEdit>("aField");
     QSlider* slider = child<QSlider>("aSlider");
     window->setA(3.2);
     spin->setFocus();
@@ -196,27 +199,33 @@ TEST_F(Cobweb, ArrowKeysStepAByAThousandthAndWithShiftByAMillionth) {
     EXPECT_NEAR(window->a(), 3.201998, 1e-12);
 }
 
-TEST_F(Cobweb, SpinBoxesRefuseBadInput) {
-    QDoubleSpinBox* a = child<QDoubleSpinBox>("aSpin");
-    QDoubleSpinBox* x0 = child<QDoubleSpinBox>("x0Spin");
-    QSpinBox* k = child<QSpinBox>("kSpin");
-    QSpinBox* n = child<QSpinBox>("nSpin");
-    // Every key that would make the text something other than a number in
-    // range is refused as it is typed: wholly bad input changes nothing
-    // (and draws nothing); otherwise what is left of it is taken.
+TEST_F(Cobweb, TypedValuesOutOfRangeAreRefusedUnderTheirFieldAndNothingMoves) {
+    QLineEdit* a = child<QLineEdit>("aField");
+    QLineEdit* x0 = child<QLineEdit>("x0Field");
+    QLineEdit* k = child<QLineEdit>("kField");
+    QLineEdit* n = child<QLineEdit>("nField");
+    // Whatever is wrong, the text stays as typed, its refusal shows under
+    // it, and nothing is computed again.
     struct Case {
-        QAbstractSpinBox* spin;
+        QLineEdit* field;
+        const char* name;
         const char* typed;
-        double a, x0;
-        int k;
-        std::int64_t n;
+        const char* refusal;
     };
     const Case cases[] = {
-        {a, "abc", 3.3, 0.2, 12, 40},     {a, "7", 3.3, 0.2, 12, 40},  {a, "-1", 3.3, 0.2, 12, 40},
-        {a, "5.5", 5, 0.2, 12, 40},       {x0, "x", 3.3, 0.2, 12, 40}, {x0, "2", 3.3, 0.2, 12, 40},
-        {x0, "-0.5", 3.3, 0, 12, 40},     {x0, "1.5", 3.3, 1, 12, 40}, {k, "0", 3.3, 0.2, 12, 40},
-        {k, "x", 3.3, 0.2, 12, 40},       {k, "65", 3.3, 0.2, 6, 40},  {n, "abc", 3.3, 0.2, 12, 40},
-        {n, "10001", 3.3, 0.2, 12, 1000},
+        {a, "aField", "1e9", "a must be a number from 0 to 5."},
+        {a, "aField", "abc", "a must be a number from 0 to 5."},
+        {a, "aField", "5.5", "a must be a number from 0 to 5."},
+        {a, "aField", "-1", "a must be a number from 0 to 5."},
+        {a, "aField", "nan", "a must be a number from 0 to 5."},
+        {x0, "x0Field", "2", "x0 must be a number from 0 to 1."},
+        {x0, "x0Field", "-0.5", "x0 must be a number from 0 to 1."},
+        {x0, "x0Field", "", "x0 must be a number from 0 to 1."},
+        {k, "kField", "0", "k must be a whole number from 1 to 64."},
+        {k, "kField", "65", "k must be a whole number from 1 to 64."},
+        {k, "kField", "2.5", "k must be a whole number from 1 to 64."},
+        {n, "nField", "10001", "n must be a whole number from 0 to 10000."},
+        {n, "nField", "inf", "n must be a whole number from 0 to 10000."},
     };
     for (const Case& c : cases) {
         window->setA(3.3);
@@ -224,15 +233,25 @@ TEST_F(Cobweb, SpinBoxesRefuseBadInput) {
         window->setFold(12);
         window->setSteps(40);
         const std::uint64_t redraws = window->redraws();
-        type(c.spin, QString::fromLatin1(c.typed));
-        EXPECT_EQ(window->a(), c.a) << c.typed;
-        EXPECT_EQ(window->x0(), c.x0) << c.typed;
-        EXPECT_FALSE(std::signbit(window->x0())) << c.typed;
-        EXPECT_EQ(window->fold(), c.k) << c.typed;
-        EXPECT_EQ(window->steps(), c.n) << c.typed;
-        const bool unchanged = c.a == 3.3 && c.x0 == 0.2 && c.k == 12 && c.n == 40;
-        EXPECT_EQ(window->redraws() == redraws, unchanged) << c.typed;
-        c.spin->clearFocus();
+        type(c.field, QString::fromLatin1(c.typed));
+        EXPECT_EQ(window->a(), 3.3) << c.typed;
+        EXPECT_EQ(window->x0(), 0.2) << c.typed;
+        EXPECT_EQ(window->fold(), 12) << c.typed;
+        EXPECT_EQ(window->steps(), 40) << c.typed;
+        EXPECT_EQ(window->redraws(), redraws) << c.typed;
+        EXPECT_EQ(c.field->text(), QString::fromLatin1(c.typed));
+        EXPECT_EQ(refusal(c.name), QString::fromLatin1(c.refusal)) << c.typed;
+        EXPECT_TRUE(child<QLabel>((std::string(c.name) + "Message").c_str())->isVisible());
+        // Another control moving leaves the refused text where it is.
+        if (c.field != n) {
+            window->setSteps(41);
+            EXPECT_EQ(c.field->text(), QString::fromLatin1(c.typed));
+            EXPECT_EQ(refusal(c.name), QString::fromLatin1(c.refusal)) << c.typed;
+        }
+        // A good value takes its place, and the refusal goes.
+        type(c.field, c.field == a ? "3.3" : c.field == x0 ? "0.2" : c.field == k ? "12" : "40");
+        EXPECT_TRUE(refusal(c.name).isEmpty()) << c.typed;
+        c.field->clearFocus();
     }
     // Good values are taken.
     type(a, "3.83");
@@ -315,9 +334,59 @@ TEST_F(Cobweb, PeriodicPointsTableListsSlopeAndStability) {
     EXPECT_EQ(model->data(model->index(2, 0)).toString(), "0.6875");
 }
 
+TEST_F(Cobweb, TableCellsHoldEveryDigitInColumnsWideEnoughForThem) {
+    window->setA(4);
+    QTableView* points = child<QTableView>("periodicTable");
+    QTableView* orbit = child<QTableView>("orbitTable");
+    // Slopes of f^8 and f^64 at a = 4 run to 2^64 and beyond.
+    for (int k : {8, 64}) {
+        window->setFold(k);
+        window->setSteps(300);
+        const auto& listed = window->periodicPoints().points;
+        ASSERT_FALSE(listed.empty()) << k;
+        for (QTableView* table : {points, orbit}) {
+            const QAbstractItemModel* model = table->model();
+            const QFontMetrics metrics(table->font());
+            for (int c = 0; c < model->columnCount(); ++c) {
+                ASSERT_FALSE(table->isColumnHidden(c)) << k;
+                int widest = 0;
+                for (int r = 0; r < model->rowCount(); ++r) {
+                    widest = std::max(widest, metrics.horizontalAdvance(
+                                                  model->data(model->index(r, c)).toString()));
+                }
+                EXPECT_GT(table->columnWidth(c), widest) << "k = " << k << ", column " << c;
+            }
+            EXPECT_EQ(table->textElideMode(), Qt::ElideNone);
+        }
+        // Each number reads back as the very double listed.
+        const QAbstractItemModel* model = points->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const cobweb::PeriodicPoint& p = listed[std::size_t(r)];
+            EXPECT_EQ(model->data(model->index(r, 0)).toString().toDouble(), p.x) << r;
+            EXPECT_EQ(model->data(model->index(r, 1)).toString().toDouble(), p.slope) << r;
+            EXPECT_EQ(model->data(model->index(r, 3)).toInt(), p.period) << r;
+        }
+        const QAbstractItemModel* values = orbit->model();
+        for (int r = 0; r < values->rowCount(); ++r) {
+            EXPECT_EQ(values->data(values->index(r, 1)).toString().toDouble(),
+                      window->orbit().x[std::size_t(r)])
+                << r;
+        }
+    }
+    // Slopes of 2^64 are written in exponent form.
+    bool exponent = false;
+    const QAbstractItemModel* model = points->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        exponent = exponent || model->data(model->index(r, 1)).toString().contains('e');
+    }
+    EXPECT_TRUE(exponent);
+}
+
 TEST_F(Cobweb, EveryControlHasAName) {
     for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QSlider*>(w) ||
+        const bool typed =
+            qobject_cast<QLineEdit*>(w) && !qobject_cast<QAbstractSpinBox*>(w->parentWidget());
+        if (typed || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QSlider*>(w) ||
             qobject_cast<QPushButton*>(w) || qobject_cast<QTableView*>(w) ||
             dynamic_cast<CobwebView*>(w)) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();

@@ -6,8 +6,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QDoubleSpinBox>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QSlider>
 #include <QTest>
 #include <algorithm>
@@ -19,6 +20,7 @@
 
 #include "app/explore_wiring.h"
 #include "core/numeric/maps.h"
+#include "core/tools/field_check.h"
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_view.h"
 #include "explore/cobweb_window.h"
@@ -30,6 +32,18 @@
 namespace corvane::explore {
 namespace {
 
+
+// Types a value into the cobweb's field and presses Enter; the refusal
+// shown under it, if any.
+QString typeInto(CobwebWindow& window, const char* name, double value) {
+    auto* field = window.findChild<QLineEdit*>(QString::fromLatin1(name));
+    EXPECT_NE(field, nullptr) << name;
+    if (!field) return {};
+    field->selectAll();
+    QTest::keyClicks(field, QString::number(value, 'g', 17));
+    QTest::keyClick(field, Qt::Key_Return);
+    return window.findChild<QLabel*>(QString::fromLatin1(name) + "Message")->text();
+}
 
 TEST(CustomCobwebWindow, CustomEntryDrawsTheFormulaTitledByIt) {
     CobwebWindow window(Map::logistic());
@@ -75,10 +89,15 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
         EXPECT_EQ(window.aLow(), c.low) << c.aMin;
         EXPECT_EQ(window.aHigh(), c.high) << c.aMin;
         auto* slider = window.findChild<QSlider*>("aSlider");
-        auto* spin = window.findChild<QDoubleSpinBox*>("aSpin");
-        ASSERT_TRUE(slider && spin);
-        EXPECT_EQ(spin->minimum(), c.low);
-        EXPECT_EQ(spin->maximum(), c.high);
+        ASSERT_TRUE(slider);
+        // The field takes the same range, and names it when refusing.
+        const double a = window.a();
+        const std::string range = tools::refusalOf({"a", c.low, c.high});
+        EXPECT_EQ(typeInto(window, "aField", c.low - 0.5).toStdString(), range);
+        EXPECT_EQ(typeInto(window, "aField", c.high + 0.5).toStdString(), range);
+        EXPECT_EQ(window.a(), a);
+        EXPECT_EQ(typeInto(window, "aField", c.high), "");
+        EXPECT_EQ(window.a(), c.high);
         EXPECT_EQ(slider->minimum(), std::lround(c.low * 1e6));
         EXPECT_EQ(slider->maximum(), std::lround(c.high * 1e6));
         window.setA(-0.4);
@@ -112,10 +131,9 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfXIsTheGraphsAndX0s) {
     EXPECT_EQ(window.span().to, 1.5);
     EXPECT_EQ(window.curve().x.front(), -1);
     EXPECT_EQ(window.curve().x.back(), 1.5);
-    auto* x0 = window.findChild<QDoubleSpinBox*>("x0Spin");
-    ASSERT_TRUE(x0);
-    EXPECT_EQ(x0->minimum(), -1);
-    EXPECT_EQ(x0->maximum(), 1.5);
+    EXPECT_EQ(typeInto(window, "x0Field", 1.6), "x0 must be a number from -1 to 1.5.");
+    EXPECT_EQ(typeInto(window, "x0Field", -1), "");
+    EXPECT_EQ(window.x0(), -1);
     window.setX0(-0.75);
     EXPECT_EQ(window.x0(), -0.75);
     // The staircase rises from the x-axis, inside the span.
@@ -135,8 +153,7 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfXIsTheGraphsAndX0s) {
     window.selectMap(Map::logistic());
     EXPECT_EQ(window.span().from, 0);
     EXPECT_EQ(window.span().to, 1);
-    EXPECT_EQ(x0->minimum(), 0);
-    EXPECT_EQ(x0->maximum(), 1);
+    EXPECT_EQ(typeInto(window, "x0Field", -0.5), "x0 must be a number from 0 to 1.");
     EXPECT_GE(window.x0(), 0);
     // A range that is none, or too wide: [0, 1].
     window.showCustomMap(*choiceOf("exp(-6.2*x^2)+a", -1, 1, 0.0, -1e9, 1e9));

@@ -87,14 +87,33 @@ TEST(CustomDialog, ExamplesFillTheRangesAndRecentFormulasComeFirst) {
     EXPECT_EQ(box->currentText(), "a*sin(pi*x)");
     EXPECT_EQ(dialog.field("aMin")->text(), "0.6");
     EXPECT_EQ(dialog.field("aMax")->text(), "1");
-    dialog.field("aMax")->setText("0.5");
-    EXPECT_FALSE(dialog.tryAccept());
-    EXPECT_EQ(dialog.errorText(), "a_min must be less than a_max.");
-    dialog.field("aMax")->setText("one");
-    EXPECT_FALSE(dialog.tryAccept());
-    EXPECT_EQ(dialog.errorText(), "a_max is not a number: \"one\".");
-    dialog.field("aMax")->setText("1");
+    // A refused number shows under its field, which keeps the text; the
+    // dialog stays.
+    struct Refused {
+        const char* field;
+        const char* typed;
+        const char* shownAt;
+        const char* refusal;
+    };
+    const Refused refused[] = {
+        {"aMax", "0.5", "aMax", "a_min must be less than a_max."},
+        {"aMax", "one", "aMax", "a_max must be a number from -1000 to 1000."},
+        {"aMin", "-1e9", "aMin", "a_min must be a number from -1000 to 1000."},
+        {"xMax", "inf", "xMax", "x_max must be a number from -1000 to 1000."},
+        {"xMin", "2", "xMax", "x_min must be less than x_max."},
+        {"x0", "1.5", "x0", "x0 must be a number from 0 to 1."},
+    };
+    for (const Refused& r : refused) {
+        const QString before = dialog.field(r.field)->text();
+        dialog.field(r.field)->setText(QString::fromLatin1(r.typed));
+        EXPECT_FALSE(dialog.tryAccept()) << r.typed;
+        EXPECT_EQ(dialog.fieldRefusal(r.shownAt), QString::fromLatin1(r.refusal)) << r.typed;
+        EXPECT_EQ(dialog.field(r.field)->text(), QString::fromLatin1(r.typed));
+        EXPECT_FALSE(dialog.choice());
+        dialog.field(r.field)->setText(before);
+    }
     EXPECT_TRUE(dialog.tryAccept());
+    EXPECT_TRUE(dialog.fieldRefusal("aMax").isEmpty());
     EXPECT_EQ(dialog.choice()->startParameters().from, 0.6);
     EXPECT_EQ(dialog.choice()->caption(), "a*sin(pi*x)");
     EXPECT_EQ(recent.list().front(), "a*sin(pi*x)");

@@ -11,10 +11,10 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
@@ -94,10 +94,52 @@ TEST_F(DensityPaneTest, IsASidePaneOfTheExplorerWithItsExportInTheFileMenu) {
     EXPECT_EQ(pane().summary(), "Click the diagram to choose an a.");
     EXPECT_FALSE(window->exportDensityCsv());
     EXPECT_EQ(window->statusMessage(), "Click the diagram first to choose an a.");
-    EXPECT_EQ(pane().findChild<QSpinBox*>(QStringLiteral("densityBins"))->minimum(), 10);
-    EXPECT_EQ(pane().findChild<QSpinBox*>(QStringLiteral("densityBins"))->maximum(), 1'000'000);
-    EXPECT_EQ(pane().findChild<QSpinBox*>(QStringLiteral("densityIterates"))->maximum(),
-              100'000'000);
+}
+
+TEST_F(DensityPaneTest, TypedValuesOutOfRangeAreRefusedUnderTheirFieldAndNotCounted) {
+    window->setCursorA(3.6);
+    ASSERT_TRUE(idle());
+    const std::uint64_t generation = pane().generation();
+    struct Case {
+        const char* field;
+        const char* typed;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"densityBins", "5000000", "Bins must be a whole number from 10 to 1000000."},
+        {"densityBins", "9", "Bins must be a whole number from 10 to 1000000."},
+        {"densityBins", "", "Bins must be a whole number from 10 to 1000000."},
+        {"densityIterates", "0", "N must be a whole number from 1 to 100000000."},
+        {"densityIterates", "1e9", "N must be a whole number from 1 to 100000000."},
+        {"densityIterates", "1000.5", "N must be a whole number from 1 to 100000000."},
+        {"densityA", "7", "a must be a number from 0 to 5."},
+        {"densityA", "nan", "a must be a number from 0 to 5."},
+    };
+    for (const Case& c : cases) {
+        auto* field = pane().findChild<QLineEdit*>(QString::fromLatin1(c.field));
+        ASSERT_NE(field, nullptr) << c.field;
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, QString::fromLatin1(c.typed));
+        QTest::keyClick(field, Qt::Key_Return);
+        EXPECT_EQ(field->text(), QString::fromLatin1(c.typed));
+        EXPECT_EQ(pane().findChild<QLabel*>(QString::fromLatin1(c.field) + "Message")->text(),
+                  QString::fromLatin1(c.refusal))
+            << c.typed;
+        EXPECT_EQ(pane().generation(), generation) << c.typed;
+        EXPECT_EQ(pane().bins(), 100);
+        EXPECT_EQ(pane().iterates(), 1'000'000);
+        EXPECT_EQ(*window->cursorA(), 3.6);
+    }
+    // A value in range is taken, its refusal gone.
+    auto* bins = pane().findChild<QLineEdit*>(QStringLiteral("densityBins"));
+    bins->selectAll();
+    QTest::keyClicks(bins, "1000000");
+    QTest::keyClick(bins, Qt::Key_Return);
+    EXPECT_EQ(pane().bins(), 1'000'000);
+    EXPECT_TRUE(pane().findChild<QLabel*>("densityBinsMessage")->text().isEmpty());
+    EXPECT_NE(pane().generation(), generation);
 }
 
 TEST_F(DensityPaneTest, AClickInTheDiagramCountsTheOrbitOfTheColumnAtTheCursor) {

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -212,6 +213,7 @@ TEST_F(ExploreWindow, ClickSetsTheCursorAndUseThisAWritesIt) {
 struct BadInput {
     const char* field;
     const char* text;
+    const char* shownAt;  // the field the refusal shows under
     const char* message;
 };
 
@@ -221,38 +223,81 @@ void PrintTo(const BadInput& bad, std::ostream* out) {
 
 class RefusedInput : public ExploreWindow, public testing::WithParamInterface<BadInput> {};
 
-TEST_P(RefusedInput, LeavesTheViewAsItWas) {
+TEST_P(RefusedInput, ShowsUnderTheFieldKeepsTheTextAndLeavesTheViewAsItWas) {
     open(1);
     const View before = window->view();
     const int pictures = window->columnsDone();
     const BadInput& bad = GetParam();
     field(bad.field)->setText(QString::fromLatin1(bad.text));
-    EXPECT_FALSE(window->applyFields());
+    QTest::keyClick(field(bad.field), Qt::Key_Return);
     EXPECT_EQ(window->view(), before);
     EXPECT_FALSE(window->isComputing());
     EXPECT_EQ(window->columnsDone(), pictures);
-    EXPECT_TRUE(window->statusMessage().contains(QString::fromUtf8(bad.message)))
-        << window->statusMessage().toStdString();
+    EXPECT_EQ(field(bad.field)->text(), QString::fromLatin1(bad.text));
+    const QString shown = window->fieldRefusal(bad.shownAt);
+    EXPECT_TRUE(shown.contains(QString::fromUtf8(bad.message))) << shown.toStdString();
+    auto* line = window->findChild<QLabel*>(QString::fromLatin1(bad.shownAt) + "Message");
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->isVisible());
+    // Put right, the field is taken and its refusal goes.
+    const std::string name = bad.field;
+    field(bad.field)->setText(name == "lambdaMin"                     ? ""
+                              : name == "kept" || name == "transient" ? "300"
+                              : name == "aMin"                        ? "3"
+                              : name == "aMax"                        ? "3.5"
+                                                                      : "0.75");
+    EXPECT_TRUE(window->applyFields());
+    EXPECT_TRUE(window->fieldRefusal(bad.shownAt).isEmpty());
+    EXPECT_FALSE(line->isVisible());
+    ASSERT_TRUE(waitIdle(*window));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, RefusedInput,
-    testing::Values(BadInput{"aMin", "", "a_min is empty"},
-                    BadInput{"aMax", "   ", "a_max is empty"},
-                    BadInput{"xMin", "abc", "x_min is not a number"},
-                    BadInput{"x0", "0,5", "x0 is not a number"},
-                    BadInput{"xMax", "1e999", "x_max is not a number"},
-                    BadInput{"aMin", "4", "a_min must be less than a_max"},
-                    BadInput{"aMin", "5", "a_min must be less than a_max"},
-                    BadInput{"xMax", "-0.5", "x_min must be less than x_max"},
-                    BadInput{"transient", "-1", "T must be a whole number from 0 to 100000000"},
-                    BadInput{"transient", "100000001", "T must be a whole number"},
-                    BadInput{"kept", "1e9", "K must be a whole number"},
-                    BadInput{"kept", "2.5", "K must be a whole number"},
-                    BadInput{"kept", "", "K must be a whole number"},
-                    BadInput{"lambdaMin", "x", "\u03bb min and \u03bb max must both be numbers"},
-                    BadInput{"aMax", "2.5000000000001", "narrower than doubles resolve"}),
+    testing::Values(
+        BadInput{"aMin", "", "aMin", "a_min must be a number from 0 to 5."},
+        BadInput{"aMax", "   ", "aMax", "a_max must be a number from 0 to 5."},
+        BadInput{"aMax", "1e9", "aMax", "a_max must be a number from 0 to 5."},
+        BadInput{"aMin", "-0.1", "aMin", "a_min must be a number from 0 to 5."},
+        BadInput{"xMin", "abc", "xMin", "x_min must be a number from 0 to 1."},
+        BadInput{"x0", "0,5", "x0", "x0 must be a number from 0 to 1."},
+        BadInput{"x0", "2", "x0", "x0 must be a number from 0 to 1."},
+        BadInput{"x0", "nan", "x0", "x0 must be a number from 0 to 1."},
+        BadInput{"x0", "inf", "x0", "x0 must be a number from 0 to 1."},
+        BadInput{"xMax", "1e999", "xMax", "x_max must be a number from 0 to 1."},
+        BadInput{"xMax", "-0.5", "xMax", "x_max must be a number from 0 to 1."},
+        BadInput{"aMin", "4", "aMax", "a_min must be less than a_max"},
+        BadInput{"aMin", "5", "aMax", "a_min must be less than a_max"},
+        BadInput{"xMin", "1", "xMax", "x_min must be less than x_max"},
+        BadInput{"transient", "-1", "transient", "T must be a whole number from 0 to 100000000."},
+        BadInput{"transient", "100000001", "transient", "T must be a whole number"},
+        BadInput{"kept", "0", "kept", "K must be a whole number from 1 to 100000000."},
+        BadInput{"kept", "1e9", "kept", "K must be a whole number"},
+        BadInput{"kept", "2.5", "kept", "K must be a whole number"},
+        BadInput{"kept", "", "kept", "K must be a whole number"},
+        BadInput{"lambdaMin", "x", "lambdaMin", "\u03bb min and \u03bb max must both be numbers"},
+        BadInput{"aMax", "2.5000000000001", "aMax", "narrower than doubles resolve"}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::to_string(info.index); });
+
+TEST_F(ExploreWindow, EscapeDuringADragCancelsItAndZoomsNothingWithoutOneItCloses) {
+    open(1);
+    const View before = window->view();
+    const QRect d = window->plot().diagramRect();
+    const QPoint from(d.left() + 100, d.top() + 40);
+    const QPoint to(d.left() + 300, d.top() + 200);
+    QTest::mousePress(&window->plot(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(&window->plot(), to);
+    ASSERT_TRUE(window->plot().dragging());
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->plot().dragging());
+    QTest::mouseRelease(&window->plot(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(window->view(), before);
+    EXPECT_FALSE(window->canUndo());
+    EXPECT_FALSE(window->cursorA());  // nor taken as a click
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}
 
 TEST_F(ExploreWindow, NarrowViewsAreRefusedWhateverAsksForThem) {
     open(1);

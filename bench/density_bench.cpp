@@ -4,6 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "bench/bench_support.h"
 #include "core/numeric/bifurcation.h"
@@ -20,12 +22,14 @@ constexpr std::int64_t kSteps = 10'000'000;
 double aOf(int map) { return map == 1 ? 4.0 : 2.3; }
 double x0Of(int map) { return map == 1 ? 0.2 : bifurcation::criticalPoint(2); }
 
+// The count and the chain make the same steps and end on the same iterate.
 void BM_DensityBareChain(benchmark::State& state) {
     const int map = static_cast<int>(state.range(0));
     const std::int64_t steps = state.range(1);
     const double a = aOf(map);
+    double x = 0;
     for (auto _ : state) {
-        double x = x0Of(map);
+        x = x0Of(map);
         if (map == 1) {
             for (std::int64_t i = 0; i < steps; ++i) x = f1(a, x);
         } else {
@@ -33,6 +37,8 @@ void BM_DensityBareChain(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(x);
     }
+    reportWork(state, "BM_DensityBareChain/" + std::to_string(map) + "/" + std::to_string(steps),
+               {steps, x});
 }
 BENCHMARK(BM_DensityBareChain)
     ->Args({1, kSteps})
@@ -50,10 +56,15 @@ void BM_DensityRecount(benchmark::State& state) {
     orbit.transient = 0;
     orbit.iterates = state.range(1);
     orbit.bins = static_cast<std::int32_t>(state.range(2));
+    std::optional<density::Histogram> h;
     for (auto _ : state) {
-        std::optional<density::Histogram> h = density::count(orbit);
+        h = density::count(orbit);
         benchmark::DoNotOptimize(h->counts.data());
     }
+    reportWork(state,
+               "BM_DensityRecount/" + std::to_string(orbit.map) + "/" +
+                   std::to_string(orbit.iterates) + "/" + std::to_string(orbit.bins),
+               {h->counted + h->outside, h->lastIterate});
 }
 BENCHMARK(BM_DensityRecount)
     ->Args({1, kSteps, 100})

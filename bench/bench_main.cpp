@@ -23,15 +23,17 @@ namespace {
 std::map<std::string, double> g_seconds;
 std::map<std::string, double> g_wallSeconds;
 std::map<std::string, double> g_pairedRatios;
+std::map<std::string, std::string> g_errors;
 
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs) {
+            // The name without the run options: function and arguments.
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
+            if (run.error_occurred) g_errors[name] = run.error_message;
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                // The name without the run options: function and arguments.
-                std::string name = run.run_name.function_name;
-                if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
                 g_seconds[name] =
                     run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
                 g_wallSeconds[name] =
@@ -57,6 +59,13 @@ int runAll(int argc, char** argv) {
     std::printf("\n%-58s %10s %8s %s\n", "target", "ratio", "limit", "");
     bool allMet = true;
     for (const auto& target : targets()) {
+        // A pair whose halves did different work (or failed) has no ratio.
+        if (g_errors.count(target.measured) || g_errors.count(target.reference)) {
+            allMet = false;
+            std::printf("%-58s %10s %8.2f %s\n", target.label.c_str(), "-", target.limit,
+                        "MISSED (error, see above)");
+            continue;
+        }
         const auto& seconds = target.wallClock ? g_wallSeconds : g_seconds;
         const auto num = seconds.find(target.measured);
         const auto den = seconds.find(target.reference);

@@ -6,6 +6,7 @@
 #include <oneapi/tbb/task_arena.h>
 
 #include <cstdint>
+#include <string>
 
 #include "bench/bench_support.h"
 #include "core/numeric/maps.h"
@@ -34,6 +35,10 @@ void BM_BareChain(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(x);
     }
+    // Set against a picture of that many column steps: the steps alone are
+    // compared (its columns run at other a).
+    reportWork(state, "BM_BareChain/" + std::to_string(map) + "/" + std::to_string(steps),
+               {steps, std::nullopt});
 }
 BENCHMARK(BM_BareChain)
     ->Args({1, kColumns * 2000})
@@ -47,8 +52,8 @@ int allThreads() { return tbb::info::default_concurrency(); }
 
 // The diagram of the map's start view, counts, λ and shading, on `threads`
 // threads (0: all).
-void diagram(benchmark::State& state, int map, std::int64_t transient, std::int64_t kept,
-             int rows) {
+void diagram(benchmark::State& state, const char* name, int map, std::int64_t transient,
+             std::int64_t kept, int rows) {
     const int threads = state.range(0) == 0 ? allThreads() : static_cast<int>(state.range(0));
     tbb::task_arena arena(threads);
     explore::View view = explore::startView(Map::fromChoice(map));
@@ -68,11 +73,13 @@ void diagram(benchmark::State& state, int map, std::int64_t transient, std::int6
         });
     }
     state.counters["threads"] = threads;
+    reportWork(state, std::string(name) + "/" + std::to_string(state.range(0)),
+               diagramWork(view, kColumns, rows));
 }
 
-void BM_DiagramF1(benchmark::State& s) { diagram(s, 1, 1000, 1000, kRows); }
-void BM_DiagramF2(benchmark::State& s) { diagram(s, 2, 1000, 1000, kRows); }
-void BM_LyapunovStripF1(benchmark::State& s) { diagram(s, 1, 0, 10000, 0); }
+void BM_DiagramF1(benchmark::State& s) { diagram(s, "BM_DiagramF1", 1, 1000, 1000, kRows); }
+void BM_DiagramF2(benchmark::State& s) { diagram(s, "BM_DiagramF2", 2, 1000, 1000, kRows); }
+void BM_LyapunovStripF1(benchmark::State& s) { diagram(s, "BM_LyapunovStripF1", 1, 0, 10000, 0); }
 // Elapsed time for the ratios; the processor time column is that of the whole
 // process, all threads together (on a machine whose cores are busy with
 // other work, it shows whether the threads add work of their own).

@@ -6,6 +6,7 @@
 #include <oneapi/tbb/task_arena.h>
 
 #include <cstdint>
+#include <string>
 
 #include "bench/bench_support.h"
 #include "explore/bifurcation_compute.h"
@@ -35,6 +36,9 @@ void BM_DiagramCustomF1(benchmark::State& state) {
         });
     }
     state.counters["threads"] = threads;
+    // The same columns and counts as the built-in map's picture.
+    reportWork(state, "BM_DiagramCustomF1/" + std::to_string(state.range(0)),
+               diagramWork(view, kColumns, kRows));
 }
 BENCHMARK(BM_DiagramCustomF1)
     ->Arg(0)

@@ -58,17 +58,27 @@ platform::Window& placeChart(bool zoom) {
     return w;
 }
 
-// The orbit's arithmetic without drawing: map, px, py and read-back.
-void bareOrbit(benchmark::State& state, int map, bool zoom) {
+// The orbits: f1 at 3.9 from 0.2, and f2 at 2.3 from 0.5, chaotic for all
+// 10^7 steps in both charts (from 0.2, f2 falls onto 0 within a few steps,
+// and every step after that would be the sine of 0).
+double aOf(int map) { return map == 1 ? 3.9 : 2.3; }
+double x0Of(int map) { return map == 1 ? 0.2 : 0.5; }
+
+// The orbit's arithmetic without drawing: map, px, py and read-back. The
+// plot of the same orbit makes the same steps and ends on the same value
+// read back from the chart.
+void bareOrbit(benchmark::State& state, const char* name, int map, bool zoom) {
     placeChart(zoom);
     const Module1& m = desktop().program.module;
     const double left = m.chartLeft, right = m.chartRight, bottom = m.chartBottom;
     const double top = m.chartTop;
-    const double a = map == 1 ? 3.9 : 2.3;
+    const double a = aOf(map);
+    Work work;
     for (auto _ : state) {
-        double x = 0.2;
+        double x = x0Of(map);
         const std::int64_t N = kOrbitN;
-        for (std::int64_t n = 1; n <= N; ++n) {
+        std::int64_t n = 1;
+        for (; n <= N; ++n) {
             const double y = applyMap(map, a, x);
             if (!(y >= -0.25 && y <= 1.25)) break;
             const double px = left + ((right - left) * static_cast<double>(n)) / N;
@@ -78,30 +88,36 @@ void bareOrbit(benchmark::State& state, int map, bool zoom) {
             x = (1.5 * (bottom - py)) / (bottom - top) - 0.25;
         }
         benchmark::DoNotOptimize(x);
+        work = {n - 1, x};
     }
+    state.counters["steps"] = static_cast<double>(work.steps);
+    state.counters["final_x"] = *work.x;
+    reportWork(state, name, work);
 }
 
-void plottedOrbit(benchmark::State& state, int map, bool zoom) {
+void plottedOrbit(benchmark::State& state, const char* name, int map, bool zoom) {
     Program& p = desktop().program;
     for (auto _ : state) {
         state.PauseTiming();
         platform::Window& w = placeChart(zoom);
         w.Cls();
         p.module.funcChoice = static_cast<std::int16_t>(map);
-        p.module.curA = map == 1 ? 3.9 : 2.3;
-        p.module.curX0 = 0.2;
+        p.module.curA = aOf(map);
+        p.module.curX0 = x0Of(map);
         p.module.curN = static_cast<double>(kOrbitN);
         state.ResumeTiming();
         p.form1().plotOrbit(w);
     }
+    const Form1::OrbitEnd end = p.form1().lastOrbitEnd;
+    reportWork(state, name, {end.steps, end.x});
 }
 
-void BM_BareOrbitF1(benchmark::State& s) { bareOrbit(s, 1, false); }
-void BM_PlotOrbitF1(benchmark::State& s) { plottedOrbit(s, 1, false); }
-void BM_BareOrbitF2(benchmark::State& s) { bareOrbit(s, 2, false); }
-void BM_PlotOrbitF2(benchmark::State& s) { plottedOrbit(s, 2, false); }
-void BM_BareZoomF1(benchmark::State& s) { bareOrbit(s, 1, true); }
-void BM_ZoomOrbitF1(benchmark::State& s) { plottedOrbit(s, 1, true); }
+void BM_BareOrbitF1(benchmark::State& s) { bareOrbit(s, "BM_BareOrbitF1", 1, false); }
+void BM_PlotOrbitF1(benchmark::State& s) { plottedOrbit(s, "BM_PlotOrbitF1", 1, false); }
+void BM_BareOrbitF2(benchmark::State& s) { bareOrbit(s, "BM_BareOrbitF2", 2, false); }
+void BM_PlotOrbitF2(benchmark::State& s) { plottedOrbit(s, "BM_PlotOrbitF2", 2, false); }
+void BM_BareZoomF1(benchmark::State& s) { bareOrbit(s, "BM_BareZoomF1", 1, true); }
+void BM_ZoomOrbitF1(benchmark::State& s) { plottedOrbit(s, "BM_ZoomOrbitF1", 1, true); }
 BENCHMARK(BM_BareOrbitF1)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_PlotOrbitF1)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_BareOrbitF2)->Unit(benchmark::kMillisecond)->MinTime(2);
@@ -116,8 +132,10 @@ const Registration r2("plotOrbit f2, N = 1e7, main window panel", "BM_PlotOrbitF
 const Registration r3("plotOrbit f1, N = 1e7, zoom window", "BM_ZoomOrbitF1", "BM_BareZoomF1",
                       1.25);
 
-// The difference against the bare chain of f1 alone, side by side.
-void bareOrbitChain() { bareChainF1(kOrbitN); }
+// The difference against the bare chain of f1 alone, side by side. The
+// difference's first orbit (slot 1) is that chain: compared are its steps
+// and last iterate with the chain's.
+Work bareOrbitChain() { return bareChainF1(kOrbitN); }
 
 // Two orbits in slots 1 and 2 and the difference window cleared.
 void prepareDifference() {
@@ -134,10 +152,12 @@ void prepareDifference() {
     m.setSingleChartGeometry(w);
 }
 
-void plotDifference() {
+Work plotDifference() {
     bool ok = false;
-    desktop().program.form1().plotDifference(ok);
+    Form1& form1 = desktop().program.form1();
+    form1.plotDifference(ok);
     benchmark::DoNotOptimize(ok);
+    return {form1.lastOrbitEnd.steps, form1.lastOrbitEnd.x};
 }
 
 void BM_BareChainF1(benchmark::State& state) {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStringList>
 #include <QWidget>
 #include <utility>
 
@@ -12,6 +13,9 @@
 
 #ifndef CORVANE_VERSION
 #define CORVANE_VERSION "1.0.0"
+#endif
+#ifndef CORVANE_HOMEPAGE
+#define CORVANE_HOMEPAGE "https://corvane.org/"
 #endif
 
 namespace corvane::help {
@@ -29,20 +33,67 @@ QString pageAbout(const QWidget* window) {
     return QStringLiteral("index.html");
 }
 
+// Every library the program links, with the licence its Debian package
+// states (/usr/share/doc/<package>/copyright). The About box and
+// packaging/copyright list the same libraries.
+struct LinkedLibrary {
+    const char* name;
+    const char* use;
+    const char* licence;
+    // Under the GNU GPL version 2 or later: the program as distributed is
+    // then covered by it as a whole.
+    bool gpl = false;
+};
+
+constexpr LinkedLibrary kLinkedLibraries[] = {
+    {"Qt", "windows, menus, dialogs and the guide", "LGPL-3.0 or GPL-2.0"},
+    {"libcups", "printing", "Apache-2.0 with the GPL-2.0 and LGPL-2.0 exception"},
+    {"oneTBB", "parallel work", "Apache-2.0"},
+    {"muparser", "reading and evaluating formulas", "MIT"},
+    {"GiNaC", "differentiating formulas", "GPL-2.0-or-later", true},
+    {"CLN", "GiNaC's numbers", "GPL-2.0-or-later", true},
+    {"GMP", "CLN's numbers", "LGPL-3.0-or-later or GPL-2.0-or-later"},
+    {"libgomp, libstdc++ and libgcc_s", "the compiler's run-time libraries",
+     "GPL-3.0-or-later with the GCC Runtime Library Exception 3.1"},
+    {"the GNU C Library", "the system's C library", "LGPL-2.1-or-later"},
+};
+
 }  // namespace
 
 QString aboutText() {
+    QString libraries;
+    QStringList gpl;
+    for (const LinkedLibrary& library : kLinkedLibraries) {
+        QString name = QString::fromUtf8(library.name);
+        if (name == QLatin1String("Qt")) name += QLatin1Char(' ') + QString::fromLatin1(qVersion());
+        libraries +=
+            QStringLiteral("<li>%1 (%2): %3</li>")
+                .arg(name, QString::fromUtf8(library.use), QString::fromUtf8(library.licence));
+        if (library.gpl) gpl << QString::fromUtf8(library.name);
+    }
+    QString whole;
+    if (!gpl.isEmpty()) {
+        const QString names = gpl.size() == 1
+                                  ? gpl.front()
+                                  : gpl.mid(0, gpl.size() - 1).join(QStringLiteral(", ")) +
+                                        QStringLiteral(" and ") + gpl.back();
+        whole = QStringLiteral(
+                    "<p>The program as distributed is linked with %1, which %2 under the GNU "
+                    "General Public License version 2 or later. The program as a whole is "
+                    "therefore covered by the GNU GPL version 2 or later, and its complete "
+                    "source code is available at %3.</p>")
+                    .arg(names, gpl.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                         QStringLiteral(CORVANE_HOMEPAGE));
+    }
     return QStringLiteral(
                "<p><b>Corvane</b> %1</p>"
                "<p>Iterated maps of the unit interval, for teaching and experimenting.</p>"
-               "<p>Licence: MIT.</p>"
-               "<p>Made with:</p><ul>"
-               "<li>Qt %2 (windows, menus, dialogs and the guide)</li>"
-               "<li>libcups (printing)</li>"
-               "<li>oneTBB (parallel work)</li>"
-               "<li>GoogleTest and Google Benchmark (used only to build and test "
-               "Corvane)</li></ul>")
-        .arg(QStringLiteral(CORVANE_VERSION), QString::fromLatin1(qVersion()));
+               "<p>Licence: MIT, for Corvane's own source code.</p>"
+               "%2"
+               "<p>The program links:</p><ul>%3</ul>"
+               "<p>GoogleTest and Google Benchmark are used only to build and test "
+               "Corvane; they are not part of the program.</p>")
+        .arg(QStringLiteral(CORVANE_VERSION), whole, libraries);
 }
 
 Help::Help(std::function<QWidget*()> dialogOwner) : dialogOwner_(std::move(dialogOwner)) {}

@@ -91,6 +91,14 @@ TEST_P(PlotOrbits, DrawsOnePointPerIterateUntilTheRangeIsLeft) {
     EXPECT_EQ(m().slotN[1], c.slotN);
     EXPECT_EQ(m().slotA[1].value(), *toDouble(c.a));
     EXPECT_EQ(m().slotX0[1], *toDouble(c.x0));
+    // Where the orbit ended: its last point drawn, read back from the chart.
+    const Chart chart = panel(1);
+    const double lastX =
+        expected.empty()
+            ? *toDouble(c.x0)
+            : (1.5 * (chart.bottom - expected.back().y)) / (chart.bottom - chart.top) - 0.25;
+    EXPECT_EQ(program.form1().lastOrbitEnd.steps, static_cast<std::int64_t>(c.points));
+    EXPECT_EQ(program.form1().lastOrbitEnd.x, lastX);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -247,6 +247,12 @@ TEST_F(DifferenceTest, TheSecondOrbitStaysCurrentAndTheDeltasAreFirstMinusSecond
     EXPECT_EQ(form2().printedTexts().back(), "delta a = 0.5, delta x0 = -0.2");
     EXPECT_EQ(m().slotA[1].value(), 3);
     EXPECT_EQ(m().plotCount, 2);
+    // Where the first orbit ended, in full precision: ten steps of 3·x·(1−x)
+    // from 0.2.
+    double x = 0.2;
+    for (int n = 0; n < 10; ++n) x = (3 * x) * (1 - x);
+    EXPECT_EQ(program.form1().lastOrbitEnd.steps, 10);
+    EXPECT_EQ(program.form1().lastOrbitEnd.x, x);
 }
 
 TEST_F(DifferenceTest, DifferentNStopsAfterClearingForm2) {

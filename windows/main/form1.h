@@ -34,6 +34,15 @@ public:
     // Orbits in the six panels.
     void mnuPlot_Click();
     void plotOrbit(platform::Window& objForm);
+    // Where the last orbit plotOrbit or plotDifference computed ended: the
+    // steps made and the value the orbit stood at then (plotOrbit: the value
+    // read back from the chart at the last point drawn; plotDifference: the
+    // first orbit's last iterate).
+    struct OrbitEnd {
+        std::int64_t steps = 0;
+        double x = 0;
+    };
+    OrbitEnd lastOrbitEnd;
     void drawOrbitAxes(platform::Window& objForm);
     void mnuClear_Click();
     void mnuExit_Click();

@@ -90,6 +90,7 @@ void Form1::plotDifference(bool& ok) {
     const int choice = m_.funcChoice;
     const std::int64_t mask = m_.progressMask;
     const auto progress = program_.ui.beginProgress("Difference", 2 * N);
+    lastOrbitEnd = {0, x01};
 
     // False when the user stopped it.
     // With no map selected nothing is computed and every iterate is 0, so
@@ -125,6 +126,7 @@ void Form1::plotDifference(bool& ok) {
                                ? drawStretch<true>(map, a1, a2, at, last, mask, chart, points)
                                : drawStretch<false>(map, a1, a2, at, last, mask, chart, points);
                 });
+                lastOrbitEnd = {at.n, at.u};
                 if ((at.n & mask) == 0 && progress->poll(N + at.n)) {
                     // Stopped by the user: no half-drawn chart is left.
                     program_.form2().clearSurface();

@@ -68,6 +68,7 @@ void Form1::plotOrbit(platform::Window& objForm) {
     StretchDrawing drawing(objForm, StepAxis(left, right, N));
     const OrbitChart chart{bottom, bottom - top};
     double x = m_.curX0;
+    lastOrbitEnd = {0, x};
     // With no map selected the orbit stays where it is.
     withMap(
         choice, [](double, double x) { return x; },
@@ -80,6 +81,7 @@ void Form1::plotOrbit(platform::Window& objForm) {
                 });
                 x = stretch.x;
                 n = stretch.n;
+                lastOrbitEnd = {stretch.offChart ? n - 1 : n, x};
                 if (stretch.offChart) {
                     // The program's fixed text: "occured" and "ploted" are spelled so on
                     // purpose, as users and their handouts know them. Do not correct them.

@@ -58,18 +58,6 @@ CORVANE_TILE_CLONES void finishTile(const std::uint32_t* scratch, int rows, std:
 
 }  // namespace
 
-View startView(const Map& map) {
-    View v;
-    v.map = map;
-    const Interval a = map.startParameters(), x = map.xRange();
-    v.aMin = a.from;
-    v.aMax = a.to;
-    v.xMin = x.from;
-    v.xMax = x.to;
-    v.x0 = map.startX0();
-    return v;
-}
-
 bifurcation::OrbitSetup orbitSetup(const View& view, int rows) {
     bifurcation::OrbitSetup s;
     s.map = view.map;

@@ -14,27 +14,12 @@
 
 #include "core/numeric/bifurcation.h"
 #include "core/numeric/map.h"
+#include "core/tools/explorer_model.h"
 
 namespace corvane::explore {
 
-// What the explorer shows: the map, the window onto the (a, x) plane and the
-// orbit's start and lengths.
-struct View {
-    Map map;
-    double aMin = 2.5;
-    double aMax = 4.0;
-    double xMin = 0.0;
-    double xMax = 1.0;
-    double x0 = 0.5;
-    std::int64_t transient = 1000;
-    std::int64_t kept = 1000;
-
-    bool operator==(const View&) const = default;
-};
-
-// The map's start view: its start range of a across its x-range, x0 its
-// start (the built-in maps' critical point).
-View startView(const Map& map);
+using tools::startView;
+using tools::View;
 
 // The kernel's settings for a view drawn `rows` pixels high.
 bifurcation::OrbitSetup orbitSetup(const View& view, int rows);

@@ -23,6 +23,7 @@
 #include <cmath>
 
 #include "core/numeric/number_text.h"
+#include "core/tools/explorer_model.h"
 #include "core/tools/field_check.h"
 #include "explore/bifurcation_view.h"
 #include "explore/density_pane.h"
@@ -36,58 +37,16 @@ namespace corvane::explore {
 
 namespace {
 
-constexpr std::size_t kHistoryLimit = 1000;
-constexpr std::int64_t kMostSteps = 100'000'000;
-// A view narrower than this share of its a (or x) is beyond what doubles
-// resolve across a picture's columns.
-constexpr double kNarrowest = 1e-13;
-
 QString text(double value) { return QString::fromStdString(numberText(value)); }
 
-bool tooNarrow(double lo, double hi) {
-    const double scale = std::max({std::fabs(lo), std::fabs(hi), 1e-300});
-    return !(hi - lo > kNarrowest * scale);
-}
-
-// What T and K take: K = 0 would leave nothing to draw.
-const tools::FieldRule kTransientRule{"T", 0, double(kMostSteps), true};
-const tools::FieldRule kKeptRule{"K", 1, double(kMostSteps), true};
-
-QString refusalText(const tools::FieldRule& rule) {
-    return QString::fromStdString(tools::refusalOf(rule));
-}
-
 }  // namespace
-
-QString refusal(const View& v) {
-    if (!(v.aMin < v.aMax)) return QStringLiteral("a_min must be less than a_max.");
-    if (!(v.xMin < v.xMax)) return QStringLiteral("x_min must be less than x_max.");
-    if (tooNarrow(v.aMin, v.aMax)) {
-        return QStringLiteral(
-                   "The a-range %1 to %2 is narrower than doubles resolve; the view "
-                   "stays as it was.")
-            .arg(text(v.aMin), text(v.aMax));
-    }
-    if (tooNarrow(v.xMin, v.xMax)) {
-        return QStringLiteral(
-                   "The x-range %1 to %2 is narrower than doubles resolve; the view "
-                   "stays as it was.")
-            .arg(text(v.xMin), text(v.xMax));
-    }
-    if (v.transient < kTransientRule.least || v.transient > kTransientRule.most) {
-        return refusalText(kTransientRule);
-    }
-    if (v.kept < kKeptRule.least || v.kept > kKeptRule.most) return refusalText(kKeptRule);
-    if (!std::isfinite(v.x0)) return QStringLiteral("x0 must be a finite number.");
-    return {};
-}
 
 QString BifurcationWindow::titleFor(const Map& map) {
     return QStringLiteral("Bifurcation diagram: ") + mapCaption(map);
 }
 
 BifurcationWindow::BifurcationWindow(const Map& map, QWidget* parent, int threads)
-    : QMainWindow(parent), engine_(threads), startMap_(map) {
+    : QMainWindow(parent), engine_(threads), model_(map) {
     setObjectName(QStringLiteral("BifurcationWindow"));
     // Escape ends a drag on the plot; without one it closes the window, as in
     // every tool window.
@@ -99,8 +58,7 @@ BifurcationWindow::BifurcationWindow(const Map& map, QWidget* parent, int thread
             close();
         }
     });
-    history_.push_back(startView(startMap_));
-    setWindowTitle(titleFor(startMap_));
+    setWindowTitle(titleFor(map));
 
     view_ = new BifurcationView(this);
     view_->setObjectName(QStringLiteral("plot"));
@@ -305,13 +263,11 @@ void BifurcationWindow::showFields(const View& v) {
 }
 
 std::pair<double, double> BifurcationWindow::aLimits() const {
-    const Interval a = view().map.parameterRange();
-    return {a.from, a.to};
+    return {model_.aLimits().from, model_.aLimits().to};
 }
 
 std::pair<double, double> BifurcationWindow::xLimits() const {
-    const Interval x = view().map.xRange();
-    return {x.from, x.to};
+    return {model_.xLimits().from, model_.xLimits().to};
 }
 
 QString BifurcationWindow::fieldRefusal(const char* name) const {
@@ -353,8 +309,8 @@ bool BifurcationWindow::applyFields() {
         const tools::FieldRule& rule;
         std::int64_t* target;
     };
-    const Count counts[] = {{fields_.transient, kTransientRule, &v.transient},
-                            {fields_.kept, kKeptRule, &v.kept}};
+    const Count counts[] = {{fields_.transient, tools::transientRule(), &v.transient},
+                            {fields_.kept, tools::keptRule(), &v.kept}};
     for (const Count& c : counts) {
         const std::optional<double> value = TypedField::of(c.field)->take(c.rule);
         if (value) {
@@ -368,9 +324,9 @@ bool BifurcationWindow::applyFields() {
         return false;
     }
     // The pairs: shown at the upper end of the one refused.
-    const QString why = refusal(v);
+    const QString why = QString::fromStdString(tools::refusal(v));
     if (!why.isEmpty()) {
-        const bool aRangeHolds = v.aMin < v.aMax && !tooNarrow(v.aMin, v.aMax);
+        const bool aRangeHolds = v.aMin < v.aMax && !tools::tooNarrow(v.aMin, v.aMax);
         TypedField::of(aRangeHolds ? fields_.xMax : fields_.aMax)->refuse(why);
         return false;
     }
@@ -407,16 +363,15 @@ bool BifurcationWindow::applyFields() {
 }
 
 bool BifurcationWindow::showView(const View& v) {
-    const QString why = refusal(v);
-    if (!why.isEmpty()) {
-        say(why);
+    const bool mapChanged = !(v.map == view().map);
+    return shown(model_.show(v), mapChanged);
+}
+
+bool BifurcationWindow::shown(const std::string& refusal, bool mapChanged) {
+    if (!refusal.empty()) {
+        say(QString::fromStdString(refusal));
         return false;
     }
-    const bool mapChanged = !(v.map == view().map);
-    history_.resize(historyAt_ + 1);
-    history_.push_back(v);
-    if (history_.size() > kHistoryLimit) history_.erase(history_.begin());
-    historyAt_ = history_.size() - 1;
     say(QString());
     if (mapChanged) mapShown();
     startComputation();
@@ -439,8 +394,8 @@ bool BifurcationWindow::showRange(const Map& map, double aMin, double aMax,
 }
 
 void BifurcationWindow::selectMap(const Map& map) {
-    if (map == view().map) return;
-    showView(startView(map));
+    const bool mapChanged = !(map == view().map);
+    if (mapChanged) shown(model_.selectMap(map), true);
 }
 
 void BifurcationWindow::chooseCustomMap() {
@@ -470,91 +425,71 @@ void BifurcationWindow::mapShown() {
 }
 
 void BifurcationWindow::undo() {
-    if (!canUndo()) return;
-    --historyAt_;
+    if (!model_.undo()) return;
     mapShown();
     startComputation();
 }
 
 void BifurcationWindow::redo() {
-    if (!canRedo()) return;
-    ++historyAt_;
+    if (!model_.redo()) return;
     mapShown();
     startComputation();
 }
 
-void BifurcationWindow::home() {
-    showView(startView(view().map));
-}
+void BifurcationWindow::home() { shown(model_.home(), false); }
 
 void BifurcationWindow::zoomRect(double a1, double a2, double x1, double x2) {
-    View v = view();
-    v.aMin = std::min(a1, a2);
-    v.aMax = std::max(a1, a2);
-    v.xMin = std::min(x1, x2);
-    v.xMax = std::max(x1, x2);
-    showView(v);
+    shown(model_.zoomRect(a1, a2, x1, x2), false);
 }
 
 void BifurcationWindow::wheel(double a, std::optional<double> x, double factor) {
-    View v = view();
-    // Zooming out stops at the ranges the fields take.
-    const auto [aLeast, aMost] = aLimits();
-    const auto [xLeast, xMost] = xLimits();
-    v.aMin = std::max(a - (a - v.aMin) * factor, std::min(aLeast, v.aMin));
-    v.aMax = std::min(a + (v.aMax - a) * factor, std::max(aMost, v.aMax));
-    if (x) {
-        v.xMin = std::max(*x - (*x - v.xMin) * factor, std::min(xLeast, v.xMin));
-        v.xMax = std::min(*x + (v.xMax - *x) * factor, std::max(xMost, v.xMax));
-    }
-    if (v == view()) return;
-    showView(v);
+    const View before = view();
+    const std::string why = model_.wheel(a, x, factor);
+    if (!why.empty() || !(view() == before)) shown(why, false);
 }
 
 void BifurcationWindow::setCursorColumn(int column) {
     if (column < 0 || column >= columns_) return;
-    cursorColumn_ = column;
-    cursorA_ = bifurcation::columnA(view().aMin, view().aMax, column, columns_);
-    view_->setCursorA(cursorA_);
-    say(QStringLiteral("Cursor at a = %1").arg(text(*cursorA_)));
+    model_.setCursor(bifurcation::columnA(view().aMin, view().aMax, column, columns_));
+    const double a = *model_.cursor();
+    view_->setCursorA(a);
+    say(QStringLiteral("Cursor at a = %1").arg(text(a)));
     updateActions();
     updateDensity();
-    if (onCursorMoved) onCursorMoved(*cursorA_);
+    if (onCursorMoved) onCursorMoved(a);
 }
 
 void BifurcationWindow::setCursorA(double a) {
-    if (!std::isfinite(a)) return;
-    cursorA_ = a;
-    cursorColumn_.reset();
-    view_->setCursorA(cursorA_);
+    if (!model_.setCursor(a)) return;
+    view_->setCursorA(a);
     updateActions();
     updateDensity();
 }
 
 void BifurcationWindow::cobwebAtCursor() {
-    if (!cursorA_) {
+    if (!model_.cursor()) {
         say(QStringLiteral("Click the diagram first to choose an a."));
         return;
     }
-    if (openCobweb_) openCobweb_(view().map, *cursorA_);
+    if (openCobweb_) openCobweb_(view().map, *model_.cursor());
 }
 
-std::optional<double> BifurcationWindow::cursorA() const { return cursorA_; }
+std::optional<double> BifurcationWindow::cursorA() const { return model_.cursor(); }
 
 void BifurcationWindow::useCursorA() {
-    if (!cursorA_) {
+    if (!model_.cursor()) {
         say(QStringLiteral("Click the diagram first to choose an a."));
         return;
     }
-    if (useA_) useA_(*cursorA_);
-    say(QStringLiteral("a = %1 written into the main window.").arg(text(*cursorA_)));
+    if (useA_) useA_(*model_.cursor());
+    say(QStringLiteral("a = %1 written into the main window.").arg(text(*model_.cursor())));
 }
 
 void BifurcationWindow::updateActions() {
     undoAction_->setEnabled(canUndo());
     redoAction_->setEnabled(canRedo());
-    useAAction_->setEnabled(cursorA_.has_value());
-    cobwebAction_->setEnabled(cursorA_.has_value());
+    useAAction_->setEnabled(model_.cursor().has_value());
+    cobwebAction_->setEnabled(model_.cursor().has_value());
     mapActions_[mapActionIndex(view().map)]->setChecked(true);
 }
 
@@ -570,11 +505,8 @@ void BifurcationWindow::startComputation() {
     columns_ = view_->columns();
     rows_ = view_->rows();
     // The cursor keeps its a while that stays in view.
-    if (cursorA_ && !(*cursorA_ >= v.aMin && *cursorA_ <= v.aMax)) {
-        cursorA_.reset();
-        cursorColumn_.reset();
-    }
-    view_->setCursorA(cursorA_);
+    model_.keepCursorInView();
+    view_->setCursorA(model_.cursor());
     generation_ = engine_.start(v, columns_, rows_);
     snapshot_ = {};
     shadedColumns_ = 0;
@@ -758,13 +690,13 @@ void BifurcationWindow::updateDensity() {
     const View& v = view();
     const auto [aLeast, aMost] = aLimits();
     density_->setALimits(aLeast, aMost);
-    density_->setOrbit(v.map, cursorA_, v.x0, v.transient);
+    density_->setOrbit(v.map, model_.cursor(), v.x0, v.transient);
 }
 
 bool BifurcationWindow::exportDensityCsv() {
     const density::Histogram* shown = density_->shown();
     if (!shown) {
-        say(cursorA_ ? QStringLiteral("The density is still being counted; export it when it "
+        say(model_.cursor() ? QStringLiteral("The density is still being counted; export it when it "
                                       "is shown.")
                      : QStringLiteral("Click the diagram first to choose an a."));
         return false;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/tools/explorer_model.h"
 #include "explore/bifurcation_compute.h"
 #include "explore/bifurcation_engine.h"
 #include "explore/bifurcation_view.h"
@@ -46,7 +47,7 @@ public:
     static QString titleFor(const Map& map);
 
     // The view shown (or being computed).
-    const View& view() const { return history_[historyAt_]; }
+    const View& view() const { return model_.view(); }
     // Shows another view after checking it; false (with a message in the
     // status bar) when it is refused, the view then stays.
     bool showView(const View& view);
@@ -67,8 +68,8 @@ public:
     void undo();
     void redo();
     void home();
-    bool canUndo() const { return historyAt_ > 0; }
-    bool canRedo() const { return historyAt_ + 1 < history_.size(); }
+    bool canUndo() const { return model_.canUndo(); }
+    bool canRedo() const { return model_.canRedo(); }
     // Takes the values of the fields; false when one of them is refused
     // (its refusal then shows under it, and the view stays).
     bool applyFields();
@@ -162,9 +163,9 @@ private:
     QLabel* derivative_ = nullptr;
     void mapShown();
     BifurcationEngine engine_;
-    std::vector<View> history_;
-    std::size_t historyAt_ = 0;
-    Map startMap_;
+    tools::ExplorerModel model_;
+    // Shows the model's view after a change, or says why it was refused.
+    bool shown(const std::string& refusal, bool mapChanged);
     BifurcationView* view_ = nullptr;
     DensityPane* density_ = nullptr;
     QLabel* progress_ = nullptr;
@@ -196,11 +197,6 @@ private:
     int shadedColumns_ = 0;
     std::uint32_t shadedDensest_ = 0;
     QImage image_;
-    std::optional<int> cursorColumn_;
-    std::optional<double> cursorA_;
 };
-
-// Checks a view; the reason it is refused, or empty.
-QString refusal(const View& view);
 
 }  // namespace corvane::explore

@@ -320,7 +320,7 @@ void FeigenbaumWindow::compute() {
     progress_ = 0;
     if (const std::string why = feigenbaum::whyNoSearch(map_); !why.empty()) {
         outcome_.refusal = why;
-        summary_->setText(QString::fromStdString(why) + QStringLiteral("."));
+        summary_->setText(summary());
         say(QStringLiteral("No search for this map."));
         updateControls();
         return;
@@ -385,6 +385,7 @@ void FeigenbaumWindow::finished() {
 
 QString FeigenbaumWindow::summary() const {
     const feigenbaum::Outcome& o = outcome_;
+    if (!o.refusal.empty()) return QString::fromStdString(o.refusal) + QStringLiteral(".");
     if (o.deltaRow < 0) return QStringLiteral("Too few rows for estimates of \u03b4 and \u03b1.");
     auto estimate = [](double value, double error) {
         return fixed(value, error, 12) + QStringLiteral(" \u00b1 ") +

@@ -23,6 +23,7 @@
 #include "core/numeric/csv.h"
 #include "explore/bifurcation_view.h"
 #include "explore/bifurcation_window.h"
+#include "tests/explore/formula_map.h"
 #include "tests/qt/qt_test_support.h"
 
 namespace corvane::explore {
@@ -294,6 +295,22 @@ TEST_F(DensityPaneTest, ClosingTheWindowStopsTheCount) {
     window->close();
     EXPECT_FALSE(pane().isCounting());
     ASSERT_TRUE(waitFor([&] { return pane().engine().abandoned() >= 1; }, *window));
+}
+
+TEST_F(DensityPaneTest, CountsTheFormulaTheDiagramShowsOverItsRange) {
+    // The pane was handed the map's number alone, and a formula became the
+    // logistic map: "Period 1.", one bar at 0.
+    ASSERT_TRUE(window->showCustomMap(*choiceOf("exp(-6.2*x^2)+a", -1, 1, 0, -1, 1.5)));
+    window->setCursorA(-0.5);
+    ASSERT_TRUE(idle());
+    const density::Histogram* h = pane().shown();
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(h->setup.map, window->view().map);
+    EXPECT_EQ(h->range, (Interval{-1, 1.5}));
+    EXPECT_EQ(h->fate, density::Fate::Chaotic);
+    const QString summary = pane().summary();
+    EXPECT_TRUE(summary.startsWith("f(x) = exp(-6.2*x^2)+a, a = -0.5")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("bins of [-1, 1.5]")) << summary.toStdString();
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "explore/cobweb_window.h"
 #include "explore/feigenbaum_window.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/explore/formula_map.h"
 #include "tests/explore/wired_program.h"
 #include "windows/program.h"
 
@@ -148,6 +149,33 @@ TEST_F(Wiring, FeigenbaumsTableShowsItsParametersInTheExplorer) {
     table->wait();
     EXPECT_EQ(table->outcome().map, Map::logistic());
     EXPECT_EQ(table->outcome().rows[0].s, 2.0);
+}
+
+TEST_F(Wiring, FeigenbaumFromAFormulasViewSearchesThatFormulaOrSaysWhyNot) {
+    ui.window("Form1").click("mnuExploreBifurcation");
+    explore::BifurcationWindow* explorer = wiring.bifurcation();
+    ASSERT_TRUE(explorer->showCustomMap(*explore::choiceOf("exp(-6.2*x^2)+a", -1, 1, 0, -1, 1.5)));
+    explorer->findChild<QAction*>("actionFeigenbaum")->trigger();
+    explore::FeigenbaumWindow* table = wiring.feigenbaum();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->map(), explorer->view().map);
+    table->wait();
+    // The Gauss map's own cascade from its critical point 0: s_0 = -1, not
+    // the logistic map's 2.
+    ASSERT_GE(table->outcome().rows.size(), 6u);
+    EXPECT_NEAR(table->outcome().rows[0].s, -1, 1e-12);
+    EXPECT_EQ(table->windowTitle(), "Feigenbaum constants: exp(-6.2*x^2)+a");
+    // "Show in explorer" keeps the formula and its x-range.
+    table->findChild<QPushButton*>("showInExplorer")->click();
+    EXPECT_EQ(explorer->view().map, table->map());
+    EXPECT_EQ(explorer->view().xMin, -1);
+    EXPECT_EQ(explorer->view().xMax, 1.5);
+    // A map with no critical point: said in the window, nothing searched.
+    ASSERT_TRUE(explorer->showCustomMap(*explore::choiceOf("a*x", 0, 4)));
+    explorer->findChild<QAction*>("actionFeigenbaum")->trigger();
+    table->wait();
+    EXPECT_TRUE(table->outcome().rows.empty());
+    EXPECT_TRUE(table->summary().contains("has no critical point")) << table->summary().toStdString();
 }
 
 TEST(ACursor, TellsEveryoneButWhoMovedIt) {

@@ -1,0 +1,154 @@
+// Any sequence of the explorer's commands on its model, without a window:
+// views typed into its fields (bad text included), drags, wheel turns,
+// Undo, Redo, Home, maps and formulas (refused ones included) and cursor
+// moves. After every command the view shown is one the model accepts, its
+// history stays within its limit, Undo then Redo comes back to the same
+// view, the cursor lies in the view, and every map's verdicts and density
+// stay defined.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/numeric/bifurcation.h"
+#include "core/numeric/custom_map.h"
+#include "core/numeric/invariant_density.h"
+#include "core/tools/explorer_model.h"
+#include "core/tools/field_check.h"
+#include "core/tools/verdicts.h"
+
+namespace {
+
+using corvane::Interval;
+using corvane::Map;
+using corvane::tools::ExplorerModel;
+using corvane::tools::View;
+
+const std::vector<std::string> kTyped = {
+    "",     "x",    "nan", "inf",  "-inf", "1e999", "0",   "1",    "-1",   "0.5",
+    "2.5",  "3.57", "4",   "5",    "5.01", "1e9",   "-0",  "0,5",  " 3 ", "1e-300",
+    "1000", "1e3",  "3",   "0.25", "100",  "1e8",   "2e8", "0x10", "3.9", "2.9999999999999"};
+
+const std::vector<std::string> kFormulas = {
+    "a*x*(1-x)", "x < 0.5 ? 2*a*x : 2*a*(1-x)", "exp(-6.2*x^2)+a", "a*sin(pi*x)", "2,5*x",
+    "a*x",       "sin(0,5*x)",                   "a*sni(x)",        "",            "x/0"};
+
+double number(FuzzedDataProvider& in) {
+    const std::string& t = kTyped[in.ConsumeIntegralInRange<std::size_t>(0, kTyped.size() - 1)];
+    const auto read = corvane::tools::checkField(t, {"v", -2000, 2000});
+    return read.value ? *read.value : in.ConsumeFloatingPoint<double>();
+}
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+Map mapOf(FuzzedDataProvider& in) {
+    const int which = in.ConsumeIntegralInRange<int>(0, 2);
+    if (which == 0) return Map::logistic();
+    if (which == 1) return Map::sine();
+    const std::string& f =
+        kFormulas[in.ConsumeIntegralInRange<std::size_t>(0, kFormulas.size() - 1)];
+    const auto compiled = corvane::custom::CustomMap::compile(f);
+    if (!compiled.map) {
+        check(!compiled.error.empty());
+        return Map::logistic();
+    }
+    return Map::formula(compiled.map, {-1, 4}, {-1, 1.5}, 0.25);
+}
+
+void checkInvariants(ExplorerModel& m) {
+    const View& v = m.view();
+    check(corvane::tools::refusal(v).empty());
+    check(m.historySize() >= 1 && m.historySize() <= ExplorerModel::kHistoryLimit);
+    if (m.cursor()) check(std::isfinite(*m.cursor()));
+    if (m.canUndo()) {
+        const View before = v;
+        check(m.undo());
+        check(m.redo());
+        check(m.view() == before);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    ExplorerModel model(Map::logistic());
+    for (int command = 0; command < 64 && in.remaining_bytes() > 0; ++command) {
+        switch (in.ConsumeIntegralInRange<int>(0, 8)) {
+            case 0: {  // the fields, typed
+                View v = model.view();
+                v.aMin = number(in);
+                v.aMax = number(in);
+                v.xMin = number(in);
+                v.xMax = number(in);
+                v.x0 = number(in);
+                v.transient = in.ConsumeIntegralInRange<std::int64_t>(-5, 3000);
+                v.kept = in.ConsumeIntegralInRange<std::int64_t>(-5, 3000);
+                const View before = model.view();
+                if (!model.show(v).empty()) check(model.view() == before);
+                break;
+            }
+            case 1:
+                model.zoomRect(number(in), number(in), number(in), number(in));
+                break;
+            case 2: {
+                const double a = number(in);
+                model.wheel(a, in.ConsumeBool() ? std::optional(number(in)) : std::nullopt,
+                            in.ConsumeBool() ? 1.25 : 0.8);
+                break;
+            }
+            case 3:
+                model.undo();
+                break;
+            case 4:
+                model.redo();
+                break;
+            case 5:
+                model.home();
+                break;
+            case 6:
+                model.selectMap(mapOf(in));
+                break;
+            case 7:
+                model.setCursor(number(in));
+                model.keepCursorInView();
+                if (model.cursor()) {
+                    const double a = *model.cursor();
+                    check(a >= model.view().aMin && a <= model.view().aMax);
+                }
+                break;
+            case 8: {  // what the hover and the density pane say at the cursor
+                if (!model.cursor()) break;
+                const View& v = model.view();
+                corvane::bifurcation::OrbitSetup setup;
+                setup.map = v.map;
+                setup.x0 = v.x0;
+                setup.transient = std::min<std::int64_t>(v.transient, 200);
+                setup.kept = std::min<std::int64_t>(v.kept, 200);
+                corvane::bifurcation::ColumnOutcome out{};
+                const double as[] = {*model.cursor()};
+                check(corvane::bifurcation::computeColumns(setup, as, {}, std::span(&out, 1)));
+                check(!corvane::tools::columnVerdict(out, setup.kept, v.map.xRange()).empty());
+                corvane::density::Orbit orbit;
+                orbit.map = v.map;
+                orbit.a = as[0];
+                orbit.x0 = v.x0;
+                orbit.transient = setup.transient;
+                orbit.iterates = 500;
+                orbit.bins = 20;
+                const auto h = corvane::density::count(orbit);
+                check(h.has_value());
+                check(h->counted + h->outside <= 500);
+                check(!corvane::tools::fateText(*h).empty());
+                break;
+            }
+        }
+        checkInvariants(model);
+    }
+    return 0;
+}

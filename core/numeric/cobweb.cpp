@@ -66,6 +66,18 @@ Point iterateOne(const Step& step, int k, double x) {
     return {x, slope};
 }
 
+// Replaces each x of v[0, n) by f^k(x) and sets d[0, n) to (f^k)′(x), the
+// same as iterateOne gives. The orbits go on side by side, one step of all
+// at a time: one orbit alone waits for each step's result before the next,
+// while independent ones overlap in the processor.
+template <class Step>
+void iterateEach(const Step& step, int k, double* v, double* d, std::size_t n) {
+    std::fill(d, d + n, 1.0);
+    for (int j = 0; j < k; ++j) {
+        for (std::size_t i = 0; i < n; ++i) v[i] = step(v[i], d[i]);
+    }
+}
+
 // The measures of the refinement for a span of x: samples close enough
 // that the graph climbs or falls at most a sixth of the picture between
 // them (no hump can hide there unnoticed), the tolerance in units of x, and
@@ -154,22 +166,15 @@ void sampleCurve(const Map& map, double a, int k, const CurveOptions& options, C
     out.budgetReached = false;
 
     withStep(map, a, [&](const auto& step) {
-        auto evaluate = [&](std::vector<double>& xs, std::vector<double>& ys,
-                            std::vector<double>& ds, double x) {
-            const Point p = iterateOne(step, k, x);
-            xs.push_back(x);
-            ys.push_back(p.y);
-            ds.push_back(p.slope);
-        };
         // The starting grid, every interval of it to be looked at.
-        out.x.clear();
-        out.y.clear();
-        out.slope.clear();
+        out.x.resize(starts);
         for (std::size_t i = 0; i + 1 < starts; ++i) {
-            evaluate(out.x, out.y, out.slope,
-                     span.from + span.width() * (static_cast<double>(i) / startIntervals));
+            out.x[i] = span.from + span.width() * (static_cast<double>(i) / startIntervals);
         }
-        evaluate(out.x, out.y, out.slope, span.to);
+        out.x[starts - 1] = span.to;
+        out.y = out.x;
+        out.slope.resize(starts);
+        iterateEach(step, k, out.y.data(), out.slope.data(), starts);
         work.fresh.assign(starts - 1, 1);
         std::size_t total = starts;
         // Rounds: each copies the samples into the work's room with the
@@ -203,10 +208,15 @@ void sampleCurve(const Map& map, double a, int k, const CurveOptions& options, C
                     work.nextFresh.push_back(0);
                     continue;
                 }
+                // The inner points of the parts, evaluated together.
                 const double width = (out.x[i + 1] - out.x[i]) / parts;
-                for (int p = 1; p < parts; ++p) {
-                    evaluate(work.x, work.y, work.slope, out.x[i] + width * p);
-                }
+                const std::size_t at = work.x.size();
+                for (int p = 1; p < parts; ++p) work.x.push_back(out.x[i] + width * p);
+                work.y.insert(work.y.end(), work.x.begin() + static_cast<std::ptrdiff_t>(at),
+                              work.x.end());
+                work.slope.resize(work.x.size());
+                iterateEach(step, k, work.y.data() + at, work.slope.data() + at,
+                            static_cast<std::size_t>(parts) - 1);
                 work.nextFresh.insert(work.nextFresh.end(), static_cast<std::size_t>(parts), 1);
                 total += static_cast<std::size_t>(parts) - 1;
                 cut = true;
@@ -305,49 +315,85 @@ double cubicCrossing(const Crossing& c) {
     return c.xa + t * (c.xb - c.xa);
 }
 
-// Narrows a sign change of f^k(x) − x to where it changes, to the noise of
-// f^k(x) − x: from the cubic's crossing, Newton steps while they stay in
-// the bracket, halving otherwise.
+// A sign change of f^k(x) − x being narrowed: its bracket, which end
+// f^k(x) − x is negative at, and the last x tried with f^k(x) and slope.
+struct Narrowing {
+    double lo, hi;
+    bool risesAtLo;  // g < 0 at lo
+    double x;
+    Point p;
+    bool done = false;
+};
+
+// Narrows the sign changes of f^k(x) − x to where they change, to the noise
+// of f^k(x) − x: from the cubic's crossing, Newton steps while they stay in
+// the bracket, halving otherwise. All of them a step at a time, their
+// trials evaluated together.
 template <class Step>
-PeriodicPoint narrow(const Step& step, int k, const Crossing& c) {
+void narrow(const Step& step, int k, std::vector<Narrowing>& all, std::vector<double>& trial,
+            std::vector<double>& slope) {
     // f^k(x) − x is computed to about this; below it the sign says little.
     constexpr double kNoise = 4 * std::numeric_limits<double>::epsilon();
-    double lo = std::min(c.xa, c.xb), hi = std::max(c.xa, c.xb);
-    const bool risesAtLo = (c.xa < c.xb) == (c.ga < 0);  // g < 0 at lo
-    double x = cubicCrossing(c);
-    if (!(x > lo && x < hi)) x = 0.5 * (lo + hi);
-    Point p = iterateOne(step, k, x);
-    for (int iteration = 0; iteration < 100; ++iteration) {
-        const double g = p.y - x;
-        if (g == 0) break;
-        ((g < 0) == risesAtLo ? lo : hi) = x;
-        double next = x - g / (p.slope - 1);
-        if (std::fabs(g) <= kNoise * std::max(1.0, std::fabs(x)) ||
-            std::fabs(next - x) <= kNoise * std::fabs(x)) {
+    // Each one's next trial x (from the bracket and Newton's step), or
+    // none when it is done.
+    auto next = [](Narrowing& n) {
+        const double g = n.p.y - n.x;
+        if (g == 0) return false;
+        ((g < 0) == n.risesAtLo ? n.lo : n.hi) = n.x;
+        double x = n.x - g / (n.p.slope - 1);
+        if (std::fabs(g) <= kNoise * std::max(1.0, std::fabs(n.x)) ||
+            std::fabs(x - n.x) <= kNoise * std::fabs(n.x)) {
             // At the noise, or Newton stands still: one last step when it
-            // stays inside (the slope stays that of the x before, which
-            // lies within the noise).
-            if (next > lo && next < hi) x = next;
-            break;
+            // stays inside (the slope stays that of the x before, within
+            // the noise of it).
+            if (x > n.lo && x < n.hi) n.x = x;
+            return false;
         }
-        if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-        if (!(next > lo && next < hi)) break;  // no double left between them
-        x = next;
-        p = iterateOne(step, k, x);
+        if (!(x > n.lo && x < n.hi)) x = 0.5 * (n.lo + n.hi);
+        if (!(x > n.lo && x < n.hi)) return false;  // no double left between them
+        n.x = x;
+        return true;
+    };
+    std::vector<Narrowing*> going;
+    for (Narrowing& n : all) going.push_back(&n);
+    for (int iteration = 0; iteration <= 100 && !going.empty(); ++iteration) {
+        trial.resize(going.size());
+        slope.resize(going.size());
+        for (std::size_t i = 0; i < going.size(); ++i) trial[i] = going[i]->x;
+        iterateEach(step, k, trial.data(), slope.data(), going.size());
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < going.size(); ++i) {
+            Narrowing& n = *going[i];
+            n.p = {trial[i], slope[i]};
+            if (iteration < 100 && next(n)) going[kept++] = &n;
+        }
+        going.resize(kept);
     }
-    return {x, p.slope, std::fabs(p.slope) < 1, 0};
 }
 
-// The least p dividing k with f^p(x) = x to within 1e-9·max(1, |x|); k
-// when no smaller one is.
+// The least p dividing k with f^p(x) = x to within 1e-9·max(1, |x|) for
+// each point; k when no smaller one is. All the points' orbits go on
+// together, a step at a time.
 template <class Step>
-int leastPeriod(const Step& step, int k, double start) {
-    double x = start, unused = 1;
-    for (int p = 1; p < k; ++p) {
-        x = step(x, unused);
-        if (k % p == 0 && std::fabs(x - start) <= 1e-9 * std::max(1.0, std::fabs(start))) return p;
+void leastPeriods(const Step& step, int k, std::vector<PeriodicPoint>& points,
+                  std::vector<double>& v) {
+    v.resize(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        v[i] = points[i].x;
+        points[i].period = k;
     }
-    return k;
+    double unused = 1;
+    for (int p = 1; p < k; ++p) {
+        for (double& x : v) x = step(x, unused);
+        if (k % p != 0) continue;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const double start = points[i].x;
+            if (points[i].period == k &&
+                std::fabs(v[i] - start) <= 1e-9 * std::max(1.0, std::fabs(start))) {
+                points[i].period = p;
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -408,18 +454,32 @@ void findPeriodicPoints(const Map& map, double a, int k, const Curve& curve, Per
             if (gn == 0) continue;  // found at i + 1
             if ((gi < 0 && gn > 0) || (gi > 0 && gn < 0)) {
                 if (!add({xs[i], gi, ss[i], xs[i + 1], gn, ss[i + 1], false})) break;
-            } else if (std::isfinite(gi) && std::isfinite(gn) &&
+            } else if (!curve.budgetReached && std::isfinite(gi) && std::isfinite(gn) &&
                        !searchDip(searchDip, xs[i], gi, ss[i], xs[i + 1], gn, ss[i + 1], 0)) {
                 break;
             }
         }
         // The sign changes narrowed, the exact ones as found.
+        std::vector<Narrowing> changes;
         for (const Crossing& c : crossings) {
-            PeriodicPoint p = c.exact ? PeriodicPoint{c.xa, c.sa, std::fabs(c.sa) < 1, 0}
-                                      : narrow(step, k, c);
-            p.period = leastPeriod(step, k, p.x);
-            out.points.push_back(p);
+            if (c.exact) continue;
+            Narrowing n{std::min(c.xa, c.xb), std::max(c.xa, c.xb), (c.xa < c.xb) == (c.ga < 0),
+                        cubicCrossing(c), {}};
+            if (!(n.x > n.lo && n.x < n.hi)) n.x = 0.5 * (n.lo + n.hi);
+            changes.push_back(n);
         }
+        std::vector<double> x, slope;
+        narrow(step, k, changes, x, slope);
+        std::size_t next = 0;
+        for (const Crossing& c : crossings) {
+            if (c.exact) {
+                out.points.push_back({c.xa, c.sa, std::fabs(c.sa) < 1, 0});
+            } else {
+                const Narrowing& n = changes[next++];
+                out.points.push_back({n.x, n.p.slope, std::fabs(n.p.slope) < 1, 0});
+            }
+        }
+        leastPeriods(step, k, out.points, x);
     });
 }
 

@@ -130,7 +130,9 @@ struct PeriodicPoints {
 // The crossings of f^k with the diagonal across the curve, bracketed between the
 // curve's samples (where f^k(x) − x changes sign, or where the slopes say
 // it dips to zero and back between two samples) and narrowed by bisection
-// with Newton steps where they stay inside the bracket.
+// with Newton steps where they stay inside the bracket. On a curve that
+// reached its budget the slopes at the samples no longer tell what lies
+// between them, and only the changes of sign count.
 void findPeriodicPoints(const Map& map, double a, int k, const Curve& curve, PeriodicPoints& out,
                         std::size_t most = 8192);
 

@@ -75,10 +75,12 @@ struct Curve {
     std::size_t size() const { return x.size(); }
 
     // Room the sampling works in, kept from one call to the next: the
-    // next round's samples, and which intervals a round looks at.
+    // next round's samples, a round's new samples, which intervals a round
+    // looks at and how many parts each is cut into.
     struct Work {
         std::vector<double> x, y, slope;
-        std::vector<std::uint8_t> fresh, nextFresh;
+        std::vector<double> newX, newY, newSlope;
+        std::vector<std::uint8_t> fresh, parts;
     } work;
 };
 

@@ -85,67 +85,41 @@ void iterateEach(const Step& step, int k, double* v, double* d, std::size_t n) {
     }
 }
 
-// The measures of the refinement for a span of x: samples close enough
-// that the graph climbs or falls at most a sixth of the picture between
-// them (no hump can hide there unnoticed), the tolerance in units of x, and
-// the picture's vertical range.
-struct Measures {
-    double coarsestRise;
-    double tolerance;
-    double bottom, top;
-    Measures(const Span& span, double tolerance)
-        : coarsestRise(0.25 * span.width()),
-          tolerance(tolerance * span.width()),
-          bottom(span.bottom()),
-          top(span.top()) {}
-};
-
-constexpr int kFewestParts = 4;
-constexpr int kMostParts = 16;
-
 // Into how many equal parts the interval between the samples (xl, yl, dl)
-// and (xr, yr, dr), value and slope, is cut: 0 when it needs no cut, else
-// from kFewestParts to kMostParts, the parts being looked at again in the
-// next round. Judged by the slopes at its ends, it needs cutting when the
-// graph may climb more than the coarsest rise, stray from the chord
-// (across it) by more than the tolerance, or hold a peak or trough that
-// lies more than the tolerance beyond its ends; it is cut into enough
-// parts that none of these remains (the rise shrinks with the part's
-// width, the other two with its square).
-int partsFor(double xl, double yl, double dl, double xr, double yr, double dr, const Measures& m) {
-    if (!std::isfinite(yl) || !std::isfinite(yr) || !std::isfinite(dl) || !std::isfinite(dr)) {
-        return 0;
-    }
-    const double mid = 0.5 * (xl + xr);
-    if (!(mid > xl && mid < xr)) return 0;  // no double between the ends
-    const double h = xr - xl;
-    const double dy = yr - yl;
-    // The most the graph may climb or fall from an end; an interval wholly
-    // above or below the picture needs nothing.
+// and (xr, yr, dr), value and slope, is cut: 4 to 16, or 0. Judged by the
+// slopes at its ends, it is cut where the graph may climb more than a
+// sixth of the picture (no hump hides unnoticed in less), stray from its
+// chord (across it) by more than the tolerance (in units of x), or hold a
+// peak or trough more than the tolerance beyond its ends; into enough
+// parts that none of these remains (the climb shrinks with the part's
+// width, the other two with its square). Not where an end is not finite,
+// the interval lies wholly above or below the picture, or no double lies
+// between its ends.
+int partsFor(double xl, double yl, double dl, double xr, double yr, double dr, const Span& span,
+             double tolerance) {
+    const double h = xr - xl, dy = yr - yl, mid = 0.5 * (xl + xr);
     const double rise = h * std::max(std::fabs(dl), std::fabs(dr));
     const double reach = rise + std::fabs(dy);
-    if (!(reach < 1e300) || std::min(yl, yr) - reach > m.top ||
-        std::max(yl, yr) + reach < m.bottom) {
+    if (!std::isfinite(yl) || !std::isfinite(yr) || !std::isfinite(dl) || !std::isfinite(dr) ||
+        !(mid > xl && mid < xr) || !(reach < 1e300) || std::min(yl, yr) - reach > span.top() ||
+        std::max(yl, yr) + reach < span.bottom()) {
         return 0;
     }
     // The stray from the chord, h·max(|dl − s|, |dr − s|) against
-    // tolerance·√(1 + s²) for the chord's slope s = Δy/h (squared, and
-    // multiplied through by h²); a peak or trough between ends whose slopes
-    // have opposite signs lies at most h·min(|dl|, |dr|) beyond the nearer
-    // end's value (where the tangents at the ends meet).
-    const double t2 = m.tolerance * m.tolerance;
-    const double riseRatio = rise / m.coarsestRise;
+    // tolerance·√(1 + s²) for the chord's slope s = Δy/h; a peak or trough
+    // between ends whose slopes differ in sign lies at most h·min(|dl|, |dr|)
+    // beyond the nearer end (where the tangents at the ends meet). Each over
+    // its limit, compared as fourth powers of the parts needed.
+    const double climb = rise / (0.25 * span.width());
     const double stray = std::max(std::fabs(h * dl - dy), std::fabs(h * dr - dy));
-    const double strayRatio2 = (stray * stray) * (h * h) / (t2 * (h * h + dy * dy));
     const double peak = dl * dr < 0 ? h * std::min(std::fabs(dl), std::fabs(dr)) : 0.0;
-    const double peakRatio2 = (peak * peak) / t2;
-    // p parts divide the rise's ratio by p and the others' by p², so
-    // compared as fourth powers of p.
-    const double q = std::max({riseRatio * riseRatio * riseRatio * riseRatio, strayRatio2,
-                               peakRatio2});
+    const double t2 = tolerance * tolerance;
+    const double q = std::max({climb * climb * climb * climb,
+                               (stray * stray) * (h * h) / (t2 * (h * h + dy * dy)),
+                               (peak * peak) / t2});
     if (!(q > 1)) return 0;
-    int parts = kFewestParts;
-    while (parts < kMostParts && double(parts) * parts * parts * parts < q) ++parts;
+    int parts = 4;
+    while (parts < 16 && double(parts) * parts * parts * parts < q) ++parts;
     // Parts too narrow for doubles to tell apart: fewer.
     const double scale = std::max(std::fabs(xl), std::fabs(xr));
     while (parts > 2 && !(h > parts * (4 * std::numeric_limits<double>::epsilon()) * scale)) {
@@ -168,7 +142,7 @@ void sampleCurve(const Map& map, double a, int k, const CurveOptions& options, C
         starts,
         static_cast<std::size_t>(std::max<std::int64_t>(options.evaluationBudget, 0) / perSample));
     const Span span = options.span;
-    const Measures measures(span, options.tolerance);
+    const double tolerance = options.tolerance * span.width();
     Curve::Work& work = out.work;
     out.budgetReached = false;
 
@@ -195,7 +169,7 @@ void sampleCurve(const Map& map, double a, int k, const CurveOptions& options, C
             for (std::size_t i = 0; i + 1 < n && !out.budgetReached; ++i) {
                 if (!work.fresh[i]) continue;
                 const int parts = partsFor(out.x[i], out.y[i], out.slope[i], out.x[i + 1],
-                                           out.y[i + 1], out.slope[i + 1], measures);
+                                           out.y[i + 1], out.slope[i + 1], span, tolerance);
                 if (parts == 0) continue;
                 if (total + static_cast<std::size_t>(parts) - 1 > mostSamples) {
                     out.budgetReached = true;  // the rest stay as they are
@@ -278,11 +252,8 @@ void reduceToColumns(const Curve& curve, int columns, std::vector<double>& xs,
         std::size_t low = i, high = i;
         double lowest = curve.y[i], highest = curve.y[i];
         for (; j < n && curve.x[j] < end; ++j) {
-            const double y = curve.y[j];
-            low = y < lowest ? j : low;
-            lowest = y < lowest ? y : lowest;
-            high = y > highest ? j : high;
-            highest = y > highest ? y : highest;
+            if (curve.y[j] < lowest) lowest = curve.y[low = j];
+            if (curve.y[j] > highest) highest = curve.y[high = j];
         }
         // First, then the extremes in x order, then last; each once.
         const std::size_t order[4] = {i, std::min(low, high), std::max(low, high), j - 1};
@@ -294,7 +265,6 @@ void reduceToColumns(const Curve& curve, int columns, std::vector<double>& xs,
         i = j;
     }
 }
-
 
 namespace {
 
@@ -323,57 +293,66 @@ double cubicCrossing(const Crossing& c) {
     return c.xa + t * (c.xb - c.xa);
 }
 
-// A sign change of f^k(x) − x being narrowed: its bracket, which end
-// f^k(x) − x is negative at, and the last x tried with f^k(x) and slope.
+// A crossing being narrowed: its bracket, whether f^k(x) − x is negative
+// at its low end, and the last x tried with f^k(x) and its slope there.
 struct Narrowing {
     double lo, hi;
-    bool risesAtLo;  // g < 0 at lo
+    bool risesAtLo;
     double x;
     Point p;
-    bool done = false;
 };
 
-// Narrows the sign changes of f^k(x) − x to where they change, to the noise
-// of f^k(x) − x: from the cubic's crossing, Newton steps while they stay in
-// the bracket, halving otherwise. All of them a step at a time, their
-// trials evaluated together.
-template <class Step>
-void narrow(const Step& step, int k, std::vector<Narrowing>& all, std::vector<double>& trial,
-            std::vector<double>& slope) {
+Narrowing startOf(const Crossing& c) {
+    if (c.exact) return {c.xa, c.xa, false, c.xa, {c.xa, c.sa}};
+    Narrowing n{std::min(c.xa, c.xb), std::max(c.xa, c.xb), (c.xa < c.xb) == (c.ga < 0),
+                cubicCrossing(c), {}};
+    if (!(n.x > n.lo && n.x < n.hi)) n.x = 0.5 * (n.lo + n.hi);
+    return n;
+}
+
+// Sets n.x to the next x to try, from Newton's step where it stays inside
+// the bracket, else the bracket's middle; false when n is done: f^k(x) − x
+// at its noise, Newton standing still (its last step taken when inside,
+// the slope that of the x before, within the noise of it) or no double
+// left between the bracket's ends.
+bool stepNarrowing(Narrowing& n) {
     // f^k(x) − x is computed to about this; below it the sign says little.
     constexpr double kNoise = 4 * std::numeric_limits<double>::epsilon();
-    // Each one's next trial x (from the bracket and Newton's step), or
-    // none when it is done.
-    auto next = [](Narrowing& n) {
-        const double g = n.p.y - n.x;
-        if (g == 0) return false;
-        ((g < 0) == n.risesAtLo ? n.lo : n.hi) = n.x;
-        double x = n.x - g / (n.p.slope - 1);
-        if (std::fabs(g) <= kNoise * std::max(1.0, std::fabs(n.x)) ||
-            std::fabs(x - n.x) <= kNoise * std::fabs(n.x)) {
-            // At the noise, or Newton stands still: one last step when it
-            // stays inside (the slope stays that of the x before, within
-            // the noise of it).
-            if (x > n.lo && x < n.hi) n.x = x;
-            return false;
-        }
-        if (!(x > n.lo && x < n.hi)) x = 0.5 * (n.lo + n.hi);
-        if (!(x > n.lo && x < n.hi)) return false;  // no double left between them
-        n.x = x;
-        return true;
-    };
+    const double g = n.p.y - n.x;
+    if (g == 0) return false;
+    ((g < 0) == n.risesAtLo ? n.lo : n.hi) = n.x;
+    double x = n.x - g / (n.p.slope - 1);
+    const bool inside = x > n.lo && x < n.hi;
+    if (std::fabs(g) <= kNoise * std::max(1.0, std::fabs(n.x)) ||
+        std::fabs(x - n.x) <= kNoise * std::fabs(n.x)) {
+        if (inside) n.x = x;
+        return false;
+    }
+    if (!inside) x = 0.5 * (n.lo + n.hi);
+    if (!(x > n.lo && x < n.hi)) return false;
+    n.x = x;
+    return true;
+}
+
+// Narrows the sign changes (the crossings with a bracket) to the noise of
+// f^k(x) − x, at most 100 steps each: every round evaluates the trials of
+// all that go on together.
+template <class Step>
+void narrow(const Step& step, int k, std::vector<Narrowing>& all) {
     std::vector<Narrowing*> going;
-    for (Narrowing& n : all) going.push_back(&n);
-    for (int iteration = 0; iteration <= 100 && !going.empty(); ++iteration) {
-        trial.resize(going.size());
+    for (Narrowing& n : all) {
+        if (n.lo < n.hi) going.push_back(&n);
+    }
+    std::vector<double> x, slope;
+    for (int round = 0; round <= 100 && !going.empty(); ++round) {
+        x.resize(going.size());
         slope.resize(going.size());
-        for (std::size_t i = 0; i < going.size(); ++i) trial[i] = going[i]->x;
-        iterateEach(step, k, trial.data(), slope.data(), going.size());
+        for (std::size_t i = 0; i < going.size(); ++i) x[i] = going[i]->x;
+        iterateEach(step, k, x.data(), slope.data(), going.size());
         std::size_t kept = 0;
         for (std::size_t i = 0; i < going.size(); ++i) {
-            Narrowing& n = *going[i];
-            n.p = {trial[i], slope[i]};
-            if (iteration < 100 && next(n)) going[kept++] = &n;
+            going[i]->p = {x[i], slope[i]};
+            if (round < 100 && stepNarrowing(*going[i])) going[kept++] = going[i];
         }
         going.resize(kept);
     }
@@ -383,18 +362,16 @@ void narrow(const Step& step, int k, std::vector<Narrowing>& all, std::vector<do
 // each point; k when no smaller one is. All the points' orbits go on
 // together, a step at a time.
 template <class Step>
-void leastPeriods(const Step& step, int k, std::vector<PeriodicPoint>& points,
-                  std::vector<double>& v) {
-    v.resize(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        v[i] = points[i].x;
-        points[i].period = k;
+void leastPeriods(const Step& step, int k, std::vector<PeriodicPoint>& points) {
+    std::vector<double> v;
+    for (PeriodicPoint& point : points) {
+        v.push_back(point.x);
+        point.period = k;
     }
     double unused = 1;
     for (int p = 1; p < k; ++p) {
         for (double& x : v) x = step(x, unused);
-        if (k % p != 0) continue;
-        for (std::size_t i = 0; i < points.size(); ++i) {
+        for (std::size_t i = 0; i < points.size() && k % p == 0; ++i) {
             const double start = points[i].x;
             if (points[i].period == k &&
                 std::fabs(v[i] - start) <= 1e-9 * std::max(1.0, std::fabs(start))) {
@@ -468,50 +445,15 @@ void findPeriodicPoints(const Map& map, double a, int k, const Curve& curve, Per
             }
         }
         // The sign changes narrowed, the exact ones as found.
-        std::vector<Narrowing> changes;
-        for (const Crossing& c : crossings) {
-            if (c.exact) continue;
-            Narrowing n{std::min(c.xa, c.xb), std::max(c.xa, c.xb), (c.xa < c.xb) == (c.ga < 0),
-                        cubicCrossing(c), {}};
-            if (!(n.x > n.lo && n.x < n.hi)) n.x = 0.5 * (n.lo + n.hi);
-            changes.push_back(n);
+        std::vector<Narrowing> all;
+        for (const Crossing& c : crossings) all.push_back(startOf(c));
+        narrow(step, k, all);
+        for (const Narrowing& n : all) {
+            out.points.push_back({n.x, n.p.slope, std::fabs(n.p.slope) < 1, 0});
         }
-        std::vector<double> x, slope;
-        narrow(step, k, changes, x, slope);
-        std::size_t next = 0;
-        for (const Crossing& c : crossings) {
-            if (c.exact) {
-                out.points.push_back({c.xa, c.sa, std::fabs(c.sa) < 1, 0});
-            } else {
-                const Narrowing& n = changes[next++];
-                out.points.push_back({n.x, n.p.slope, std::fabs(n.p.slope) < 1, 0});
-            }
-        }
-        leastPeriods(step, k, out.points, x);
+        leastPeriods(step, k, out.points);
     });
 }
-
-namespace {
-
-// The orbit of f^k for one map, each in a function of its own so that the
-// chain keeps x and a in registers (the sine map's calls would otherwise
-// leave them in memory for every map).
-template <class F>
-[[gnu::noinline]] void orbitLoop(F f, double a, int k, double x0, std::int64_t n, double bottom,
-                                 double top, Orbit& out) {
-    double x = x0;
-    for (std::int64_t j = 1; j <= n; ++j) {
-        for (int i = 0; i < k; ++i) x = f(a, x);
-        if (!(x >= bottom && x <= top)) {
-            out.stoppedAt = j;
-            out.lastValue = x;
-            return;
-        }
-        out.x.push_back(x);
-    }
-}
-
-}  // namespace
 
 void orbitOf(const Map& map, double a, int k, double x0, std::int64_t n, Orbit& out, const Span& span) {
     const double bottom = span.bottom(), top = span.top();
@@ -520,18 +462,17 @@ void orbitOf(const Map& map, double a, int k, double x0, std::int64_t n, Orbit& 
     out.lastValue = 0;
     out.x.reserve(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)) + 1);
     out.x.push_back(x0);
-    switch (map.kind()) {
-        case Map::Kind::Logistic:
-            orbitLoop([](double aa, double x) { return f1(aa, x); }, a, k, x0, n, bottom, top, out);
+    Map::Stepper f(map);
+    double x = x0;
+    for (std::int64_t j = 1; j <= n; ++j) {
+        for (int i = 0; i < k; ++i) x = f.value(a, x);
+        if (!(x >= bottom && x <= top)) {
+            out.stoppedAt = j;
+            out.lastValue = x;
             return;
-        case Map::Kind::Sine:
-            orbitLoop([](double aa, double x) { return f2(aa, x); }, a, k, x0, n, bottom, top, out);
-            return;
-        case Map::Kind::Formula:
-            break;
+        }
+        out.x.push_back(x);
     }
-    custom::Evaluator e = map.compiled()->evaluator();
-    orbitLoop([&e](double aa, double x) { return e.value(aa, x); }, a, k, x0, n, bottom, top, out);
 }
 
 void staircase(std::span<const double> orbit, std::vector<Segment>& out, double base) {

@@ -164,20 +164,39 @@ void sampleCurve(const Map& map, double a, int k, const CurveOptions& options, C
         bool cut = true;
         while (cut && !out.budgetReached) {
             const std::size_t n = out.size();
+            // The parts each interval the last round made needs.
             work.parts.assign(n - 1, 0);
-            work.newX.clear();
-            for (std::size_t i = 0; i + 1 < n && !out.budgetReached; ++i) {
+            std::size_t wanted = 0, flagged = 0;
+            for (std::size_t i = 0; i + 1 < n; ++i) {
                 if (!work.fresh[i]) continue;
                 const int parts = partsFor(out.x[i], out.y[i], out.slope[i], out.x[i + 1],
                                            out.y[i + 1], out.slope[i + 1], span, tolerance);
-                if (parts == 0) continue;
-                if (total + static_cast<std::size_t>(parts) - 1 > mostSamples) {
-                    out.budgetReached = true;  // the rest stay as they are
-                    break;
-                }
-                total += static_cast<std::size_t>(parts) - 1;
                 work.parts[i] = static_cast<std::uint8_t>(parts);
-                const double width = (out.x[i + 1] - out.x[i]) / parts;
+                wanted += parts > 0 ? static_cast<std::size_t>(parts) - 1 : 0;
+                flagged += parts > 0;
+            }
+            // Past the budget, what is left of it spread evenly: fewer
+            // parts each, or halves for some, every so many, the last round.
+            if (total + wanted > mostSamples) {
+                out.budgetReached = true;
+                const std::size_t room = mostSamples - total;
+                std::size_t seen = 0;
+                for (std::uint8_t& parts : work.parts) {
+                    if (parts == 0) continue;
+                    const std::size_t each = 1 + room / flagged;
+                    if (each >= 2) {
+                        parts = static_cast<std::uint8_t>(std::min<std::size_t>(parts, each));
+                    } else {
+                        parts = (seen + 1) * room / flagged > seen * room / flagged ? 2 : 0;
+                    }
+                    ++seen;
+                }
+            }
+            work.newX.clear();
+            for (std::size_t i = 0; i + 1 < n; ++i) {
+                const int parts = work.parts[i];
+                total += parts > 0 ? static_cast<std::size_t>(parts) - 1 : 0;
+                const double width = (out.x[i + 1] - out.x[i]) / std::max(parts, 1);
                 for (int p = 1; p < parts; ++p) work.newX.push_back(out.x[i] + width * p);
             }
             cut = !work.newX.empty();

@@ -54,9 +54,11 @@ struct CurveOptions {
     // parts (enough, by the same slopes, to meet all three), and the new
     // parts are looked at in the next round.
     double tolerance = 1e-4;
-    // The most map evaluations (samples times k) the refinement may spend;
-    // past it (a chaotic f^k with very many humps) the graph stays at the
-    // finest level every interval could be refined to.
+    // The most map evaluations (samples times k) the refinement may spend.
+    // A round that would pass it (a chaotic f^k with very many humps) is
+    // the last: what is left goes to all its intervals alike (fewer parts
+    // each, or halves for every so many), so that the graph is as fine
+    // across the whole span.
     std::int64_t evaluationBudget = 4'000'000;
 };
 

@@ -89,7 +89,7 @@ inline void sideBySideTarget(std::string label, std::string measured, std::strin
 // A target of one benchmark's own processor time a round, in seconds, for
 // work a user waits for whatever the machine (a redraw within a frame).
 inline void absoluteTarget(std::string label, std::string measured, double seconds) {
-    targets().push_back({std::move(label), std::move(measured), {}, seconds});
+    targets().push_back({std::move(label), std::move(measured), {}, seconds, false, false});
 }
 
 // A started program on the Qt desktop, made once for the whole run.

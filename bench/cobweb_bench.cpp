@@ -110,20 +110,19 @@ const bool registered = [] {
         Map (*map)();
         double a;
     };
-    const Case cases[] = {{"f1", &Map::logistic, 3.9}, {"f2", &Map::sine, 2.3},
-                          {"formula", &formula, 2.3}};
+    const Case cases[] = {
+        {"f1", &Map::logistic, 3.9}, {"f2", &Map::sine, 2.3}, {"formula", &formula, 2.3}};
     for (const Case& c : cases) {
         for (int k : {12, 64}) {
             const std::string name =
                 std::string("BM_CobwebRedraw_") + c.name + "_k" + std::to_string(k);
-            benchmark::RegisterBenchmark(name.c_str(),
-                                         [map = c.map(), a = c.a, k](benchmark::State& state) {
-                                             redraw(state, map, a, k);
-                                         })
-                ->Unit(benchmark::kMillisecond);
-            absoluteTarget("cobweb redraw " + std::string(c.name) + " at k = " +
-                               std::to_string(k) + " (ms)",
-                           name, kRedrawSeconds);
+            benchmark::RegisterBenchmark(name.c_str(), [map = c.map(), a = c.a,
+                                                        k](benchmark::State& state) {
+                redraw(state, map, a, k);
+            })->Unit(benchmark::kMillisecond);
+            absoluteTarget(
+                "cobweb redraw " + std::string(c.name) + " at k = " + std::to_string(k) + " (ms)",
+                name, kRedrawSeconds);
         }
     }
     return true;

@@ -114,9 +114,9 @@ int partsFor(double xl, double yl, double dl, double xr, double yr, double dr, c
     const double stray = std::max(std::fabs(h * dl - dy), std::fabs(h * dr - dy));
     const double peak = dl * dr < 0 ? h * std::min(std::fabs(dl), std::fabs(dr)) : 0.0;
     const double t2 = tolerance * tolerance;
-    const double q = std::max({climb * climb * climb * climb,
-                               (stray * stray) * (h * h) / (t2 * (h * h + dy * dy)),
-                               (peak * peak) / t2});
+    const double q =
+        std::max({climb * climb * climb * climb,
+                  (stray * stray) * (h * h) / (t2 * (h * h + dy * dy)), (peak * peak) / t2});
     if (!(q > 1)) return 0;
     int parts = 4;
     while (parts < 16 && double(parts) * parts * parts * parts < q) ++parts;
@@ -323,8 +323,11 @@ struct Narrowing {
 
 Narrowing startOf(const Crossing& c) {
     if (c.exact) return {c.xa, c.xa, false, c.xa, {c.xa, c.sa}};
-    Narrowing n{std::min(c.xa, c.xb), std::max(c.xa, c.xb), (c.xa < c.xb) == (c.ga < 0),
-                cubicCrossing(c), {}};
+    Narrowing n{std::min(c.xa, c.xb),
+                std::max(c.xa, c.xb),
+                (c.xa < c.xb) == (c.ga < 0),
+                cubicCrossing(c),
+                {}};
     if (!(n.x > n.lo && n.x < n.hi)) n.x = 0.5 * (n.lo + n.hi);
     return n;
 }
@@ -474,7 +477,8 @@ void findPeriodicPoints(const Map& map, double a, int k, const Curve& curve, Per
     });
 }
 
-void orbitOf(const Map& map, double a, int k, double x0, std::int64_t n, Orbit& out, const Span& span) {
+void orbitOf(const Map& map, double a, int k, double x0, std::int64_t n, Orbit& out,
+             const Span& span) {
     const double bottom = span.bottom(), top = span.top();
     out.x.clear();
     out.stoppedAt = 0;

@@ -175,21 +175,20 @@ void sampleCurve(const Map& map, double a, int k, const CurveOptions& options, C
                 wanted += parts > 0 ? static_cast<std::size_t>(parts) - 1 : 0;
                 flagged += parts > 0;
             }
-            // Past the budget, what is left of it spread evenly: fewer
-            // parts each, or halves for some, every so many, the last round.
+            // Past the budget, the last round: what is left of it shared
+            // evenly, interval j of those flagged getting the new samples
+            // between j·room/flagged and (j + 1)·room/flagged (at most
+            // those it wants).
             if (total + wanted > mostSamples) {
                 out.budgetReached = true;
                 const std::size_t room = mostSamples - total;
-                std::size_t seen = 0;
+                std::size_t j = 0;
                 for (std::uint8_t& parts : work.parts) {
                     if (parts == 0) continue;
-                    const std::size_t each = 1 + room / flagged;
-                    if (each >= 2) {
-                        parts = static_cast<std::uint8_t>(std::min<std::size_t>(parts, each));
-                    } else {
-                        parts = (seen + 1) * room / flagged > seen * room / flagged ? 2 : 0;
-                    }
-                    ++seen;
+                    const std::size_t share = (j + 1) * room / flagged - j * room / flagged;
+                    if (share < parts)
+                        parts = static_cast<std::uint8_t>(share == 0 ? 0 : share + 1);
+                    ++j;
                 }
             }
             work.newX.clear();

@@ -1,5 +1,5 @@
 // What the benchmarks share: a program on the Qt desktop, and the ratios
-// each command must keep.
+// (or, for a few, the times) each command must keep.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -24,8 +24,8 @@ namespace corvane::bench {
 struct Target {
     std::string label;
     std::string measured;   // benchmark name
-    std::string reference;  // benchmark name
-    double limit;           // measured / reference at most
+    std::string reference;  // benchmark name; empty for an absolute limit
+    double limit;           // measured / reference at most, or seconds
     // Compare elapsed times instead of the main thread's processor time
     // (for work spread over threads).
     bool wallClock = false;
@@ -133,6 +133,12 @@ inline void sideBySideTarget(std::string label, std::string measured, std::strin
 // without being stepped again), and in x a sum over its counts weighted by
 // row (empty without rows), computed once more outside the timed rounds.
 Work diagramWork(const explore::View& view, int columns, int rows);
+
+// A target of one benchmark's own processor time a round, in seconds, for
+// work a user waits for whatever the machine (a redraw within a frame).
+inline void absoluteTarget(std::string label, std::string measured, double seconds) {
+    targets().push_back({std::move(label), std::move(measured), {}, seconds, false, false});
+}
 
 // A started program on the Qt desktop, made once for the whole run.
 struct Desktop {

@@ -47,12 +47,18 @@ struct CurveOptions {
     // The uniform grid the refinement starts from.
     int startIntervals = 1024;
     // The most the drawn chords may stray from the graph, in units of the
-    // span's width: every interval whose chord may stray further,
-    // or that holds a peak or trough its ends may miss by more, is halved.
+    // span's width. The refinement goes in rounds: every interval whose
+    // ends' slopes say the graph may climb more than a sixth of the
+    // picture across it, stray from its chord by more than this, or hold a
+    // peak or trough its ends miss by more, is cut into 4 to 16 equal
+    // parts (enough, by the same slopes, to meet all three), and the new
+    // parts are looked at in the next round.
     double tolerance = 1e-4;
-    // The most map evaluations (samples times k) the refinement may spend;
-    // past it (a chaotic f^k with very many humps) the graph stays at the
-    // finest level every interval could be refined to.
+    // The most map evaluations (samples times k) the refinement may spend.
+    // A round that would pass it (a chaotic f^k with very many humps) is
+    // the last: what is left goes to all its intervals alike (fewer parts
+    // each, or halves for every so many), so that the graph is as fine
+    // across the whole span.
     std::int64_t evaluationBudget = 4'000'000;
 };
 
@@ -70,21 +76,13 @@ struct Curve {
     std::vector<std::uint32_t> crossingHints;
     std::size_t size() const { return x.size(); }
 
-    // Room the sampling works in, kept from one call to the next.
-    struct Block {  // samples first .. first + count − 1, ends included
-        std::uint32_t first, count;
-        std::uint32_t firstChild, childCount;  // in `children`
-    };
-    struct Child {  // the block cutting interval (interval, interval + 1)
-        std::uint32_t interval, block;
-    };
+    // Room the sampling works in, kept from one call to the next: the
+    // next round's samples, a round's new samples, which intervals a round
+    // looks at and how many parts each is cut into.
     struct Work {
         std::vector<double> x, y, slope;
-        std::vector<std::uint32_t> cut, source;
-        std::vector<double> inner, innerY, innerSlope;
-        std::vector<std::uint32_t> hints;
-        std::vector<Block> blocks;
-        std::vector<Child> children;
+        std::vector<double> newX, newY, newSlope;
+        std::vector<std::uint8_t> fresh, parts;
     } work;
 };
 
@@ -129,15 +127,16 @@ struct PeriodicPoints {
 
     // Room the search works in, kept from one call to the next.
     struct Work {
-        std::vector<detail::Crossing> crossings, changes;
-        std::vector<PeriodicPoint> narrowed;
+        std::vector<detail::Crossing> crossings;
     } work;
 };
 
 // The crossings of f^k with the diagonal across the curve, bracketed between the
 // curve's samples (where f^k(x) − x changes sign, or where the slopes say
 // it dips to zero and back between two samples) and narrowed by bisection
-// with Newton steps where they stay inside the bracket.
+// with Newton steps where they stay inside the bracket. On a curve that
+// reached its budget the slopes at the samples no longer tell what lies
+// between them, and only the changes of sign count.
 void findPeriodicPoints(const Map& map, double a, int k, const Curve& curve, PeriodicPoints& out,
                         std::size_t most = 8192);
 

@@ -139,7 +139,18 @@ const std::vector<double>& Map::criticalPoints() const {
 }
 
 std::int64_t Map::evaluationBudget() const {
-    return kind_ == Kind::Logistic ? 4'000'000 : 400'000;
+    // About 5 ms of steps with their slopes: f2's sine and cosine cost
+    // tens of times f1's products, a formula's pass through the parser
+    // several times f2's.
+    switch (kind_) {
+        case Kind::Logistic:
+            return 4'000'000;
+        case Kind::Sine:
+            return 300'000;
+        case Kind::Formula:
+            break;
+    }
+    return 100'000;
 }
 
 double Map::roundingsPerStep() const {

@@ -164,13 +164,31 @@ TEST(CobwebCurve, EveryHumpOfTheTwelfthIterateAtFourReachesTheTop) {
     }
 }
 
-TEST(CobwebCurve, ChaoticHighIteratesStopAtTheBudget) {
-    CurveOptions options;
-    options.evaluationBudget = 2'000'000;
-    const Curve c = curveOf(1, 4.0, 64, options);
-    EXPECT_TRUE(c.budgetReached);
-    EXPECT_LE(c.size() * 64, 2'000'000u);
-    EXPECT_GE(c.size(), 1025u);
+TEST(CobwebCurve, ChaoticHighIteratesStopAtTheBudgetSpreadAcrossTheSpan) {
+    // f1^k steep everywhere: the budget runs out with every interval still
+    // wanting cuts, and what is left of it goes to all of them alike (the
+    // graph as fine on the right as on the left).
+    struct Case {
+        double a;
+        int k;
+        std::int64_t budget;
+    };
+    for (const Case& t : {Case{4.0, 64, 2'000'000}, Case{3.9, 64, 4'000'000},
+                          Case{4.0, 40, 1'000'000}, Case{3.9, 24, 300'000}}) {
+        SCOPED_TRACE(testing::Message() << "a = " << t.a << ", k = " << t.k);
+        CurveOptions options;
+        options.evaluationBudget = t.budget;
+        const Curve c = curveOf(1, t.a, t.k, options);
+        EXPECT_TRUE(c.budgetReached);
+        EXPECT_LE(c.size() * static_cast<std::size_t>(t.k), static_cast<std::size_t>(t.budget));
+        EXPECT_GE(c.size(), 1025u);
+        for (int third = 0; third < 3; ++third) {
+            const auto in = std::count_if(c.x.begin(), c.x.end(), [&](double x) {
+                return x >= third / 3.0 && x < (third + 1) / 3.0;
+            });
+            EXPECT_GE(4 * in, static_cast<std::ptrdiff_t>(c.size())) << "third " << third;
+        }
+    }
 }
 
 TEST(CobwebCurve, EscapingOrbitsLeaveNonFiniteSamplesAlone) {

@@ -27,7 +27,7 @@
 #include "core/numeric/csv.h"
 #include "explore/tool_menus.h"
 #include "explore/window_placement.h"
-#include "platform/qt/qt_export.h"
+#include "gui/export.h"
 
 namespace corvane::explore {
 
@@ -454,7 +454,7 @@ bool FeigenbaumWindow::showInExplorer() {
 
 platform::ExportOutcome FeigenbaumWindow::writeCsv(const std::string& path) const {
     const feigenbaum::Outcome o = outcome_;
-    return platform::saveData(path, [&](platform::TextSink& sink) {
+    return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
         csv.comment("Superstable parameters of " + mapCaption(o.map).toStdString() +
                     ": f^(2^n)(c) = c at a = s_n, c = " + exactNumber(o.c));
@@ -489,7 +489,7 @@ platform::ExportOutcome FeigenbaumWindow::writeCsv(const std::string& path) cons
 
 bool FeigenbaumWindow::exportCsv() {
     if (outcome_.rows.empty() || isComputing()) return false;
-    const auto target = platform::askExportTarget(
+    const auto target = gui::askExportTarget(
         this,
         map_.isFormula() ? "feigenbaum-formula.csv"
         : map_.kind() == Map::Kind::Sine ? "feigenbaum-f2.csv"

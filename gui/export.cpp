@@ -11,12 +11,14 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/qt/qt_export.h"
+#include "gui/export.h"
 
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_window.h"
+namespace corvane::gui {
 
-namespace corvane::platform {
+using platform::ExportFormat;
+using platform::ExportOutcome;
+using platform::ExportTarget;
+using platform::TextSink;
 
 namespace {
 
@@ -39,14 +41,6 @@ QString reasonOf(const QSaveFile& file) {
 
 }  // namespace
 
-std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
-                                                        const std::string& defaultName,
-                                                        bool picture) {
-    if (desktop_->ending()) return std::nullopt;
-    desktop_->flush();
-    auto* window = dynamic_cast<QtWindow*>(&owner);
-    return platform::askExportTarget(window ? window->form() : nullptr, defaultName, picture);
-}
 
 namespace {
 // The folder of the last file exported in this run: every window's dialog
@@ -95,11 +89,6 @@ std::optional<ExportTarget> askExportTarget(QWidget* owner, const std::string& d
     return ExportTarget{path.toStdString(), format};
 }
 
-ExportOutcome QtPlatform::exportPicture(Window& window, const ExportTarget& target) {
-    auto* qtWindow = dynamic_cast<QtWindow*>(&window);
-    if (!qtWindow) return {ExportOutcome::Status::Failed, "Cannot export this window"};
-    return savePicture(qtWindow->surfaceImage(), toQString(window.title()), target);
-}
 
 ExportOutcome savePicture(const QImage& picture, const QString& title, const ExportTarget& target) {
     const QString path = toQString(target.path);
@@ -163,10 +152,6 @@ private:
 
 }  // namespace
 
-ExportOutcome QtPlatform::exportData(const std::string& path,
-                                     const std::function<bool(TextSink&)>& produce) {
-    return saveData(path, produce);
-}
 
 ExportOutcome saveData(const std::string& path, const std::function<bool(TextSink&)>& produce) {
     const QString name = toQString(path);
@@ -189,4 +174,4 @@ ExportOutcome saveData(const std::string& path, const std::function<bool(TextSin
     return {};
 }
 
-}  // namespace corvane::platform
+}  // namespace corvane::gui

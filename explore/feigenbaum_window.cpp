@@ -489,12 +489,11 @@ platform::ExportOutcome FeigenbaumWindow::writeCsv(const std::string& path) cons
 
 bool FeigenbaumWindow::exportCsv() {
     if (outcome_.rows.empty() || isComputing()) return false;
-    const auto target = gui::askExportTarget(
-        this,
-        map_.isFormula() ? "feigenbaum-formula.csv"
-        : map_.kind() == Map::Kind::Sine ? "feigenbaum-f2.csv"
-                                         : "feigenbaum-f1.csv",
-        false);
+    const auto target = gui::askExportTarget(this,
+                                             map_.isFormula() ? "feigenbaum-formula.csv"
+                                             : map_.kind() == Map::Kind::Sine ? "feigenbaum-f2.csv"
+                                                                              : "feigenbaum-f1.csv",
+                                             false);
     if (!target) return false;
     const platform::ExportOutcome outcome = writeCsv(target->path);
     using Status = platform::ExportOutcome::Status;

@@ -1,3 +1,5 @@
+#include "gui/export.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -10,8 +12,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-
-#include "gui/export.h"
 
 namespace corvane::gui {
 
@@ -41,7 +41,6 @@ QString reasonOf(const QSaveFile& file) {
 
 }  // namespace
 
-
 namespace {
 // The folder of the last file exported in this run: every window's dialog
 // opens there.
@@ -60,8 +59,7 @@ std::optional<ExportTarget> askExportTarget(QWidget* owner, const std::string& d
     // Qt's own dialog: the same on every desktop, and scriptable in tests.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(picture ? QStringList{kPngFilter, kPdfFilter} : QStringList{kCsvFilter});
-    const QString folder =
-        lastExportFolder().isEmpty() ? QDir::currentPath() : lastExportFolder();
+    const QString folder = lastExportFolder().isEmpty() ? QDir::currentPath() : lastExportFolder();
     dialog.setDirectory(folder);
     dialog.selectFile(toQString(defaultName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -89,7 +87,6 @@ std::optional<ExportTarget> askExportTarget(QWidget* owner, const std::string& d
     return ExportTarget{path.toStdString(), format};
 }
 
-
 ExportOutcome savePicture(const QImage& picture, const QString& title, const ExportTarget& target) {
     const QString path = toQString(target.path);
     QSaveFile file(path);
@@ -104,17 +101,17 @@ ExportOutcome savePicture(const QImage& picture, const QString& title, const Exp
         const int resolution = static_cast<int>(std::lround(dpi));
         pdf.setResolution(resolution);
         const QSizeF inches(picture.width() / dpi, picture.height() / dpi);
-        pdf.setPageLayout(QPageLayout(QPageSize(inches, QPageSize::Inch, QString(),
-                                                QPageSize::ExactMatch),
-                                      QPageLayout::Portrait, QMarginsF()));
+        pdf.setPageLayout(
+            QPageLayout(QPageSize(inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
+                        QPageLayout::Portrait, QMarginsF()));
         QPainter painter;
         if (!painter.begin(&pdf)) {
             file.cancelWriting();
             return failed(path, QStringLiteral("the PDF could not be started"));
         }
-        painter.drawImage(QRectF(0, 0, picture.width() * resolution / dpi,
-                                 picture.height() * resolution / dpi),
-                          picture);
+        painter.drawImage(
+            QRectF(0, 0, picture.width() * resolution / dpi, picture.height() * resolution / dpi),
+            picture);
         painter.end();
     } else if (!picture.save(&file, "PNG")) {
         file.cancelWriting();
@@ -151,7 +148,6 @@ private:
 };
 
 }  // namespace
-
 
 ExportOutcome saveData(const std::string& path, const std::function<bool(TextSink&)>& produce) {
     const QString name = toQString(path);

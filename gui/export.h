@@ -21,8 +21,7 @@ namespace corvane::gui {
 // type is the name's extension when it is one of those offered, else the
 // chosen filter's (whose extension is added). Empty when cancelled.
 std::optional<platform::ExportTarget> askExportTarget(QWidget* owner,
-                                                      const std::string& defaultName,
-                                                      bool picture);
+                                                      const std::string& defaultName, bool picture);
 
 // PNG pixel for pixel, or a one-page PDF of the picture at its physical size
 // (its dots per meter), titled `title`.

@@ -273,8 +273,7 @@ std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
 ExportOutcome QtPlatform::exportPicture(Window& window, const ExportTarget& target) {
     auto* qtWindow = dynamic_cast<QtWindow*>(&window);
     if (!qtWindow) return {ExportOutcome::Status::Failed, "Cannot export this window"};
-    return gui::savePicture(qtWindow->surfaceImage(), QString::fromUtf8(window.title()),
-                            target);
+    return gui::savePicture(qtWindow->surfaceImage(), QString::fromUtf8(window.title()), target);
 }
 
 ExportOutcome QtPlatform::exportData(const std::string& path,

@@ -31,7 +31,7 @@
 #include "explore/tool_menus.h"
 #include "explore/typed_field.h"
 #include "explore/window_placement.h"
-#include "platform/qt/qt_export.h"
+#include "gui/export.h"
 
 namespace corvane::explore {
 
@@ -608,9 +608,9 @@ QImage BifurcationWindow::picture() const {
 }
 
 bool BifurcationWindow::exportPicture(const char* suggested) {
-    const auto target = platform::askExportTarget(this, suggested, true);
+    const auto target = gui::askExportTarget(this, suggested, true);
     if (!target) return false;
-    return finishExport(platform::savePicture(picture(), windowTitle(), *target), target->path);
+    return finishExport(gui::savePicture(picture(), windowTitle(), *target), target->path);
 }
 
 bool BifurcationWindow::exportPicturePng() { return exportPicture("bifurcation.png"); }
@@ -619,14 +619,14 @@ bool BifurcationWindow::exportPicturePdf() { return exportPicture("bifurcation.p
 
 bool BifurcationWindow::exportLyapunovCsv() {
     if (!pictureComplete()) return false;
-    const auto target = platform::askExportTarget(this, "lyapunov.csv", false);
+    const auto target = gui::askExportTarget(this, "lyapunov.csv", false);
     if (!target) return false;
     return finishExport(writeLyapunovCsv(view(), *snapshot_.data, target->path), target->path);
 }
 
 bool BifurcationWindow::exportKeptValuesCsv() {
     if (!pictureComplete()) return false;
-    const auto target = platform::askExportTarget(this, "kept-values.csv", false);
+    const auto target = gui::askExportTarget(this, "kept-values.csv", false);
     if (!target) return false;
     QProgressDialog progress(QStringLiteral("Writing the kept values\u2026"),
                              QStringLiteral("Cancel"), 0, 1000, this);
@@ -701,7 +701,7 @@ bool BifurcationWindow::exportDensityCsv() {
                      : QStringLiteral("Click the diagram first to choose an a."));
         return false;
     }
-    const auto target = platform::askExportTarget(this, "density.csv", false);
+    const auto target = gui::askExportTarget(this, "density.csv", false);
     if (!target) return false;
     return finishExport(writeDensityCsv(*shown, target->path), target->path);
 }

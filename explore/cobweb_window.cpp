@@ -37,7 +37,7 @@
 #include "explore/tool_menus.h"
 #include "explore/typed_field.h"
 #include "explore/window_placement.h"
-#include "platform/qt/qt_export.h"
+#include "gui/export.h"
 
 namespace corvane::explore {
 
@@ -742,7 +742,7 @@ void CobwebWindow::closeEvent(QCloseEvent* event) {
 // --- Export ----------------------------------------------------------------------------
 
 platform::ExportOutcome CobwebWindow::writePicture(const platform::ExportTarget& target) const {
-    return platform::savePicture(picture(), windowTitle(), target);
+    return gui::savePicture(picture(), windowTitle(), target);
 }
 
 platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const {
@@ -751,7 +751,7 @@ platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const 
     const std::string heading = "Cobweb of " + caption().toStdString() +
                                 ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_) +
                                 ", x0 = " + exactNumber(x0_);
-    return platform::saveData(path, [&](platform::TextSink& sink) {
+    return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
         csv.comment(heading);
         csv.comment("x_n = f^k(x_(n-1)), n steps of f^k");
@@ -770,7 +770,7 @@ platform::ExportOutcome CobwebWindow::writePeriodicPoints(const std::string& pat
     const std::vector<cobweb::PeriodicPoint> points = points_.points;
     const std::string heading = "Points of period k of " + caption().toStdString() +
                                 ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_);
-    return platform::saveData(path, [&](platform::TextSink& sink) {
+    return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
         csv.comment(heading);
         csv.comment(
@@ -801,21 +801,21 @@ bool CobwebWindow::finishExport(const platform::ExportOutcome& outcome, const st
 
 bool CobwebWindow::exportPicture() {
     pause();
-    const auto target = platform::askExportTarget(this, "cobweb.png", true);
+    const auto target = gui::askExportTarget(this, "cobweb.png", true);
     if (!target) return false;
     return finishExport(writePicture(*target), target->path);
 }
 
 bool CobwebWindow::exportOrbit() {
     pause();
-    const auto target = platform::askExportTarget(this, "cobweb-orbit.csv", false);
+    const auto target = gui::askExportTarget(this, "cobweb-orbit.csv", false);
     if (!target) return false;
     return finishExport(writeOrbit(target->path), target->path);
 }
 
 bool CobwebWindow::exportPeriodicPoints() {
     pause();
-    const auto target = platform::askExportTarget(this, "cobweb-periodic-points.csv", false);
+    const auto target = gui::askExportTarget(this, "cobweb-periodic-points.csv", false);
     if (!target) return false;
     return finishExport(writePeriodicPoints(target->path), target->path);
 }

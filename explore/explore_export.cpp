@@ -1,13 +1,13 @@
 #include "explore/explore_export.h"
 
 #include "core/numeric/csv.h"
-#include "platform/qt/qt_export.h"
+#include "gui/export.h"
 
 namespace corvane::explore {
 
 platform::ExportOutcome writeLyapunovCsv(const View& view, const ColumnData& data,
                                          const std::string& path) {
-    return platform::saveData(path, [&](platform::TextSink& sink) {
+    return gui::saveData(path, [&](platform::TextSink& sink) {
         std::string text = "a,lambda\n";
         for (int c = 0; c < data.columns; ++c) {
             appendCsvNumber(text, bifurcation::columnA(view.aMin, view.aMax, c, data.columns));
@@ -24,7 +24,7 @@ platform::ExportOutcome writeKeptValuesCsv(const View& view, int columns, int ro
                                            const std::string& path,
                                            const std::function<bool(double done)>& progress) {
     const bifurcation::OrbitSetup setup = orbitSetup(view, rows);
-    return platform::saveData(path, [&](platform::TextSink& sink) {
+    return gui::saveData(path, [&](platform::TextSink& sink) {
         std::string text = "a,x\n";
         for (int c = 0; c < columns; ++c) {
             const double a = bifurcation::columnA(view.aMin, view.aMax, c, columns);
@@ -52,7 +52,7 @@ platform::ExportOutcome writeKeptValuesCsv(const View& view, int columns, int ro
 
 platform::ExportOutcome writeDensityCsv(const density::Histogram& histogram,
                                         const std::string& path) {
-    return platform::saveData(path, [&](platform::TextSink& sink) {
+    return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter out([&](std::string_view piece) { sink.write(piece); });
         density::writeCsv(histogram, out);
         return true;

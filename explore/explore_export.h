@@ -2,7 +2,7 @@
 // iterates and the density at the cursor as CSV, written through the
 // program's export module (whole or not at all; a failure names the file
 // and the reason). Its pictures go through the same module
-// (platform::savePicture).
+// (gui::savePicture).
 #pragma once
 
 #include <functional>

@@ -27,7 +27,7 @@
 #include "core/numeric/csv.h"
 #include "explore/tool_menus.h"
 #include "explore/window_placement.h"
-#include "platform/qt/qt_export.h"
+#include "gui/export.h"
 
 namespace corvane::explore {
 
@@ -455,7 +455,7 @@ bool FeigenbaumWindow::showInExplorer() {
 
 platform::ExportOutcome FeigenbaumWindow::writeCsv(const std::string& path) const {
     const feigenbaum::Outcome o = outcome_;
-    return platform::saveData(path, [&](platform::TextSink& sink) {
+    return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
         csv.comment("Superstable parameters of " + mapCaption(o.map).toStdString() +
                     ": f^(2^n)(c) = c at a = s_n, c = " + exactNumber(o.c));
@@ -490,12 +490,11 @@ platform::ExportOutcome FeigenbaumWindow::writeCsv(const std::string& path) cons
 
 bool FeigenbaumWindow::exportCsv() {
     if (outcome_.rows.empty() || isComputing()) return false;
-    const auto target = platform::askExportTarget(
-        this,
-        map_.isFormula() ? "feigenbaum-formula.csv"
-        : map_.kind() == Map::Kind::Sine ? "feigenbaum-f2.csv"
-                                         : "feigenbaum-f1.csv",
-        false);
+    const auto target = gui::askExportTarget(this,
+                                             map_.isFormula() ? "feigenbaum-formula.csv"
+                                             : map_.kind() == Map::Kind::Sine ? "feigenbaum-f2.csv"
+                                                                              : "feigenbaum-f1.csv",
+                                             false);
     if (!target) return false;
     const platform::ExportOutcome outcome = writeCsv(target->path);
     using Status = platform::ExportOutcome::Status;

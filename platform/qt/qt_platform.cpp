@@ -15,6 +15,7 @@
 #include <stop_token>
 #include <thread>
 
+#include "gui/export.h"
 #include "platform/qt/cups_print.h"
 #include "platform/qt/qt_window.h"
 
@@ -258,5 +259,26 @@ void QtPlatform::flushDrawing() { desktop_->flush(); }
 bool QtPlatform::endRequested() const { return desktop_->ending(); }
 
 QWidget* QtPlatform::dialogOwner() const { return desktop_->dialogOwner(); }
+
+// Export through the save dialog and the file writing the tool windows use too.
+std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
+                                                        const std::string& defaultName,
+                                                        bool picture) {
+    if (desktop_->ending()) return std::nullopt;
+    desktop_->flush();
+    auto* window = dynamic_cast<QtWindow*>(&owner);
+    return gui::askExportTarget(window ? window->form() : nullptr, defaultName, picture);
+}
+
+ExportOutcome QtPlatform::exportPicture(Window& window, const ExportTarget& target) {
+    auto* qtWindow = dynamic_cast<QtWindow*>(&window);
+    if (!qtWindow) return {ExportOutcome::Status::Failed, "Cannot export this window"};
+    return gui::savePicture(qtWindow->surfaceImage(), QString::fromUtf8(window.title()), target);
+}
+
+ExportOutcome QtPlatform::exportData(const std::string& path,
+                                     const std::function<bool(TextSink&)>& produce) {
+    return gui::saveData(path, produce);
+}
 
 }  // namespace corvane::platform

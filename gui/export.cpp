@@ -1,3 +1,5 @@
+#include "gui/export.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,12 +13,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/qt/qt_export.h"
+namespace corvane::gui {
 
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_window.h"
-
-namespace corvane::platform {
+using platform::ExportFormat;
+using platform::ExportOutcome;
+using platform::ExportTarget;
+using platform::TextSink;
 
 namespace {
 
@@ -39,15 +41,6 @@ QString reasonOf(const QSaveFile& file) {
 
 }  // namespace
 
-std::optional<ExportTarget> QtPlatform::askExportTarget(Window& owner,
-                                                        const std::string& defaultName,
-                                                        bool picture) {
-    if (desktop_->ending()) return std::nullopt;
-    desktop_->flush();
-    auto* window = dynamic_cast<QtWindow*>(&owner);
-    return platform::askExportTarget(window ? window->form() : nullptr, defaultName, picture);
-}
-
 namespace {
 // The folder of the last file exported in this run: every window's dialog
 // opens there.
@@ -66,8 +59,7 @@ std::optional<ExportTarget> askExportTarget(QWidget* owner, const std::string& d
     // Qt's own dialog: the same on every desktop, and scriptable in tests.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(picture ? QStringList{kPngFilter, kPdfFilter} : QStringList{kCsvFilter});
-    const QString folder =
-        lastExportFolder().isEmpty() ? QDir::currentPath() : lastExportFolder();
+    const QString folder = lastExportFolder().isEmpty() ? QDir::currentPath() : lastExportFolder();
     dialog.setDirectory(folder);
     dialog.selectFile(toQString(defaultName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -95,12 +87,6 @@ std::optional<ExportTarget> askExportTarget(QWidget* owner, const std::string& d
     return ExportTarget{path.toStdString(), format};
 }
 
-ExportOutcome QtPlatform::exportPicture(Window& window, const ExportTarget& target) {
-    auto* qtWindow = dynamic_cast<QtWindow*>(&window);
-    if (!qtWindow) return {ExportOutcome::Status::Failed, "Cannot export this window"};
-    return savePicture(qtWindow->surfaceImage(), toQString(window.title()), target);
-}
-
 ExportOutcome savePicture(const QImage& picture, const QString& title, const ExportTarget& target) {
     const QString path = toQString(target.path);
     QSaveFile file(path);
@@ -115,17 +101,17 @@ ExportOutcome savePicture(const QImage& picture, const QString& title, const Exp
         const int resolution = static_cast<int>(std::lround(dpi));
         pdf.setResolution(resolution);
         const QSizeF inches(picture.width() / dpi, picture.height() / dpi);
-        pdf.setPageLayout(QPageLayout(QPageSize(inches, QPageSize::Inch, QString(),
-                                                QPageSize::ExactMatch),
-                                      QPageLayout::Portrait, QMarginsF()));
+        pdf.setPageLayout(
+            QPageLayout(QPageSize(inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
+                        QPageLayout::Portrait, QMarginsF()));
         QPainter painter;
         if (!painter.begin(&pdf)) {
             file.cancelWriting();
             return failed(path, QStringLiteral("the PDF could not be started"));
         }
-        painter.drawImage(QRectF(0, 0, picture.width() * resolution / dpi,
-                                 picture.height() * resolution / dpi),
-                          picture);
+        painter.drawImage(
+            QRectF(0, 0, picture.width() * resolution / dpi, picture.height() * resolution / dpi),
+            picture);
         painter.end();
     } else if (!picture.save(&file, "PNG")) {
         file.cancelWriting();
@@ -163,11 +149,6 @@ private:
 
 }  // namespace
 
-ExportOutcome QtPlatform::exportData(const std::string& path,
-                                     const std::function<bool(TextSink&)>& produce) {
-    return saveData(path, produce);
-}
-
 ExportOutcome saveData(const std::string& path, const std::function<bool(TextSink&)>& produce) {
     const QString name = toQString(path);
     QSaveFile file(name);
@@ -189,4 +170,4 @@ ExportOutcome saveData(const std::string& path, const std::function<bool(TextSin
     return {};
 }
 
-}  // namespace corvane::platform
+}  // namespace corvane::gui

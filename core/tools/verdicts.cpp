@@ -1,7 +1,7 @@
 #include "core/tools/verdicts.h"
 
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 
 namespace corvane::tools {
 
@@ -31,9 +31,11 @@ std::string pathText(const std::vector<double>& path) {
 
 std::string shortNumber(double v) {
     if (std::fabs(v) < 1e-12) v = 0;
+    if (std::isnan(v)) return "nan";
+    // Six significant digits, whatever the locale's decimal separator.
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.6g", v);
-    return buffer;
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 6);
+    return std::string(buffer, end.ptr);
 }
 
 std::string columnVerdict(const bifurcation::ColumnOutcome& o, std::int64_t kept,

@@ -91,8 +91,9 @@ void BM_CobwebBareEvaluations(benchmark::State& state) {
 }
 BENCHMARK(BM_CobwebBareEvaluations)->Unit(benchmark::kMillisecond)->MinTime(1)->UseManualTime();
 
-// The whole redraw for a move of the a slider, in the window: the numbers,
-// the tables and the picture painted at the window's size (1180 × 800; the
+// The whole redraw for a move of the a slider, in the window: the numbers
+// (the graph's computed by the window's job runner, waited for), the tables
+// and the picture painted at the window's size (1180 × 800; the
 // picture about 760 × 700), alternating between two neighbouring a so that
 // every round computes anew.
 void BM_CobwebWindowRedraw(benchmark::State& state) {
@@ -105,6 +106,7 @@ void BM_CobwebWindowRedraw(benchmark::State& state) {
     bool flip = false;
     for (auto _ : state) {
         window.setA(flip ? kA : kA - 1e-6);
+        window.waitIdle();
         flip = !flip;
         picture = window.picture();
         benchmark::DoNotOptimize(picture.constBits());

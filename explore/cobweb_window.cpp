@@ -300,7 +300,13 @@ CobwebWindow::CobwebWindow(const Map& map, QWidget* parent)
     placeOnScreen(this, QSize(1180, 800));
 }
 
-CobwebWindow::~CobwebWindow() { delete playClock_; }
+CobwebWindow::~CobwebWindow() {
+    // The tables are destroyed with the window's children, after the numbers
+    // they show: they let go of them first.
+    orbitModel_->show(nullptr);
+    pointsModel_->show(nullptr);
+    delete playClock_;
+}
 
 void CobwebWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));

@@ -19,13 +19,11 @@ std::uint64_t BifurcationEngine::start(const View& view, int columns, int rows) 
         // Waves of whole groups, so that every column runs in the same group
         // of bifurcation::kLanes as in one pass over the picture.
         const int lanes = bifurcation::kLanes;
-        const int wave =
-            std::max(lanes * threads * 2, (columns / 16 + lanes - 1) / lanes * lanes);
+        const int wave = std::max(lanes * threads * 2, (columns / 16 + lanes - 1) / lanes * lanes);
         for (int first = 0; first < columns; first += wave) {
             const int last = std::min(columns, first + wave);
             if (!computeColumnRange(view, columns, first, last, *data, stale, &steps)) return;
-            control.publish(std::make_shared<const Partial>(Partial{data, last}),
-                            last == columns);
+            control.publish(std::make_shared<const Partial>(Partial{data, last}), last == columns);
         }
     });
 }

@@ -674,9 +674,8 @@ void CobwebWindow::recompute(bool curveChanged) {
         cobweb::CurveOptions options;
         options.span = span_;
         options.evaluationBudget = map_.evaluationBudget();
-        asked_ = runner_.start([map = map_, a = a_, k = fold_, x0 = x0_, n = steps_,
-                                span = span_, options, graph,
-                                formula](JobRunner<Computed>::Control& control) {
+        asked_ = runner_.start([map = map_, a = a_, k = fold_, x0 = x0_, n = steps_, span = span_,
+                                options, graph, formula](JobRunner<Computed>::Control& control) {
             auto out = std::make_shared<Computed>();
             if (graph) {
                 auto g = std::make_shared<Graph>();

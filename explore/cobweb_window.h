@@ -5,8 +5,9 @@
 // user-interface thread through a job runner (explore/job_runner.h), and so
 // is a formula's orbit; the picture keeps the last graph finished until the
 // newest one is, and never shows one the sliders have left. A built-in
-// map's orbit (at most 64 × 10^4 cheap steps) is computed at once. A window of its own; its a is shared with the explorer's
-// a-cursor only through the callbacks the program's wiring connects.
+// map's orbit (at most 64 × 10^4 cheap steps) is computed at once. A window
+// of its own; its a is shared with the explorer's a-cursor only through the
+// callbacks the program's wiring connects.
 #pragma once
 
 #include <QMainWindow>

@@ -39,11 +39,10 @@ DensityEngine::DensityEngine() : runner_(1) {}
 std::uint64_t DensityEngine::start(const density::Orbit& setup) {
     return runner_.start([setup](JobRunner<density::Histogram>::Control& control) {
         std::atomic<std::int64_t>& steps = control.countSteps(setup.transient + setup.iterates);
-        std::optional<density::Histogram> h =
-            density::count(setup, [&](std::int64_t done) {
-                steps.store(done, std::memory_order_relaxed);
-                return control.stale();
-            });
+        std::optional<density::Histogram> h = density::count(setup, [&](std::int64_t done) {
+            steps.store(done, std::memory_order_relaxed);
+            return control.stale();
+        });
         if (h) control.publish(std::make_shared<const density::Histogram>(std::move(*h)), true);
     });
 }

@@ -313,8 +313,8 @@ void FeigenbaumWindow::compute() {
         const std::stop_token stop = ending.get_token();
         // Each row takes about twice the work of the one before.
         const double all = std::ldexp(1.0, most + 1) - 1;
-        feigenbaum::Outcome out = feigenbaum::search(
-            map, most, [&](const std::vector<Row>& found, std::int64_t) {
+        feigenbaum::Outcome out =
+            feigenbaum::search(map, most, [&](const std::vector<Row>& found, std::int64_t) {
                 control.progress((std::ldexp(1.0, static_cast<int>(found.size())) - 1) / all);
                 control.publish(std::make_shared<const Found>(Found{found, std::nullopt}), false);
                 if (hook) hook(static_cast<int>(found.size()), stop);

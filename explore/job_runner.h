@@ -106,12 +106,12 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable_any wake_;
     mutable std::condition_variable idle_;
-    std::optional<Pending> pending_;                // guarded by mutex_
-    std::stop_source running_{std::nostopstate};    // guarded by mutex_
-    bool busy_ = false;                             // guarded by mutex_
+    std::optional<Pending> pending_;               // guarded by mutex_
+    std::stop_source running_{std::nostopstate};   // guarded by mutex_
+    bool busy_ = false;                            // guarded by mutex_
     std::shared_ptr<JobControl::State> progress_;  // the newest job's; guarded by mutex_
-    Snapshot published_;                            // guarded by mutex_
-    std::jthread worker_;  // last: it starts after the members it uses
+    Snapshot published_;                           // guarded by mutex_
+    std::jthread worker_;                          // last: it starts after the members it uses
 };
 
 template <class Result>
@@ -151,7 +151,7 @@ public:
     void cancel() { core_.cancel(); }
 
     struct Snapshot {
-        std::uint64_t generation = 0;  // 0: nothing asked for
+        std::uint64_t generation = 0;          // 0: nothing asked for
         std::shared_ptr<const Result> result;  // the newest job's latest, or null
         bool finished = false;
         double fractionDone = 0;

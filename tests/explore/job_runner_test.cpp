@@ -37,7 +37,9 @@ Runner::Job heldJob(int value, std::atomic<bool>& reached, std::atomic<bool>& re
     return [value, &reached, &release](Runner::Control& control) {
         control.publish(std::make_shared<const int>(value), false);
         reached = true;
-        while (!release && !control.stale()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (!release && !control.stale()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         control.publish(std::make_shared<const int>(value + 1), true);
     };
 }

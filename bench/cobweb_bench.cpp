@@ -81,8 +81,9 @@ void redraw(benchmark::State& state, const Map& map, double a, int k) {
     state.counters["segments"] = static_cast<double>(r.segments.size());
 }
 
-// The whole redraw for a move of the a slider, in the window: the numbers,
-// the tables and the picture painted at the window's size (1180 × 800; the
+// The whole redraw for a move of the a slider, in the window: the numbers
+// (the graph's computed by the window's job runner, waited for), the tables
+// and the picture painted at the window's size (1180 × 800; the
 // picture about 760 × 700), alternating between two neighbouring a so that
 // every round computes anew.
 void BM_CobwebWindowRedraw(benchmark::State& state) {
@@ -95,6 +96,7 @@ void BM_CobwebWindowRedraw(benchmark::State& state) {
     bool flip = false;
     for (auto _ : state) {
         window.setA(flip ? 4.0 : 4.0 - 1e-6);
+        window.waitIdle();
         flip = !flip;
         picture = window.picture();
         benchmark::DoNotOptimize(picture.constBits());

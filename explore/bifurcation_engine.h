@@ -1,19 +1,15 @@
-// Computes the explorer's pictures off the user-interface thread. One worker
-// thread takes the newest request and runs it on a oneTBB arena of every
-// core, in waves of columns from left to right; the window polls for what
-// is done. A newer request stops the older one, whose results are never
-// handed out again.
+// Computes the explorer's pictures off the user-interface thread, through a
+// job runner (explore/job_runner.h) whose arena has every core: the newest
+// request runs in waves of columns from left to right, and the window polls
+// for what is done. A newer request stops the older one, whose results are
+// never handed out again.
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <optional>
-#include <thread>
 
 #include "explore/bifurcation_compute.h"
+#include "explore/job_runner.h"
 
 namespace corvane::explore {
 
@@ -44,27 +40,15 @@ public:
     Snapshot poll() const;
 
     // The generation of the newest request.
-    std::uint64_t generation() const { return generation_.load(); }
+    std::uint64_t generation() const { return runner_.generation(); }
 
 private:
-    struct Request {
-        std::uint64_t generation;
-        View view;
-        int columns;
-        int rows;
+    // What a wave publishes: the picture and how many columns are final.
+    struct Partial {
+        std::shared_ptr<const ColumnData> data;
+        int columnsDone = 0;
     };
-    void run(std::stop_token stop);
-    void compute(const Request& request, const std::stop_token& stop);
-
-    const int threads_;
-    std::atomic<std::uint64_t> generation_{0};
-    std::atomic<std::int64_t> stepsDone_{0};
-    mutable std::mutex mutex_;
-    std::condition_variable_any wake_;
-    std::optional<Request> pending_;  // guarded by mutex_
-    Snapshot published_;              // guarded by mutex_
-    std::int64_t stepsTotal_ = 0;     // guarded by mutex_
-    std::jthread worker_;             // last: it starts after the members it uses
+    JobRunner<Partial> runner_;
 };
 
 }  // namespace corvane::explore

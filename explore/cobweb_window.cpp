@@ -27,6 +27,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -204,13 +206,26 @@ private:
     const cobweb::PeriodicPoints* points_ = nullptr;
 };
 
+// --- The work off the interface thread -----------------------------------------------
+
+struct CobwebWindow::Graph {
+    cobweb::Curve curve;
+    cobweb::PeriodicPoints points;
+};
+
+struct CobwebWindow::Computed {
+    std::shared_ptr<const Graph> graph;  // null: the graph stays
+    std::optional<cobweb::Orbit> orbit;  // a formula's; none for a built-in map
+};
+
 // --- The window --------------------------------------------------------------------
 
 QString CobwebWindow::titleFor(const Map& map) {
     return QStringLiteral("Cobweb: ") + mapCaption(map);
 }
 
-CobwebWindow::CobwebWindow(const Map& map, QWidget* parent) : QMainWindow(parent), map_(map) {
+CobwebWindow::CobwebWindow(const Map& map, QWidget* parent)
+    : QMainWindow(parent), map_(map), graph_(std::make_shared<const Graph>()) {
     setObjectName(QStringLiteral("CobwebWindow"));
     setWindowTitle(titleFor(map_));
     if (map_.kind() == Map::Kind::Sine) a_ = 2.2;
@@ -270,6 +285,9 @@ CobwebWindow::CobwebWindow(const Map& map, QWidget* parent) : QMainWindow(parent
     playTimer_->setInterval(15);
     connect(playTimer_, &QTimer::timeout, this, [this] { tick(); });
     playClock_ = new QElapsedTimer;
+    pollTimer_ = new QTimer(this);
+    pollTimer_->setInterval(15);
+    connect(pollTimer_, &QTimer::timeout, this, [this] { poll(); });
 
     buildMenus();
     layout->addWidget(buildControls());
@@ -282,7 +300,13 @@ CobwebWindow::CobwebWindow(const Map& map, QWidget* parent) : QMainWindow(parent
     placeOnScreen(this, QSize(1180, 800));
 }
 
-CobwebWindow::~CobwebWindow() { delete playClock_; }
+CobwebWindow::~CobwebWindow() {
+    // The tables are destroyed with the window's children, after the numbers
+    // they show: they let go of them first.
+    orbitModel_->show(nullptr);
+    pointsModel_->show(nullptr);
+    delete playClock_;
+}
 
 void CobwebWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -617,6 +641,10 @@ void CobwebWindow::tick() {
     // As many steps as the clock says are due, however often the timer
     // comes.
     playDue_ += playClock_->restart() * 1e-3 * speed();
+    // A formula's orbit is computed off the interface thread: the next
+    // steps wait until the last ones are shown, or no step would ever be.
+    poll();
+    if (map_.isFormula() && isComputing()) return;
     const auto due = static_cast<std::int64_t>(std::floor(playDue_));
     if (due <= 0) return;
     playDue_ -= static_cast<double>(due);
@@ -626,18 +654,75 @@ void CobwebWindow::tick() {
 
 // --- Computing and showing ------------------------------------------------------------
 
+const cobweb::Curve& CobwebWindow::curve() const { return graph_->curve; }
+
+const cobweb::PeriodicPoints& CobwebWindow::periodicPoints() const { return graph_->points; }
+
+bool CobwebWindow::isComputing() const { return asked_ != 0 && taken_ != asked_; }
+
+void CobwebWindow::waitIdle() {
+    runner_.waitIdle();
+    poll();
+}
+
 void CobwebWindow::recompute(bool curveChanged) {
-    if (curveChanged) {
+    const bool formula = map_.isFormula();
+    if (curveChanged || formula) {
+        // A graph asked for and not shown yet is asked for again: this job
+        // replaces the one computing it.
+        const bool graph = curveChanged || (graphAsked_ && isComputing());
         cobweb::CurveOptions options;
         options.span = span_;
         options.evaluationBudget = map_.evaluationBudget();
-        cobweb::sampleCurve(map_, a_, fold_, options, curve_);
+        asked_ = runner_.start([map = map_, a = a_, k = fold_, x0 = x0_, n = steps_, span = span_,
+                                options, graph, formula](JobRunner<Computed>::Control& control) {
+            auto out = std::make_shared<Computed>();
+            if (graph) {
+                auto g = std::make_shared<Graph>();
+                cobweb::sampleCurve(map, a, k, options, g->curve);
+                if (control.stale()) return;
+                control.progress(0.5);
+                cobweb::findPeriodicPoints(map, a, k, g->curve, g->points, kMostPoints);
+                out->graph = std::move(g);
+            }
+            if (formula) {
+                if (control.stale()) return;
+                out->orbit.emplace();
+                cobweb::orbitOf(map, a, k, x0, n, *out->orbit, span);
+            }
+            control.publish(std::move(out), true);
+        });
+        graphAsked_ = graph;
+        pollTimer_->start();
+    }
+    if (!formula) {
+        cobweb::orbitOf(map_, a_, fold_, x0_, steps_, orbit_, span_);
+        showOrbit();
+    }
+}
+
+void CobwebWindow::poll() {
+    if (!isComputing()) return;
+    const JobRunner<Computed>::Snapshot s = runner_.poll();
+    // Only the newest job's results are shown, once it finished.
+    if (s.generation != asked_ || !s.finished || !s.result) return;
+    taken_ = asked_;
+    pollTimer_->stop();
+    if (s.result->graph) {
+        graph_ = s.result->graph;
         ++curveVersion_;
-        cobweb::findPeriodicPoints(map_, a_, fold_, curve_, points_, kMostPoints);
-        pointsModel_->show(&points_);
+        pointsModel_->show(&graph_->points);
         fitColumns(pointsTable_, pointsModel_->widest(TextWidth(pointsTable_->fontMetrics())));
     }
-    cobweb::orbitOf(map_, a_, fold_, x0_, steps_, orbit_, span_);
+    if (s.result->orbit) {
+        orbit_ = *s.result->orbit;
+        showOrbit();
+    } else {
+        redraw();
+    }
+}
+
+void CobwebWindow::showOrbit() {
     // The staircase rises from the x-axis, or from the picture's foot when
     // the axis lies outside the span.
     const double base = span_.from <= 0 && 0 <= span_.to ? 0.0 : span_.from;
@@ -649,12 +734,16 @@ void CobwebWindow::recompute(bool curveChanged) {
     bold.setBold(true);
     fitColumns(orbitTable_, orbitModel_->widest(TextWidth(QFontMetrics(bold))));
     orbitTable_->scrollToBottom();
+    redraw();
+}
 
+void CobwebWindow::redraw() {
+    const double base = span_.from <= 0 && 0 <= span_.to ? 0.0 : span_.from;
     CobwebView::Scene scene;
-    scene.curve = &curve_;
+    scene.curve = &graph_->curve;
     scene.curveVersion = curveVersion_;
     scene.segments = &segments_;
-    scene.points = &points_;
+    scene.points = &graph_->points;
     scene.span = span_;
     scene.x0 = x0_;
     scene.base = base;
@@ -694,7 +783,7 @@ void CobwebWindow::recompute(bool curveChanged) {
                       .arg(64)
                       .arg(ofFk);
     }
-    if (curveChanged && points_.truncated) {
+    if (graph_->points.truncated) {
         message +=
             QStringLiteral(" Only the first %1 points of period k are listed.").arg(kMostPoints);
     }
@@ -767,7 +856,7 @@ platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const 
 }
 
 platform::ExportOutcome CobwebWindow::writePeriodicPoints(const std::string& path) const {
-    const std::vector<cobweb::PeriodicPoint> points = points_.points;
+    const std::vector<cobweb::PeriodicPoint> points = graph_->points.points;
     const std::string heading = "Points of period k of " + caption().toStdString() +
                                 ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_);
     return gui::saveData(path, [&](platform::TextSink& sink) {

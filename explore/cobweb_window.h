@@ -1,14 +1,20 @@
 // The cobweb diagram: the staircase of an orbit of f^k between the graph of
 // f^k and the diagonal, redrawn as the sliders move, with the points of
 // period k and their stability, the orbit's values, and stepping and
-// playing. A window of its own; its a is shared with the explorer's
-// a-cursor only through the callbacks the program's wiring connects.
+// playing. The graph and its points of period k are computed off the
+// user-interface thread through a job runner (explore/job_runner.h), and so
+// is a formula's orbit; the picture keeps the last graph finished until the
+// newest one is, and never shows one the sliders have left. A built-in
+// map's orbit (at most 64 × 10^4 cheap steps) is computed at once. A window
+// of its own; its a is shared with the explorer's a-cursor only through the
+// callbacks the program's wiring connects.
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +22,7 @@
 #include "core/numeric/cobweb.h"
 #include "core/tools/field_check.h"
 #include "explore/custom_map_dialog.h"
+#include "explore/job_runner.h"
 #include "explore/recent_formulas.h"
 #include "platform/platform.h"
 
@@ -93,10 +100,17 @@ public:
     void reset();
 
     // What is shown.
-    const cobweb::Curve& curve() const { return curve_; }
+    const cobweb::Curve& curve() const;
     const cobweb::Orbit& orbit() const { return orbit_; }
     const std::vector<cobweb::Segment>& segments() const { return segments_; }
-    const cobweb::PeriodicPoints& periodicPoints() const { return points_; }
+    const cobweb::PeriodicPoints& periodicPoints() const;
+
+    // True while a graph, or a formula's orbit, asked for is not shown yet.
+    bool isComputing() const;
+    // Shows what the runner finished now instead of on the timer (for
+    // tests), and blocks until it has nothing left to do.
+    void pollNow() { poll(); }
+    void waitIdle();
     int tailPeriod() const { return tailPeriod_; }
     // Pictures drawn with new numbers so far.
     std::uint64_t redraws() const { return redraws_; }
@@ -124,6 +138,11 @@ private:
     // Computes again what changed (the graph and its crossings when the map,
     // a or k did; the orbit always) and redraws.
     void recompute(bool curveChanged);
+    // Takes a finished job's graph and orbit, and redraws.
+    void poll();
+    // The staircase, period and table of orbit_; then the picture and status.
+    void showOrbit();
+    void redraw();
     void showValues();
     // Takes what is typed into a field (Enter, or leaving it); a refused
     // text stays, with its refusal under it.
@@ -157,9 +176,15 @@ private:
     int fold_ = 1;
     std::int64_t steps_ = 50;
 
-    cobweb::Curve curve_;
+    // A job's work: the graph and its points when they changed, a
+    // formula's orbit.
+    struct Graph;
+    struct Computed;
+    std::shared_ptr<const Graph> graph_;  // the one shown
     std::uint64_t curveVersion_ = 0;
-    cobweb::PeriodicPoints points_;
+    bool graphAsked_ = false;  // the newest job computes a graph
+    std::uint64_t asked_ = 0;  // the newest job's generation, 0: none
+    std::uint64_t taken_ = 0;  // the generation last shown
     cobweb::Orbit orbit_;
     std::vector<cobweb::Segment> segments_;
     int tailPeriod_ = 0;
@@ -184,6 +209,8 @@ private:
     QTimer* playTimer_ = nullptr;
     QElapsedTimer* playClock_ = nullptr;
     double playDue_ = 0;  // steps owed to the clock
+    QTimer* pollTimer_ = nullptr;
+    JobRunner<Computed> runner_{1};  // last: its job ends before the members go
 };
 
 }  // namespace corvane::explore

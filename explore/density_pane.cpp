@@ -34,70 +34,28 @@ QString fixed(double value) {
 
 // The engine.
 
-DensityEngine::DensityEngine() : worker_([this](std::stop_token stop) { run(std::move(stop)); }) {}
-
-DensityEngine::~DensityEngine() {
-    worker_.request_stop();
-    wake_.notify_all();
-}
+DensityEngine::DensityEngine() : runner_(1) {}
 
 std::uint64_t DensityEngine::start(const density::Orbit& setup) {
-    std::lock_guard lock(mutex_);
-    const std::uint64_t generation = ++generation_;
-    pending_ = std::pair(generation, setup);
-    published_ = Snapshot{};
-    published_.generation = generation;
-    wake_.notify_all();
-    return generation;
+    return runner_.start([setup](JobRunner<density::Histogram>::Control& control) {
+        std::atomic<std::int64_t>& steps = control.countSteps(setup.transient + setup.iterates);
+        std::optional<density::Histogram> h = density::count(setup, [&](std::int64_t done) {
+            steps.store(done, std::memory_order_relaxed);
+            return control.stale();
+        });
+        if (h) control.publish(std::make_shared<const density::Histogram>(std::move(*h)), true);
+    });
 }
 
-void DensityEngine::cancel() {
-    std::lock_guard lock(mutex_);
-    ++generation_;
-    pending_.reset();
-    published_ = Snapshot{};
-}
+void DensityEngine::cancel() { runner_.cancel(); }
 
 DensityEngine::Snapshot DensityEngine::poll() const {
-    std::lock_guard lock(mutex_);
-    Snapshot s = published_;
-    if (s.histogram) {
-        s.fractionDone = 1;
-    } else if (stepsTotal_ > 0) {
-        s.fractionDone = std::min(1.0, double(stepsDone_.load()) / double(stepsTotal_));
-    }
-    return s;
-}
-
-void DensityEngine::run(std::stop_token stop) {
-    for (;;) {
-        std::uint64_t generation = 0;
-        density::Orbit setup;
-        {
-            std::unique_lock lock(mutex_);
-            if (!wake_.wait(lock, stop, [this] { return pending_.has_value(); })) return;
-            generation = pending_->first;
-            setup = pending_->second;
-            pending_.reset();
-            stepsTotal_ = setup.transient + setup.iterates;
-            stepsDone_.store(0);
-        }
-        begun_.fetch_add(1);
-        const auto stale = [&](std::int64_t done) {
-            stepsDone_.store(done, std::memory_order_relaxed);
-            return stop.stop_requested() ||
-                   generation_.load(std::memory_order_relaxed) != generation;
-        };
-        std::optional<density::Histogram> h = density::count(setup, stale);
-        if (!h) {
-            abandoned_.fetch_add(1);
-            continue;
-        }
-        std::lock_guard lock(mutex_);
-        // Finished just as a newer count was asked for: dropped.
-        if (generation_.load() != generation) continue;
-        published_.histogram = std::make_shared<const density::Histogram>(std::move(*h));
-    }
+    const JobRunner<density::Histogram>::Snapshot s = runner_.poll();
+    Snapshot out;
+    out.generation = s.generation;
+    out.fractionDone = s.fractionDone;
+    if (s.finished) out.histogram = s.result;
+    return out;
 }
 
 // The picture.

@@ -8,17 +8,14 @@
 
 #include <QString>
 #include <QWidget>
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "core/numeric/invariant_density.h"
+#include "explore/job_runner.h"
 
 class QLabel;
 class QLineEdit;
@@ -26,11 +23,11 @@ class QTimer;
 
 namespace corvane::explore {
 
-// One worker thread counts the newest request.
+// Counts the newest request through a job runner of one thread (the count
+// is sequential).
 class DensityEngine {
 public:
     DensityEngine();
-    ~DensityEngine();
     DensityEngine(const DensityEngine&) = delete;
     DensityEngine& operator=(const DensityEngine&) = delete;
 
@@ -47,23 +44,12 @@ public:
     Snapshot poll() const;
     // Counts stopped before their end because a newer one was asked for (or
     // none); tests watch it.
-    std::uint64_t abandoned() const { return abandoned_.load(); }
+    std::uint64_t abandoned() const { return runner_.abandoned(); }
     // Counts the worker has begun.
-    std::uint64_t begun() const { return begun_.load(); }
+    std::uint64_t begun() const { return runner_.begun(); }
 
 private:
-    void run(std::stop_token stop);
-
-    std::atomic<std::uint64_t> generation_{0};
-    std::atomic<std::int64_t> stepsDone_{0};
-    std::atomic<std::uint64_t> abandoned_{0};
-    std::atomic<std::uint64_t> begun_{0};
-    mutable std::mutex mutex_;
-    std::condition_variable_any wake_;
-    std::optional<std::pair<std::uint64_t, density::Orbit>> pending_;  // guarded by mutex_
-    Snapshot published_;                                               // guarded by mutex_
-    std::int64_t stepsTotal_ = 0;                                      // guarded by mutex_
-    std::jthread worker_;  // last: it starts after the members it uses
+    JobRunner<density::Histogram> runner_;
 };
 
 // The histogram as bars, one per pixel column (the mean of the bins under

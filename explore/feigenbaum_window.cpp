@@ -21,8 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <mutex>
-#include <thread>
+#include <optional>
 
 #include "core/numeric/csv.h"
 #include "explore/tool_menus.h"
@@ -165,31 +164,9 @@ private:
 
 // --- The search off the user-interface thread ----------------------------------------
 
-struct FeigenbaumWindow::Run {
-    std::mutex mutex;
-    std::vector<Row> rows;        // guarded by mutex
-    feigenbaum::Outcome outcome;  // guarded by mutex, whole once done
-    bool done = false;            // guarded by mutex
-    int mostN = 0;
-    std::jthread thread;  // last: it starts after the members it uses
-
-    Run(const Map& map, int most, const RowHook& hook) : mostN(most) {
-        thread = std::jthread([this, map, hook](std::stop_token stop) {
-            feigenbaum::Outcome out = feigenbaum::search(
-                map, mostN, [this, &stop, &hook](const std::vector<Row>& found, std::int64_t) {
-                    {
-                        std::lock_guard lock(mutex);
-                        rows = found;
-                    }
-                    if (hook) hook(static_cast<int>(found.size()), stop);
-                    return !stop.stop_requested();
-                });
-            std::lock_guard lock(mutex);
-            rows = out.rows;
-            outcome = std::move(out);
-            done = true;
-        });
-    }
+struct FeigenbaumWindow::Found {
+    std::vector<Row> rows;
+    std::optional<feigenbaum::Outcome> outcome;  // once the search ended
 };
 
 // --- The window --------------------------------------------------------------------
@@ -308,11 +285,12 @@ void FeigenbaumWindow::selectMap(const Map& map) {
     compute();
 }
 
-bool FeigenbaumWindow::isComputing() const { return run_ != nullptr; }
+bool FeigenbaumWindow::isComputing() const { return searching_; }
 
 void FeigenbaumWindow::compute() {
     started_ = true;
-    run_.reset();  // a search still running stops first
+    runner_.cancel();  // a search still running stops first
+    searching_ = false;
     outcome_ = feigenbaum::Outcome{};
     outcome_.map = map_;
     model_->show({});
@@ -325,39 +303,54 @@ void FeigenbaumWindow::compute() {
         updateControls();
         return;
     }
-    run_ = std::make_unique<Run>(map_, mostN(), rowHook_);
+    windUp_ = std::stop_source();
+    runner_.start([map = map_, most = mostN(), hook = rowHook_,
+                   windUp = windUp_](JobRunner<Found>::Control& control) {
+        // A newer search or closing stops this one as Cancel does, its
+        // outcome then dropped by the runner.
+        std::stop_source ending = windUp;
+        const std::stop_callback stale(control.stopToken(), [&ending] { ending.request_stop(); });
+        const std::stop_token stop = ending.get_token();
+        // Each row takes about twice the work of the one before.
+        const double all = std::ldexp(1.0, most + 1) - 1;
+        feigenbaum::Outcome out =
+            feigenbaum::search(map, most, [&](const std::vector<Row>& found, std::int64_t) {
+                control.progress((std::ldexp(1.0, static_cast<int>(found.size())) - 1) / all);
+                control.publish(std::make_shared<const Found>(Found{found, std::nullopt}), false);
+                if (hook) hook(static_cast<int>(found.size()), stop);
+                return !stop.stop_requested();
+            });
+        std::vector<Row> rows = out.rows;
+        control.publish(std::make_shared<const Found>(Found{std::move(rows), std::move(out)}),
+                        true);
+    });
+    searching_ = true;
     say(QStringLiteral("Searching s_0 \u2026 s_%1 of %2\u2026").arg(mostN()).arg(mapCaption(map_)));
     pollTimer_->start();
     updateControls();
 }
 
 void FeigenbaumWindow::cancel() {
-    if (!run_) return;
-    run_->thread.request_stop();
-    run_->thread.join();
+    if (!searching_) return;
+    windUp_.request_stop();
+    runner_.waitIdle();
     poll();
 }
 
 void FeigenbaumWindow::wait() {
-    if (run_ && run_->thread.joinable()) run_->thread.join();
+    runner_.waitIdle();
     poll();
 }
 
 void FeigenbaumWindow::poll() {
-    if (!run_) return;
-    bool done = false;
-    std::vector<Row> rows;
-    {
-        std::lock_guard lock(run_->mutex);
-        done = run_->done;
-        rows = run_->rows;
-        if (done) outcome_ = std::move(run_->outcome);
-    }
-    // Each row takes about twice the work of the one before.
-    const double all = std::ldexp(1.0, run_->mostN + 1) - 1;
-    progress_ = done ? 1.0 : (std::ldexp(1.0, static_cast<int>(rows.size())) - 1) / all;
-    if (static_cast<int>(rows.size()) != model_->rowCount()) {
-        model_->show(std::move(rows));
+    if (!searching_) return;
+    const JobRunner<Found>::Snapshot s = runner_.poll();
+    const bool done = s.finished && s.result && s.result->outcome;
+    if (done) outcome_ = *s.result->outcome;
+    progress_ = s.fractionDone;
+    const std::size_t found = s.result ? s.result->rows.size() : 0;
+    if (static_cast<int>(found) != model_->rowCount()) {
+        model_->show(s.result->rows);
         table_->scrollToBottom();
     }
     if (done) finished();
@@ -366,7 +359,7 @@ void FeigenbaumWindow::poll() {
 
 void FeigenbaumWindow::finished() {
     pollTimer_->stop();
-    run_.reset();
+    searching_ = false;
     model_->show(outcome_.rows);
     summary_->setText(summary());
     const auto& rows = outcome_.rows;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/numeric/feigenbaum.h"
+#include "explore/job_runner.h"
 #include "platform/platform.h"
 
 class QAction;
@@ -87,7 +88,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct Run;
+    // What the search publishes: the rows so far, and the outcome once done.
+    struct Found;
     void buildMenus();
     void poll();
     void finished();
@@ -99,9 +101,12 @@ private:
     bool started_ = false;
     double progress_ = 0;
     feigenbaum::Outcome outcome_;
-    std::unique_ptr<Run> run_;
     ShowInExplorer showInExplorer_;
     RowHook rowHook_;
+    bool searching_ = false;
+    // Cancel: the search ends early and still hands over its outcome.
+    std::stop_source windUp_;
+    JobRunner<Found> runner_{1};
 
     FeigenbaumModel* model_ = nullptr;
     QTableView* table_ = nullptr;

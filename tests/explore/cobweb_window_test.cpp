@@ -29,6 +29,7 @@
 #include "core/numeric/csv.h"
 #include "core/numeric/maps.h"
 #include "explore/cobweb_view.h"
+#include "tests/explore/formula_map.h"
 #include "tests/qt/qt_test_support.h"
 
 namespace corvane::explore {
@@ -42,6 +43,7 @@ protected:
         window->resize(1000, 700);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->waitIdle();
     }
     template <class T>
     T* child(const char* name) {
@@ -128,6 +130,7 @@ TEST_F(Cobweb, MapMenuSwitchesTheMapAndTitle) {
     EXPECT_EQ(window->map(), Map::sine());
     EXPECT_EQ(window->windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
     EXPECT_GT(window->redraws(), before);
+    window->waitIdle();
     EXPECT_EQ(window->curve().y[500], iterateMap(2, window->a(), 1, window->curve().x[500]));
     child<QAction>("actionMap1")->trigger();
     EXPECT_EQ(window->windowTitle(), "Cobweb: a*x*(1-x)");
@@ -161,17 +164,22 @@ TEST_F(Cobweb, SlidersRedrawAsTheyMove) {
     QSlider* a = child<QSlider>("aSlider");
     QImage before = window->picture();
     std::uint64_t redraws = window->redraws();
-    // Each position the slider passes through is drawn.
+    // Each position the slider passes through is drawn: its orbit at once,
+    // its graph once computed.
     for (int v : {3'500'000, 3'510'000, 3'839'000, 4'000'000}) {
         a->setValue(v);
         EXPECT_EQ(window->a(), v * 1e-6);
         EXPECT_EQ(window->redraws(), ++redraws);
         EXPECT_EQ(child<QLineEdit>("aField")->text().toDouble(), v * 1e-6);
+        window->waitIdle();
+        EXPECT_EQ(window->redraws(), ++redraws);
+        EXPECT_EQ(window->curve().y[500], iterateMap(1, v * 1e-6, 1, window->curve().x[500]));
     }
     EXPECT_NE(window->picture(), before);
     child<QSlider>("kSlider")->setValue(12);
     EXPECT_EQ(window->fold(), 12);
     EXPECT_EQ(child<QLineEdit>("kField")->text(), "12");
+    window->waitIdle();
     EXPECT_EQ(window->periodicPoints().points.size(), 4096u);
     child<QSlider>("x0Slider")->setValue(123456);
     EXPECT_EQ(window->x0(), 0.123456);
@@ -232,6 +240,7 @@ TEST_F(Cobweb, TypedValuesOutOfRangeAreRefusedUnderTheirFieldAndNothingMoves) {
         window->setX0(0.2);
         window->setFold(12);
         window->setSteps(40);
+        window->waitIdle();
         const std::uint64_t redraws = window->redraws();
         type(c.field, QString::fromLatin1(c.typed));
         EXPECT_EQ(window->a(), 3.3) << c.typed;
@@ -314,6 +323,7 @@ TEST_F(Cobweb, StatusBarNamesThePeriodOrChaosOrWhereTheOrbitLeaves) {
         window->setFold(c.k);
         window->setX0(c.x0);
         window->setSteps(c.n);
+        window->waitIdle();
         EXPECT_TRUE(window->statusMessage().contains(QString::fromLatin1(c.says)))
             << c.says << " / " << window->statusMessage().toStdString();
     }
@@ -322,6 +332,7 @@ TEST_F(Cobweb, StatusBarNamesThePeriodOrChaosOrWhereTheOrbitLeaves) {
 TEST_F(Cobweb, PeriodicPointsTableListsSlopeAndStability) {
     window->setA(3.2);
     window->setFold(2);
+    window->waitIdle();
     const QAbstractItemModel* model = child<QTableView>("periodicTable")->model();
     ASSERT_EQ(model->rowCount(), 4);
     // 0, the lower point of the 2-cycle, 1 − 1/a, the upper point.
@@ -342,6 +353,7 @@ TEST_F(Cobweb, TableCellsHoldEveryDigitInColumnsWideEnoughForThem) {
     for (int k : {8, 64}) {
         window->setFold(k);
         window->setSteps(300);
+        window->waitIdle();
         const auto& listed = window->periodicPoints().points;
         ASSERT_FALSE(listed.empty()) << k;
         for (QTableView* table : {points, orbit}) {
@@ -406,6 +418,7 @@ TEST_F(Cobweb, WritesThePictureTheOrbitAndThePeriodicPoints) {
     window->setA(3.2);
     window->setFold(2);
     window->setSteps(3);
+    window->waitIdle();
     const QString png = dir.filePath("c.png");
     auto outcome = window->writePicture({png.toStdString(), platform::ExportFormat::Png});
     ASSERT_EQ(outcome.status, platform::ExportOutcome::Status::Written) << outcome.message;
@@ -465,6 +478,73 @@ TEST_F(Cobweb, FileMenuExportsThroughTheSaveDialog) {
     platform::testing::whenModalAppears(
         [](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
     EXPECT_FALSE(window->exportPicture());
+}
+
+// The graph and points computed off the interface thread: a graph the
+// sliders have left is never shown, only the newest one once finished.
+TEST(CobwebJobs, AGraphLeftBehindIsNeverShown) {
+    CobwebWindow window(Map::logistic());
+    window.setFold(12);
+    window.waitIdle();
+    const auto graphAt = [](double a) {
+        cobweb::CurveOptions options;
+        options.evaluationBudget = Map::logistic().evaluationBudget();
+        cobweb::Curve curve;
+        cobweb::sampleCurve(Map::logistic(), a, 12, options, curve);
+        cobweb::PeriodicPoints points;
+        cobweb::findPeriodicPoints(Map::logistic(), a, 12, curve, points, 4096);
+        return std::pair(curve.y, points.points.size());
+    };
+    const auto [left, leftPoints] = graphAt(3.7);
+    const auto [newest, newestPoints] = graphAt(3.9);
+    ASSERT_NE(left, newest);
+    ASSERT_NE(leftPoints, newestPoints);
+    window.setA(3.7);
+    window.setA(3.9);
+    // Until the newest is finished the graph before both stays.
+    while (window.isComputing()) {
+        window.pollNow();
+        EXPECT_NE(window.curve().y, left);
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(window.curve().y, newest);
+    EXPECT_EQ(window.periodicPoints().points.size(), newestPoints);
+    window.waitIdle();
+    EXPECT_EQ(window.curve().y, newest);
+}
+
+// A formula's graph of f^64 and its orbit of 64 × 10^4 steps take long:
+// moving a returns at once, the picture before it still shown, and the new
+// one follows.
+TEST(CobwebJobs, AFormulasGraphAndOrbitDoNotHoldTheInterface) {
+    const Map formula = *choiceOf("a*x*(1-x)", 0, 4, 0.2);
+    CobwebWindow window(Map::logistic());
+    window.showCustomMap(formula);
+    window.setFold(64);
+    window.setSteps(10'000);
+    window.setA(3.5);
+    window.waitIdle();
+    ASSERT_FALSE(window.isComputing());
+    const std::vector<double> curveBefore = window.curve().y;
+    const std::vector<double> orbitBefore = window.orbit().x;
+    const std::size_t pointsBefore = window.periodicPoints().points.size();
+    ASSERT_EQ(orbitBefore.size(), 10'001u);
+
+    window.setA(3.9);
+    // Back from setA: the new numbers are still being computed.
+    EXPECT_EQ(window.a(), 3.9);
+    EXPECT_TRUE(window.isComputing());
+    EXPECT_EQ(window.curve().y, curveBefore);
+    EXPECT_EQ(window.orbit().x, orbitBefore);
+    EXPECT_EQ(window.periodicPoints().points.size(), pointsBefore);
+
+    window.waitIdle();
+    EXPECT_FALSE(window.isComputing());
+    EXPECT_NE(window.curve().y, curveBefore);
+    EXPECT_NE(window.periodicPoints().points.size(), pointsBefore);
+    cobweb::Orbit expected;
+    cobweb::orbitOf(formula, 3.9, 64, window.x0(), 10'000, expected, window.span());
+    EXPECT_EQ(window.orbit().x, expected.x);
 }
 
 }  // namespace

@@ -63,13 +63,15 @@ TEST(CustomCobwebWindow, CustomEntryDrawsTheFormulaTitledByIt) {
     EXPECT_EQ(window.windowTitle(), "Cobweb: x < 0.5 ? 2*a*x : 2*a*(1-x)");
     EXPECT_EQ(window.derivativeText(), "derivative: difference, one-sided at kinks");
     EXPECT_EQ(window.x0(), 0.3);
-    // The orbit is the tent map's.
+    // The orbit is the tent map's, once computed off the interface thread.
+    window.waitIdle();
     ASSERT_GE(window.orbit().x.size(), 2u);
     EXPECT_EQ(window.orbit().x[1], 2 * 0.9 * 0.3);
     // The built-in maps come back through their entries.
     window.findChild<QAction*>("actionMap2")->trigger();
     EXPECT_EQ(window.windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
     EXPECT_TRUE(window.derivativeText().isEmpty());
+    window.waitIdle();
     EXPECT_EQ(window.curve().y[500], iterateMap(2, window.a(), 1, window.curve().x[500]));
 }
 
@@ -109,6 +111,7 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
     window.onAChanged = [&](double a) { told.push_back(a); };
     window.showCustomMap(gauss);
     window.setA(-0.4);
+    window.waitIdle();
     ASSERT_GE(window.orbit().x.size(), 2u);
     EXPECT_EQ(window.orbit().x[1], std::exp(-6.2 * 0.0) - 0.4);
     EXPECT_TRUE(told.empty());
@@ -127,6 +130,7 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfXIsTheGraphsAndX0s) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     window.showCustomMap(gauss);
     window.setA(-0.5);
+    window.waitIdle();
     EXPECT_EQ(window.span().from, -1);
     EXPECT_EQ(window.span().to, 1.5);
     EXPECT_EQ(window.curve().x.front(), -1);
@@ -135,6 +139,7 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfXIsTheGraphsAndX0s) {
     EXPECT_EQ(typeInto(window, "x0Field", -1), "");
     EXPECT_EQ(window.x0(), -1);
     window.setX0(-0.75);
+    window.waitIdle();
     EXPECT_EQ(window.x0(), -0.75);
     // The staircase rises from the x-axis, inside the span.
     ASSERT_FALSE(window.segments().empty());
@@ -146,6 +151,7 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfXIsTheGraphsAndX0s) {
     // An orbit that leaves the span's picture says where.
     window.showCustomMap(*choiceOf("a*x", 0, 4, 1.0, -1, 1.5));
     window.setA(3);
+    window.waitIdle();
     EXPECT_EQ(window.orbit().stoppedAt, 1);
     EXPECT_TRUE(window.statusMessage().startsWith("The orbit leaves [-1.625, 2.125] at step 1"))
         << window.statusMessage().toStdString();
@@ -174,6 +180,7 @@ TEST(CustomCobwebWindow, OrbitFileNamesTheFormula) {
     CobwebWindow window(Map::logistic());
     window.showCustomMap(*choiceOf("a*sin(pi*x)", 0.6, 1));
     EXPECT_EQ(window.derivativeText(), "derivative: symbolic");
+    window.waitIdle();
     const QString path = QDir::temp().filePath("corvane-custom-orbit.csv");
     ASSERT_EQ(window.writeOrbit(path.toStdString()).status,
               platform::ExportOutcome::Status::Written);

@@ -35,6 +35,7 @@
 #include "core/numeric/csv.h"
 #include "core/numeric/number_text.h"
 #include "core/tools/table_number.h"
+#include "explore/cobweb_tables.h"
 #include "explore/cobweb_view.h"
 #include "explore/tool_menus.h"
 #include "explore/typed_field.h"
@@ -59,152 +60,7 @@ constexpr std::size_t kMostPoints = 4096;
 
 int sliderOf(double value) { return static_cast<int>(std::lround(value / kSliderUnit)); }
 
-// A number in a table: every digit it needs.
-QString cell(double value) { return QString::fromStdString(tools::tableNumber(value)); }
-
-// The width of a table's text from the advance of each of its characters,
-// looked up, not laid out: the orbit's ten thousand numbers are measured on
-// every step. A pixel more per text for kerning and rounding.
-class TextWidth {
-public:
-    explicit TextWidth(const QFontMetrics& metrics) {
-        for (int c = 0; c < 128; ++c) {
-            advance_[std::size_t(c)] = metrics.horizontalAdvance(QChar(c));
-        }
-    }
-    int operator()(std::string_view text) const {
-        int width = 1;
-        for (char c : text) width += advance_[std::size_t(static_cast<unsigned char>(c) & 127)];
-        return width;
-    }
-
-private:
-    std::array<int, 128> advance_{};
-};
-
-// Sizes every column of the table to its widest text (and its heading);
-// what does not fit the view scrolls sideways.
-void fitColumns(QTableView* table, const std::vector<int>& widest) {
-    const int padding =
-        2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 8;
-    const QFontMetrics heading = table->horizontalHeader()->fontMetrics();
-    for (int c = 0; c < static_cast<int>(widest.size()); ++c) {
-        const int header =
-            heading.horizontalAdvance(table->model()->headerData(c, Qt::Horizontal).toString()) + 8;
-        table->setColumnWidth(c, std::max(widest[std::size_t(c)], header) + padding);
-    }
-}
-
 }  // namespace
-
-// --- The side tables ---------------------------------------------------------------
-
-// The orbit's values x_0 … x_n of f^k, the current step (the last) picked out.
-class OrbitModel : public QAbstractTableModel {
-public:
-    explicit OrbitModel(QObject* parent) : QAbstractTableModel(parent) {}
-    void show(const std::vector<double>* values) {
-        beginResetModel();
-        values_ = values;
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() || !values_ ? 0 : static_cast<int>(values_->size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : 2;
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!values_ || !index.isValid()) return {};
-        const int row = index.row();
-        const bool current = row + 1 == rowCount();
-        if (role == Qt::DisplayRole) {
-            return index.column() == 0 ? QString::number(row)
-                                       : cell((*values_)[static_cast<std::size_t>(row)]);
-        }
-        if (role == Qt::BackgroundRole && current) return QColor(255, 225, 200);
-        if (role == Qt::FontRole && current) {
-            QFont bold;
-            bold.setBold(true);
-            return bold;
-        }
-        if (role == Qt::TextAlignmentRole) {
-            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
-        }
-        return {};
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-        return section == 0 ? QStringLiteral("n") : QStringLiteral("x_n");
-    }
-    // The widest text of each column.
-    std::vector<int> widest(const TextWidth& width) const {
-        const int rows = rowCount();
-        int most = 0;
-        for (int r = 0; r < rows; ++r) {
-            most = std::max(most, width(tools::tableNumber((*values_)[std::size_t(r)])));
-        }
-        return {width(std::to_string(std::max(rows - 1, 0))), most};
-    }
-
-private:
-    const std::vector<double>* values_ = nullptr;
-};
-
-// The points of period k: x*, (f^k)′(x*), stable or not, least period.
-class PeriodicPointsModel : public QAbstractTableModel {
-public:
-    explicit PeriodicPointsModel(QObject* parent) : QAbstractTableModel(parent) {}
-    void show(const cobweb::PeriodicPoints* points) {
-        beginResetModel();
-        points_ = points;
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() || !points_ ? 0 : static_cast<int>(points_->points.size());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : 4;
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (!points_ || !index.isValid()) return {};
-        const cobweb::PeriodicPoint& p = points_->points[static_cast<std::size_t>(index.row())];
-        if (role == Qt::DisplayRole) {
-            switch (index.column()) {
-                case 0:
-                    return cell(p.x);
-                case 1:
-                    return cell(p.slope);
-                case 2:
-                    return p.stable ? QStringLiteral("stable") : QStringLiteral("unstable");
-                default:
-                    return QString::number(p.period);
-            }
-        }
-        if (role == Qt::TextAlignmentRole && index.column() != 2) {
-            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
-        }
-        return {};
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-        const char* names[] = {"x*", "(f^k)'(x*)", "", "period"};
-        return QString::fromLatin1(names[section]);
-    }
-    std::vector<int> widest(const TextWidth& width) const {
-        std::vector<int> most{0, 0, std::max(width("stable"), width("unstable")), 0};
-        if (!points_) return most;
-        for (const cobweb::PeriodicPoint& p : points_->points) {
-            most[0] = std::max(most[0], width(tools::tableNumber(p.x)));
-            most[1] = std::max(most[1], width(tools::tableNumber(p.slope)));
-            most[3] = std::max(most[3], width(std::to_string(p.period)));
-        }
-        return most;
-    }
-
-private:
-    const cobweb::PeriodicPoints* points_ = nullptr;
-};
 
 // --- The work off the interface thread -----------------------------------------------
 
@@ -225,10 +81,9 @@ QString CobwebWindow::titleFor(const Map& map) {
 }
 
 CobwebWindow::CobwebWindow(const Map& map, QWidget* parent)
-    : QMainWindow(parent), map_(map), graph_(std::make_shared<const Graph>()) {
+    : QMainWindow(parent), model_(map), graph_(std::make_shared<const Graph>()) {
     setObjectName(QStringLiteral("CobwebWindow"));
-    setWindowTitle(titleFor(map_));
-    if (map_.kind() == Map::Kind::Sine) a_ = 2.2;
+    setWindowTitle(titleFor(map));
     derivative_ = new QLabel(this);
     derivative_->setObjectName(QStringLiteral("derivative"));
     statusBar()->addPermanentWidget(derivative_);
@@ -337,7 +192,7 @@ void CobwebWindow::buildMenus() {
     mapActions_[0] = builtIn[0];
     mapActions_[1] = builtIn[1];
     mapActions_[2] = addCustomMapAction(mapMenu, maps, [this] { chooseCustomMap(); });
-    mapActions_[mapActionIndex(map_)]->setChecked(true);
+    mapActions_[mapActionIndex(map())]->setChecked(true);
 }
 
 QWidget* CobwebWindow::buildControls() {
@@ -454,15 +309,15 @@ QWidget* CobwebWindow::buildControls() {
 void CobwebWindow::showValues() {
     // The controls follow the values without telling anyone.
     const QSignalBlocker b1(aSlider_), b3(x0Slider_), b5(kSlider_), b7(nSlider_);
-    aSlider_->setValue(sliderOf(a_));
-    x0Slider_->setValue(sliderOf(x0_));
-    kSlider_->setValue(fold_);
-    nSlider_->setValue(static_cast<int>(steps_));
+    aSlider_->setValue(sliderOf(a()));
+    x0Slider_->setValue(sliderOf(x0()));
+    kSlider_->setValue(fold());
+    nSlider_->setValue(static_cast<int>(steps()));
     // A field keeps a refused text while its value stays.
-    TypedField::of(aField_)->showValue(a_, text(a_));
-    TypedField::of(x0Field_)->showValue(x0_, text(x0_));
-    TypedField::of(kField_)->showValue(fold_, QString::number(fold_));
-    TypedField::of(nField_)->showValue(double(steps_), QString::number(steps_));
+    TypedField::of(aField_)->showValue(a(), text(a()));
+    TypedField::of(x0Field_)->showValue(x0(), text(x0()));
+    TypedField::of(kField_)->showValue(fold(), QString::number(fold()));
+    TypedField::of(nField_)->showValue(double(steps()), QString::number(steps()));
 }
 
 void CobwebWindow::takeTyped(QLineEdit* field) {
@@ -470,9 +325,9 @@ void CobwebWindow::takeTyped(QLineEdit* field) {
     if (!field->isModified()) return;
     TypedField* typed = TypedField::of(field);
     if (field == aField_) {
-        if (const auto a = typed->take({"a", aLow_, aHigh_, false})) userA(*a);
+        if (const auto a = typed->take(model_.fieldRule("a"))) userA(*a);
     } else if (field == x0Field_) {
-        if (const auto x0 = typed->take({"x0", span_.from, span_.to, false})) setX0(*x0);
+        if (const auto x0 = typed->take(model_.fieldRule("x0"))) setX0(*x0);
     } else if (field == kField_) {
         if (const auto k = typed->take({"k", 1, double(cobweb::kMostFold), true})) {
             setFold(static_cast<int>(*k));
@@ -485,68 +340,39 @@ void CobwebWindow::takeTyped(QLineEdit* field) {
     if (typed->refusal().isEmpty()) field->setModified(false);
 }
 
-bool CobwebWindow::setARange(double low, double high) {
-    aLow_ = low;
-    aHigh_ = high;
-    {
-        const QSignalBlocker b1(aSlider_);
-        aSlider_->setRange(sliderOf(low), sliderOf(high));
-    }
-    const double a = std::clamp(a_, aLow_, aHigh_) + 0.0;
-    if (a == a_) return false;
-    a_ = a;
-    return true;
-}
-
-void CobwebWindow::setSpan(const cobweb::Span& span) {
-    span_ = span;
-    {
-        const QSignalBlocker b1(x0Slider_);
-        x0Slider_->setRange(sliderOf(span.from), sliderOf(span.to));
-    }
-    x0_ = std::clamp(x0_, span.from, span.to) + 0.0;
+void CobwebWindow::showRanges() {
+    const QSignalBlocker b1(aSlider_), b2(x0Slider_);
+    aSlider_->setRange(sliderOf(model_.aRange().from), sliderOf(model_.aRange().to));
+    x0Slider_->setRange(sliderOf(model_.span().from), sliderOf(model_.span().to));
 }
 
 void CobwebWindow::setA(double a) {
-    if (!std::isfinite(a)) return;
-    a = std::clamp(a, aLow_, aHigh_) + 0.0;  // + 0: never −0
-    if (a == a_) return;
-    a_ = a;
+    if (!model_.setA(a)) return;
     showValues();
     recompute(true);
 }
 
 void CobwebWindow::userA(double a) {
-    if (!std::isfinite(a)) return;
-    a = std::clamp(a, aLow_, aHigh_) + 0.0;
-    if (a == a_) return;
-    a_ = a;
+    if (!model_.setA(a)) return;
     showValues();
     recompute(true);
-    if (onAChanged) onAChanged(a_);
+    if (onAChanged) onAChanged(model_.a());
 }
 
 void CobwebWindow::setX0(double x0) {
-    if (!std::isfinite(x0)) return;
-    x0 = std::clamp(x0, span_.from, span_.to) + 0.0;
-    if (x0 == x0_) return;
-    x0_ = x0;
+    if (!model_.setX0(x0)) return;
     showValues();
     recompute(false);
 }
 
 void CobwebWindow::setFold(int k) {
-    k = std::clamp(k, 1, cobweb::kMostFold);
-    if (k == fold_) return;
-    fold_ = k;
+    if (!model_.setFold(k)) return;
     showValues();
     recompute(true);
 }
 
 void CobwebWindow::setSteps(std::int64_t n) {
-    n = std::clamp<std::int64_t>(n, 0, cobweb::kMostSteps);
-    if (n == steps_) return;
-    steps_ = n;
+    if (!model_.setSteps(n)) return;
     showValues();
     recompute(false);
 }
@@ -556,61 +382,44 @@ int CobwebWindow::speed() const { return speedSpin_->value(); }
 void CobwebWindow::setSpeed(int stepsPerSecond) { speedSpin_->setValue(stepsPerSecond); }
 
 void CobwebWindow::selectMap(const Map& map) {
-    if (map.isFormula()) {
-        showCustomMap(map);
-        return;
-    }
     mapActions_[mapActionIndex(map)]->setChecked(true);
-    if (map == map_) return;
-    map_ = map;
-    const bool moved = setARange(map_.parameterRange().from, map_.parameterRange().to);
-    setSpan({});
-    showNewMap(moved);
+    if (map == model_.map() && !map.isFormula()) return;
+    const tools::CobwebModel::MapChange change = model_.selectMap(map);
+    showRanges();
+    showValues();
+    mapShown();
+    recompute(true);
+    if (change.aMoved && onAChanged) onAChanged(model_.a());
 }
 
 void CobwebWindow::chooseCustomMap() {
-    const Map* current = map_.isFormula() ? &map_ : nullptr;
+    const Map* current = map().isFormula() ? &map() : nullptr;
     std::optional<Map> chosen = askCustom_ ? askCustom_(this, *recent_, current) : std::nullopt;
     if (!chosen) {
-        mapActions_[mapActionIndex(map_)]->setChecked(true);  // the map shown stays checked
+        mapActions_[mapActionIndex(map())]->setChecked(true);  // the map shown stays checked
         return;
     }
     showCustomMap(*chosen);
 }
 
 void CobwebWindow::showCustomMap(const Map& map) {
-    if (!map.isFormula()) return;
-    map_ = map;
-    mapActions_[mapActionIndex(map_)]->setChecked(true);
-    // The formula's x-range, where it is one (else [0, 1]).
-    const Interval x = map_.xRange();
-    const bool usable = x.from < x.to && x.from >= -kFarthestX && x.to <= kFarthestX;
-    setSpan(usable ? cobweb::Span{x.from, x.to} : cobweb::Span{});
-    x0_ = std::clamp(map_.startX0(), span_.from, span_.to) + 0.0;
-    showNewMap(setARange(map_.parameterRange().from, map_.parameterRange().to));
+    if (map.isFormula()) selectMap(map);
 }
 
-void CobwebWindow::showNewMap(bool aMoved) {
-    showValues();
-    mapShown();
-    recompute(true);
-    if (aMoved && onAChanged) onAChanged(a_);
-}
-
-QString CobwebWindow::caption() const { return mapCaption(map_); }
+QString CobwebWindow::caption() const { return mapCaption(map()); }
 
 QString CobwebWindow::derivativeText() const { return derivative_->text(); }
 
 void CobwebWindow::mapShown() {
     setWindowTitle(QStringLiteral("Cobweb: ") + caption());
-    derivative_->setText(map_.isFormula() ? derivativeWording(*map_.compiled()) : QString());
+    derivative_->setText(map().isFormula() ? derivativeWording(*map().compiled()) : QString());
 }
 
 // --- Stepping ------------------------------------------------------------------------
 
 void CobwebWindow::step() {
     pause();
-    if (steps_ < cobweb::kMostSteps) setSteps(steps_ + 1);
+    if (steps() < cobweb::kMostSteps) setSteps(steps() + 1);
 }
 
 bool CobwebWindow::playing() const { return playTimer_->isActive(); }
@@ -618,7 +427,7 @@ bool CobwebWindow::playing() const { return playTimer_->isActive(); }
 void CobwebWindow::play() {
     if (playing()) return;
     // From the start again when the orbit has nothing more to show.
-    if (steps_ >= cobweb::kMostSteps || orbit_.stoppedAt > 0) setSteps(0);
+    if (steps() >= cobweb::kMostSteps || orbit_.stoppedAt > 0) setSteps(0);
     playDue_ = 0;
     playClock_->start();
     playTimer_->start();
@@ -644,12 +453,12 @@ void CobwebWindow::tick() {
     // A formula's orbit is computed off the interface thread: the next
     // steps wait until the last ones are shown, or no step would ever be.
     poll();
-    if (map_.isFormula() && isComputing()) return;
+    if (map().isFormula() && isComputing()) return;
     const auto due = static_cast<std::int64_t>(std::floor(playDue_));
     if (due <= 0) return;
     playDue_ -= static_cast<double>(due);
-    setSteps(std::min<std::int64_t>(steps_ + due, cobweb::kMostSteps));
-    if (steps_ >= cobweb::kMostSteps || orbit_.stoppedAt > 0) pause();
+    setSteps(std::min<std::int64_t>(steps() + due, cobweb::kMostSteps));
+    if (steps() >= cobweb::kMostSteps || orbit_.stoppedAt > 0) pause();
 }
 
 // --- Computing and showing ------------------------------------------------------------
@@ -666,15 +475,13 @@ void CobwebWindow::waitIdle() {
 }
 
 void CobwebWindow::recompute(bool curveChanged) {
-    const bool formula = map_.isFormula();
+    const bool formula = map().isFormula();
     if (curveChanged || formula) {
         // A graph asked for and not shown yet is asked for again: this job
         // replaces the one computing it.
         const bool graph = curveChanged || (graphAsked_ && isComputing());
-        cobweb::CurveOptions options;
-        options.span = span_;
-        options.evaluationBudget = map_.evaluationBudget();
-        asked_ = runner_.start([map = map_, a = a_, k = fold_, x0 = x0_, n = steps_, span = span_,
+        const cobweb::CurveOptions options = model_.curveOptions();
+        asked_ = runner_.start([map = map(), a = a(), k = fold(), x0 = x0(), n = steps(), span = span(),
                                 options, graph, formula](JobRunner<Computed>::Control& control) {
             auto out = std::make_shared<Computed>();
             if (graph) {
@@ -696,7 +503,7 @@ void CobwebWindow::recompute(bool curveChanged) {
         pollTimer_->start();
     }
     if (!formula) {
-        cobweb::orbitOf(map_, a_, fold_, x0_, steps_, orbit_, span_);
+        cobweb::orbitOf(map(), a(), fold(), x0(), steps(), orbit_, span());
         showOrbit();
     }
 }
@@ -725,7 +532,7 @@ void CobwebWindow::poll() {
 void CobwebWindow::showOrbit() {
     // The staircase rises from the x-axis, or from the picture's foot when
     // the axis lies outside the span.
-    const double base = span_.from <= 0 && 0 <= span_.to ? 0.0 : span_.from;
+    const double base = model_.staircaseBase();
     cobweb::staircase(orbit_.x, segments_, base);
     tailPeriod_ = cobweb::tailPeriod(orbit_.x);
     orbitModel_->show(&orbit_.x);
@@ -738,56 +545,25 @@ void CobwebWindow::showOrbit() {
 }
 
 void CobwebWindow::redraw() {
-    const double base = span_.from <= 0 && 0 <= span_.to ? 0.0 : span_.from;
+    const double base = model_.staircaseBase();
     CobwebView::Scene scene;
     scene.curve = &graph_->curve;
     scene.curveVersion = curveVersion_;
     scene.segments = &segments_;
     scene.points = &graph_->points;
-    scene.span = span_;
-    scene.x0 = x0_;
+    scene.span = span();
+    scene.x0 = x0();
     scene.base = base;
     scene.hasCurrent = orbit_.steps() > 0;
     scene.current = orbit_.x.back();
-    scene.fold = fold_;
+    scene.fold = fold();
     view_->setScene(scene);
     ++redraws_;
 
     // What the orbit does, in the status bar.
-    const QString ofFk = fold_ == 1 ? QString() : QStringLiteral(" of f^%1").arg(fold_);
-    QString message;
-    if (orbit_.stoppedAt > 0) {
-        message = std::isfinite(orbit_.lastValue)
-                      ? QStringLiteral(
-                            "The orbit leaves [%3, %4] at step %1 (x = %2); it "
-                            "stops there.")
-                            .arg(orbit_.stoppedAt)
-                            .arg(text(orbit_.lastValue))
-                            .arg(text(span_.bottom()))
-                            .arg(text(span_.top()))
-                      : QStringLiteral(
-                            "The orbit is no longer a finite number at step %1; it "
-                            "stops there.")
-                            .arg(orbit_.stoppedAt);
-    } else if (orbit_.steps() < 2) {
-        message = QStringLiteral("Step %1: too few steps to tell a period.").arg(orbit_.steps());
-    } else if (tailPeriod_ > 0) {
-        message = QStringLiteral("Step %1: the tail of the orbit repeats with period %2%3.")
-                      .arg(orbit_.steps())
-                      .arg(tailPeriod_)
-                      .arg(ofFk);
-    } else {
-        message = QStringLiteral(
-                      "Step %1: chaotic, or not settled yet (no period up to %2%3 in the tail).")
-                      .arg(orbit_.steps())
-                      .arg(64)
-                      .arg(ofFk);
-    }
-    if (graph_->points.truncated) {
-        message +=
-            QStringLiteral(" Only the first %1 points of period k are listed.").arg(kMostPoints);
-    }
-    say(message);
+    const std::string message = tools::orbitStatus(orbit_, tailPeriod_, fold(), span(),
+                                                   graph_->points.truncated, kMostPoints);
+    say(QString::fromStdString(message));
 }
 
 void CobwebWindow::say(const QString& message) { statusBar()->showMessage(message); }
@@ -811,13 +587,13 @@ bool CobwebWindow::eventFilter(QObject* watched, QEvent* event) {
     // Up and Down step a field's value (a by a millionth with Shift, as on
     // its slider), within its range.
     if (watched == aField_ || watched == aSlider_) {
-        userA(a_ + sign * (shift ? kFineStep : kStepA));
+        userA(a() + sign * (shift ? kFineStep : kStepA));
     } else if (watched == x0Field_) {
-        setX0(x0_ + sign * kStepX0);
+        setX0(x0() + sign * kStepX0);
     } else if (watched == kField_) {
-        setFold(fold_ + sign);
+        setFold(fold() + sign);
     } else {
-        setSteps(steps_ + sign);
+        setSteps(steps() + sign);
     }
     if (field) static_cast<QLineEdit*>(watched)->setModified(false);
     return true;
@@ -826,87 +602,6 @@ bool CobwebWindow::eventFilter(QObject* watched, QEvent* event) {
 void CobwebWindow::closeEvent(QCloseEvent* event) {
     pause();
     event->accept();
-}
-
-// --- Export ----------------------------------------------------------------------------
-
-platform::ExportOutcome CobwebWindow::writePicture(const platform::ExportTarget& target) const {
-    return gui::savePicture(picture(), windowTitle(), target);
-}
-
-platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const {
-    // What is shown now, copied, so that the file says what the window did.
-    const std::vector<double> values = orbit_.x;
-    const std::string heading = "Cobweb of " + caption().toStdString() +
-                                ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_) +
-                                ", x0 = " + exactNumber(x0_);
-    return gui::saveData(path, [&](platform::TextSink& sink) {
-        CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
-        csv.comment(heading);
-        csv.comment("x_n = f^k(x_(n-1)), n steps of f^k");
-        csv.header({"n", "x_n"});
-        for (std::size_t n = 0; n < values.size(); ++n) {
-            csv.integer(static_cast<std::int64_t>(n));
-            csv.number(values[n]);
-            csv.endRow();
-        }
-        csv.flush();
-        return true;
-    });
-}
-
-platform::ExportOutcome CobwebWindow::writePeriodicPoints(const std::string& path) const {
-    const std::vector<cobweb::PeriodicPoint> points = graph_->points.points;
-    const std::string heading = "Points of period k of " + caption().toStdString() +
-                                ": a = " + exactNumber(a_) + ", k = " + std::to_string(fold_);
-    return gui::saveData(path, [&](platform::TextSink& sink) {
-        CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
-        csv.comment(heading);
-        csv.comment(
-            "f^k(x) = x; stable = 1 where |(f^k)'(x)| < 1; period: the least p with "
-            "f^p(x) = x");
-        csv.header({"x", "slope", "stable", "period"});
-        for (const cobweb::PeriodicPoint& p : points) {
-            csv.number(p.x);
-            csv.number(p.slope);
-            csv.integer(p.stable ? 1 : 0);
-            csv.integer(p.period);
-            csv.endRow();
-        }
-        csv.flush();
-        return true;
-    });
-}
-
-bool CobwebWindow::finishExport(const platform::ExportOutcome& outcome, const std::string& path) {
-    using Status = platform::ExportOutcome::Status;
-    if (outcome.status == Status::Written) {
-        say(QStringLiteral("Saved %1").arg(QString::fromStdString(path)));
-        return true;
-    }
-    if (outcome.status == Status::Failed) say(QString::fromStdString(outcome.message));
-    return false;
-}
-
-bool CobwebWindow::exportPicture() {
-    pause();
-    const auto target = gui::askExportTarget(this, "cobweb.png", true);
-    if (!target) return false;
-    return finishExport(writePicture(*target), target->path);
-}
-
-bool CobwebWindow::exportOrbit() {
-    pause();
-    const auto target = gui::askExportTarget(this, "cobweb-orbit.csv", false);
-    if (!target) return false;
-    return finishExport(writeOrbit(target->path), target->path);
-}
-
-bool CobwebWindow::exportPeriodicPoints() {
-    pause();
-    const auto target = gui::askExportTarget(this, "cobweb-periodic-points.csv", false);
-    if (!target) return false;
-    return finishExport(writePeriodicPoints(target->path), target->path);
 }
 
 }  // namespace corvane::explore

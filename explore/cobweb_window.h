@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/numeric/cobweb.h"
+#include "core/tools/cobweb_model.h"
 #include "core/tools/field_check.h"
 #include "explore/custom_map_dialog.h"
 #include "explore/job_runner.h"
@@ -58,7 +59,7 @@ public:
     static constexpr double kFarthestX = tools::kFarthestX;
     static constexpr int kMostSpeed = 500;  // steps a second
 
-    const Map& map() const { return map_; }
+    const Map& map() const { return model_.map(); }
     // Shows another map (a formula as showCustomMap does).
     void selectMap(const Map& map);
     // Map → Custom...: asks for a formula, then shows its cobweb.
@@ -72,13 +73,13 @@ public:
     // of the user's own; empty for the built-in maps.
     QString derivativeText() const;
 
-    double a() const { return a_; }
-    double aLow() const { return aLow_; }
-    double aHigh() const { return aHigh_; }
-    const cobweb::Span& span() const { return span_; }
-    double x0() const { return x0_; }
-    int fold() const { return fold_; }             // k
-    std::int64_t steps() const { return steps_; }  // n
+    double a() const { return model_.a(); }
+    double aLow() const { return model_.aRange().from; }
+    double aHigh() const { return model_.aRange().to; }
+    const cobweb::Span& span() const { return model_.span(); }
+    double x0() const { return model_.x0(); }
+    int fold() const { return model_.fold(); }             // k
+    std::int64_t steps() const { return model_.steps(); }  // n
     int speed() const;                             // steps a second when playing
 
     // a set from outside (the explorer's a-cursor): onAChanged is not
@@ -147,13 +148,8 @@ private:
     // Takes what is typed into a field (Enter, or leaving it); a refused
     // text stays, with its refusal under it.
     void takeTyped(QLineEdit* field);
-    // Sets a's range and brings a into it; true when a moved.
-    bool setARange(double low, double high);
-    // Sets the span of x and brings x0 into it.
-    void setSpan(const cobweb::Span& span);
-    // Shows the controls, title and picture of a newly chosen map; tells
-    // the a-cursor when bringing a into the map's range moved it.
-    void showNewMap(bool aMoved);
+    // The sliders' ranges follow the model's.
+    void showRanges();
     void say(const QString& message);
     void tick();
     bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
@@ -164,17 +160,10 @@ private:
     QString caption() const;
     void mapShown();
 
-    Map map_;
+    tools::CobwebModel model_;
     std::shared_ptr<RecentFormulas> recent_ = std::make_shared<RecentFormulas>();
     CustomMapAsker askCustom_ = askCustomMap;
     QLabel* derivative_ = nullptr;
-    double a_ = 3.2;
-    double aLow_ = 0;  // a's range
-    double aHigh_ = kMostA;
-    cobweb::Span span_;
-    double x0_ = 0.2;
-    int fold_ = 1;
-    std::int64_t steps_ = 50;
 
     // A job's work: the graph and its points when they changed, a
     // formula's orbit.

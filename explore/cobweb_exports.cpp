@@ -1,0 +1,95 @@
+// The cobweb's File menu: its picture, its orbit and its points of period
+// k, written through the shared export module.
+#include <QStatusBar>
+
+#include "core/numeric/csv.h"
+#include "core/numeric/number_text.h"
+#include "explore/cobweb_view.h"
+#include "explore/cobweb_window.h"
+#include "explore/explore_export.h"
+#include "gui/export.h"
+
+namespace corvane::explore {
+
+// --- Export ----------------------------------------------------------------------------
+
+platform::ExportOutcome CobwebWindow::writePicture(const platform::ExportTarget& target) const {
+    return gui::savePicture(picture(), windowTitle(), target);
+}
+
+platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const {
+    // What is shown now, copied, so that the file says what the window did.
+    const std::vector<double> values = orbit_.x;
+    const std::string heading = "Cobweb of " + caption().toStdString() +
+                                ": a = " + exactNumber(a()) + ", k = " + std::to_string(fold()) +
+                                ", x0 = " + exactNumber(x0());
+    return gui::saveData(path, [&](platform::TextSink& sink) {
+        CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
+        csv.comment(heading);
+        csv.comment("x_n = f^k(x_(n-1)), n steps of f^k");
+        csv.header({"n", "x_n"});
+        for (std::size_t n = 0; n < values.size(); ++n) {
+            csv.integer(static_cast<std::int64_t>(n));
+            csv.number(values[n]);
+            csv.endRow();
+        }
+        csv.flush();
+        return true;
+    });
+}
+
+platform::ExportOutcome CobwebWindow::writePeriodicPoints(const std::string& path) const {
+    const std::vector<cobweb::PeriodicPoint> points = periodicPoints().points;
+    const std::string heading = "Points of period k of " + caption().toStdString() +
+                                ": a = " + exactNumber(a()) + ", k = " + std::to_string(fold());
+    return gui::saveData(path, [&](platform::TextSink& sink) {
+        CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
+        csv.comment(heading);
+        csv.comment(
+            "f^k(x) = x; stable = 1 where |(f^k)'(x)| < 1; period: the least p with "
+            "f^p(x) = x");
+        csv.header({"x", "slope", "stable", "period"});
+        for (const cobweb::PeriodicPoint& p : points) {
+            csv.number(p.x);
+            csv.number(p.slope);
+            csv.integer(p.stable ? 1 : 0);
+            csv.integer(p.period);
+            csv.endRow();
+        }
+        csv.flush();
+        return true;
+    });
+}
+
+bool CobwebWindow::finishExport(const platform::ExportOutcome& outcome, const std::string& path) {
+    using Status = platform::ExportOutcome::Status;
+    if (outcome.status == Status::Written) {
+        say(QStringLiteral("Saved %1").arg(QString::fromStdString(path)));
+        return true;
+    }
+    if (outcome.status == Status::Failed) say(QString::fromStdString(outcome.message));
+    return false;
+}
+
+bool CobwebWindow::exportPicture() {
+    pause();
+    const auto target = gui::askExportTarget(this, "cobweb.png", true);
+    if (!target) return false;
+    return finishExport(writePicture(*target), target->path);
+}
+
+bool CobwebWindow::exportOrbit() {
+    pause();
+    const auto target = gui::askExportTarget(this, "cobweb-orbit.csv", false);
+    if (!target) return false;
+    return finishExport(writeOrbit(target->path), target->path);
+}
+
+bool CobwebWindow::exportPeriodicPoints() {
+    pause();
+    const auto target = gui::askExportTarget(this, "cobweb-periodic-points.csv", false);
+    if (!target) return false;
+    return finishExport(writePeriodicPoints(target->path), target->path);
+}
+
+}  // namespace corvane::explore

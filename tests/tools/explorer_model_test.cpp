@@ -27,7 +27,9 @@ TEST(ExplorerModel, RefusedViewsChangeNothingAndTheHistoryIsWalkedBothWays) {
         r.change(v);
         const std::string why = m.show(v);
         EXPECT_FALSE(why.empty());
-        if (*r.why) EXPECT_EQ(why, r.why);
+        if (*r.why) {
+            EXPECT_EQ(why, r.why);
+        }
         EXPECT_EQ(m.view(), start);
         EXPECT_FALSE(m.canUndo());
     }

@@ -14,15 +14,10 @@
 #include "core/tools/field_check.h"
 #include "explore/bifurcation_view.h"
 #include "explore/bifurcation_window.h"
+#include "explore/tool_menus.h"
 #include "explore/typed_field.h"
 
 namespace corvane::explore {
-
-namespace {
-
-QString text(double value) { return QString::fromStdString(numberText(value)); }
-
-}  // namespace
 
 void BifurcationWindow::buildFields() {
     auto* dock = new QDockWidget(QStringLiteral("View"), this);
@@ -93,14 +88,6 @@ void BifurcationWindow::showFields(const View& v) {
     show(fields_.kept, double(v.kept), QString::number(v.kept));
 }
 
-std::pair<double, double> BifurcationWindow::aLimits() const {
-    return {model_.aLimits().from, model_.aLimits().to};
-}
-
-std::pair<double, double> BifurcationWindow::xLimits() const {
-    return {model_.xLimits().from, model_.xLimits().to};
-}
-
 QString BifurcationWindow::fieldRefusal(const char* name) const {
     const auto* field = findChild<QLineEdit*>(QString::fromLatin1(name));
     const TypedField* typed = TypedField::of(field);
@@ -109,18 +96,18 @@ QString BifurcationWindow::fieldRefusal(const char* name) const {
 
 bool BifurcationWindow::applyFields() {
     View v = view();
-    const auto [aLeast, aMost] = aLimits();
-    const auto [xLeast, xMost] = xLimits();
+    // The ranges the map takes (a formula's own from its dialog).
+    const Interval as = model_.aLimits(), xs = model_.xLimits();
     struct Number {
         QLineEdit* field;
         tools::FieldRule rule;
         double* target;
     };
-    const Number numbers[] = {{fields_.aMin, {"a_min", aLeast, aMost}, &v.aMin},
-                              {fields_.aMax, {"a_max", aLeast, aMost}, &v.aMax},
-                              {fields_.xMin, {"x_min", xLeast, xMost}, &v.xMin},
-                              {fields_.xMax, {"x_max", xLeast, xMost}, &v.xMax},
-                              {fields_.x0, {"x0", xLeast, xMost}, &v.x0}};
+    const Number numbers[] = {{fields_.aMin, {"a_min", as.from, as.to}, &v.aMin},
+                              {fields_.aMax, {"a_max", as.from, as.to}, &v.aMax},
+                              {fields_.xMin, {"x_min", xs.from, xs.to}, &v.xMin},
+                              {fields_.xMax, {"x_max", xs.from, xs.to}, &v.xMax},
+                              {fields_.x0, {"x0", xs.from, xs.to}, &v.x0}};
     // Every field is read, so that each refusal shows at once.
     bool taken = true;
     for (const Number& n : numbers) {

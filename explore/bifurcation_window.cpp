@@ -35,12 +35,6 @@
 
 namespace corvane::explore {
 
-namespace {
-
-QString text(double value) { return QString::fromStdString(numberText(value)); }
-
-}  // namespace
-
 QString BifurcationWindow::titleFor(const Map& map) {
     return QStringLiteral("Bifurcation diagram: ") + mapCaption(map);
 }
@@ -452,8 +446,7 @@ void BifurcationWindow::buildDensityPane() {
 
 void BifurcationWindow::updateDensity() {
     const View& v = view();
-    const auto [aLeast, aMost] = aLimits();
-    density_->setALimits(aLeast, aMost);
+    density_->setALimits(model_.aLimits().from, model_.aLimits().to);
     density_->setOrbit(v.map, model_.cursor(), v.x0, v.transient);
 }
 

@@ -75,10 +75,6 @@ public:
     bool applyFields();
     // The refusal shown under the field of that object name; empty when none.
     QString fieldRefusal(const char* name) const;
-    // The ranges the fields take: [0, 5] and [0, 1] for the built-in maps, a
-    // formula's own from its dialog.
-    std::pair<double, double> aLimits() const;
-    std::pair<double, double> xLimits() const;
     // Sets the a-cursor to a pixel column's a.
     void setCursorColumn(int column);
     std::optional<double> cursorA() const;

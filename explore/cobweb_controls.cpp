@@ -12,6 +12,7 @@
 
 #include "explore/cobweb_controls.h"
 #include "explore/cobweb_window.h"
+#include "explore/tool_menus.h"
 #include "explore/typed_field.h"
 
 namespace corvane::explore {

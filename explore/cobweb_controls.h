@@ -2,10 +2,7 @@
 // steps of the arrow keys.
 #pragma once
 
-#include <QString>
 #include <cmath>
-
-#include "core/numeric/number_text.h"
 
 namespace corvane::explore::cobweb_controls {
 
@@ -15,7 +12,5 @@ inline constexpr double kStepA = 0.001;      // a with an arrow key
 inline constexpr double kStepX0 = 0.001;     // x0 with an arrow key
 
 inline int sliderOf(double value) { return static_cast<int>(std::lround(value / kSliderUnit)); }
-
-inline QString text(double value) { return QString::fromStdString(numberText(value)); }
 
 }  // namespace corvane::explore::cobweb_controls

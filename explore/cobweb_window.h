@@ -54,9 +54,6 @@ public:
     // The ranges of the controls: a in the map's parameter range (for the
     // built-in maps [0, kMostA]).
     static constexpr double kMostA = tools::kMostBuiltInA;
-    // The graph and x0 across [0, 1]; for a map of the user's own across
-    // its x-range, when that lies within ±kFarthestX.
-    static constexpr double kFarthestX = tools::kFarthestX;
     static constexpr int kMostSpeed = 500;  // steps a second
 
     const Map& map() const { return model_.map(); }

@@ -11,13 +11,12 @@
 
 #include "core/numeric/number_text.h"
 #include "core/tools/field_check.h"
+#include "explore/tool_menus.h"
 #include "explore/typed_field.h"
 
 namespace corvane::explore {
 
 namespace {
-
-QString text(double value) { return QString::fromStdString(numberText(value)); }
 
 // Item data of the drop-down: the example's index, or -1 for a recent formula.
 constexpr int kRecent = -1;

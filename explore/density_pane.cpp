@@ -22,8 +22,6 @@ namespace corvane::explore {
 
 namespace {
 
-QString text(double value) { return QString::fromStdString(numberText(value)); }
-
 // Without an exponent, to two decimals below 100 and one below 10^4.
 QString fixed(double value) {
     const double size = std::fabs(value);

@@ -7,7 +7,11 @@
 #include <QWidget>
 
 
+#include "core/numeric/number_text.h"
+
 namespace corvane::explore {
+
+QString text(double value) { return QString::fromStdString(numberText(value)); }
 
 QString mapCaption(const Map& map) { return QString::fromStdString(map.caption()); }
 

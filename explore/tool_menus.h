@@ -15,6 +15,10 @@ class QWidget;
 
 namespace corvane::explore {
 
+// A number as the tool windows' fields and status lines write it: every
+// digit it needs (numberText).
+QString text(double value);
+
 // A map's formula as titles and menus show it.
 QString mapCaption(const Map& map);
 

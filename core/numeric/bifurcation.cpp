@@ -525,14 +525,15 @@ double settlingPoint(const Map& map, double a, std::span<const double> tail) {
 void visitKept(const OrbitSetup& setup, double a, const std::function<void(double x)>& visit) {
     const double scale = setup.rows / (setup.xMax - setup.xMin);
     const double rows = setup.rows;
-    Map::Stepper f = setup.map.stepper();
-    double x = setup.x0;
-    for (std::int64_t n = 0; n < setup.transient && std::isfinite(x); ++n) x = f.value(a, x);
-    for (std::int64_t n = 0; n < setup.kept && std::isfinite(x); ++n) {
-        x = f.value(a, x);
-        const double r = (x - setup.xMin) * scale;
-        if (r >= 0 && r < rows) visit(x);
-    }
+    withValue(setup.map, [&](auto map) {
+        double x = setup.x0;
+        for (std::int64_t n = 0; n < setup.transient && std::isfinite(x); ++n) x = map(a, x);
+        for (std::int64_t n = 0; n < setup.kept && std::isfinite(x); ++n) {
+            x = map(a, x);
+            const double r = (x - setup.xMin) * scale;
+            if (r >= 0 && r < rows) visit(x);
+        }
+    });
 }
 
 }  // namespace corvane::bifurcation

@@ -484,17 +484,18 @@ void orbitOf(const Map& map, double a, int k, double x0, std::int64_t n, Orbit& 
     out.lastValue = 0;
     out.x.reserve(static_cast<std::size_t>(std::max<std::int64_t>(n, 0)) + 1);
     out.x.push_back(x0);
-    Map::Stepper f(map);
-    double x = x0;
-    for (std::int64_t j = 1; j <= n; ++j) {
-        for (int i = 0; i < k; ++i) x = f.value(a, x);
-        if (!(x >= bottom && x <= top)) {
-            out.stoppedAt = j;
-            out.lastValue = x;
-            return;
+    withValue(map, [&](auto f) {
+        double x = x0;
+        for (std::int64_t j = 1; j <= n; ++j) {
+            for (int i = 0; i < k; ++i) x = f(a, x);
+            if (!(x >= bottom && x <= top)) {
+                out.stoppedAt = j;
+                out.lastValue = x;
+                return;
+            }
+            out.x.push_back(x);
         }
-        out.x.push_back(x);
-    }
+    });
 }
 
 void staircase(std::span<const double> orbit, std::vector<Segment>& out, double base) {

@@ -110,10 +110,7 @@ bool countBuiltin(const Orbit& setup, std::int64_t transient, std::int64_t n,
         h.lastIterate = x;
         return true;
     };
-    if (setup.map.kind() == Map::Kind::Sine) {
-        return run([](double a, double x) { return f2(a, x); });
-    }
-    return run([](double a, double x) { return f1(a, x); });
+    return withValue(setup.map, run);
 }
 
 // x0 and the iterates up to the first that lies on the cycle the tail

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/numeric/custom_map.h"
+#include "core/numeric/maps.h"
 
 namespace corvane {
 
@@ -107,6 +108,23 @@ private:
     double x0_ = 0.5;
     std::shared_ptr<const std::vector<double>> critical_;
 };
+
+// Calls fn with the map's value as a function of (a, x), chosen once, so
+// that a long loop gets a built-in map inlined (as maps.h evaluates it); a
+// formula's goes through a stepper of the calling thread.
+template <class Fn>
+decltype(auto) withValue(const Map& map, Fn&& fn) {
+    switch (map.kind()) {
+        case Map::Kind::Logistic:
+            return fn([](double a, double x) { return f1(a, x); });
+        case Map::Kind::Sine:
+            return fn([](double a, double x) { return f2(a, x); });
+        case Map::Kind::Formula:
+            break;
+    }
+    Map::Stepper stepper = map.stepper();
+    return fn([&stepper](double a, double x) { return stepper.value(a, x); });
+}
 
 // The critical points of f over `x` for the a in `a`: the zeros of f′ and
 // the kinks where its sign changes, found on a fine grid and narrowed by

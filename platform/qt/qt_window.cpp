@@ -263,7 +263,7 @@ double widthPerEm(QFont font) {
 
 // A family that is not installed is replaced by the desktop's sans serif,
 // narrowed (never widened) to a Helvetica-like average width: text laid out
-// for the original font then still fits its boxes (DejaVu Sans, the usual
+// for the requested font then still fits its boxes (DejaVu Sans, the usual
 // sans serif on Linux, is about a tenth wider).
 QFont toQFont(const Font& requested) {
     // A window that sets no font prints in the desktop's default window font,

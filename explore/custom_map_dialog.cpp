@@ -24,9 +24,9 @@ constexpr int kRecent = -1;
 }  // namespace
 
 QString derivativeWording(const custom::CustomMap& map) {
-    return map.derivativeKind() == custom::DerivativeKind::Symbolic
-               ? QStringLiteral("derivative: symbolic")
-               : QStringLiteral("derivative: difference, one-sided at kinks");
+    if (map.code().isNative()) return QStringLiteral("machine code, exact derivative");
+    return QStringLiteral("evaluated step by step (%1), exact derivative")
+        .arg(QString::fromStdString(map.code().nativeRefusal()));
 }
 
 CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const Map* current,

@@ -57,7 +57,8 @@ using CustomMapAsker =
     std::function<std::optional<Map>(QWidget* parent, RecentFormulas& recent, const Map* current)>;
 std::optional<Map> askCustomMap(QWidget* parent, RecentFormulas& recent, const Map* current);
 
-// "derivative: symbolic" or "derivative: central difference".
+// How a formula runs, for the status bar: "machine code, exact derivative",
+// or step by step with the reason.
 QString derivativeWording(const custom::CustomMap& map);
 
 }  // namespace corvane::explore

@@ -7,7 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/numeric/custom_columns.h"
+#include "core/numeric/custom_map.h"
+#include "core/numeric/formula_code.h"
 #include "core/numeric/maps.h"
 
 // The vector helpers below are always inlined within this file; no vector
@@ -31,6 +32,10 @@ using VI32 = std::int32_t __attribute__((vector_size(16)));
 constexpr int W = 4;
 constexpr int NV = kLanes / W;
 static_assert(kLanes % W == 0);
+static_assert(kLanes == custom::kCodeLanes);
+
+// The kernel's maps: a formula's machine code, f1 and f2.
+constexpr int kCode = 0;
 
 // Steps between two calls of keepGoing.
 constexpr std::int64_t kChunk = 4096;
@@ -53,9 +58,15 @@ struct alignas(64) State {
     VI exponent[NV];
     double logSum[kLanes];  // logarithms of whole cycles skipped
     V sinX[NV];             // sin(π·x) of the current x, for f2 with the slope
+    V next[NV];             // f(x) of the current x, for a formula with the slope
     bool zero[kLanes];      // some f′(x_n) was exactly 0
     double tail[kLanes][kTailLength];
+    // A formula's code and x-range.
+    const custom::FormulaCode* code = nullptr;
+    double range[2] = {0, 1};
 };
+
+double* laneArray(V* v) { return reinterpret_cast<double*>(v); }
 
 [[gnu::always_inline]] inline V sinPi(V x) {
     V s;
@@ -113,8 +124,15 @@ void refold(State& s, int l, double x, double p, std::int64_t e, int steps) {
     const int v = l / W, w = l % W;
     const double a = s.a[v][w];
     for (int n = 0; n < steps; ++n) {
-        x = Map == 1 ? f1(a, x) : f2(a, x);
-        const double d = std::fabs(slopeOf<Map>(a, x));
+        double d = 0;
+        if constexpr (Map == kCode) {
+            x = s.code->value(a, x);
+            s.code->valueAndSlope(a, x, d);
+            d = std::fabs(d);
+        } else {
+            x = Map == 1 ? f1(a, x) : f2(a, x);
+            d = std::fabs(slopeOf<Map>(a, x));
+        }
         if (d == 0) {
             s.zero[l] = true;
             break;
@@ -145,6 +163,25 @@ void refold(State& s, int l, double x, double p, std::int64_t e, int steps) {
 // of the group repeats exactly.
 template <int Map, bool Track>
 [[gnu::always_inline]] inline void transientSteps(State& s, std::int64_t steps) {
+    if constexpr (Map == kCode) {
+        auto advance = [&](std::int64_t n) {
+            s.code->advance(laneArray(s.a), laneArray(s.x), laneArray(s.inside), s.range, nullptr,
+                            n);
+        };
+        std::int64_t n = 0;
+        for (; n + kBlock <= steps; n += kBlock) {
+            V earlier[NV];
+            for (int v = 0; v < NV; ++v) earlier[v] = s.x[v];
+            advance(kBlock);
+            if (allRepeat(s.x, earlier)) {
+                n += kBlock;
+                advance((steps - n) % kBlock);
+                return;
+            }
+        }
+        advance(steps - n);
+        return;
+    }
     V x[NV], inside[NV];
     for (int v = 0; v < NV; ++v) x[v] = s.x[v], inside[v] = s.inside[v];
     std::int64_t n = 0;
@@ -194,8 +231,73 @@ struct Block {
 };
 
 // One block of at most kBlock kept steps.
+// The bins of one block's iterates.
+[[gnu::always_inline]] inline void binOf(const Counting& c, Block& b, int n, int v) {
+    const V r = (b.x[n][v] - c.xMin) * c.scale;
+    const VI in = (r >= 0.0) & (r < c.rows);
+    const VI32 bin = __builtin_convertvector(in ? r : c.rows, VI32) * c.binStride + c.laneBase[v];
+    std::memcpy(&b.at[n][v * W], &bin, sizeof bin);
+}
+
+template <int Map>
+void refold(State& s, int l, double x, double p, std::int64_t e, int steps);
+
+// Takes the exponents out of the block's products; lanes whose product left
+// [2^-1000, 2^1000] on the way are folded again from the block's start.
+template <int Map>
+[[gnu::always_inline]] inline void settleProducts(State& s, const V* p, const V* x, const V* start,
+                                                  const Block& b, int steps) {
+    for (int v = 0; v < NV; ++v) {
+        const VI doubtful = ~((p[v] >= kLow) & (p[v] <= kHigh)) & (x[v] == x[v]);
+        s.product[v] = p[v];
+        renormalise(s.product[v], s.exponent[v]);
+        for (int w = 0; w < W; ++w) {
+            const int l = v * W + w;
+            if (doubtful[w] && !s.zero[l] && std::isfinite(x[v][w])) {
+                refold<Map>(s, l, start[v][w], b.startProduct[v][w], b.startExponent[v][w], steps);
+            }
+        }
+    }
+}
+
+// One block of a formula's kept steps, through its code.
+template <bool Count, bool Lyap>
+[[gnu::always_inline]] inline void keptBlockOfCode(State& s, int steps, const Counting& c,
+                                                   Block& b) {
+    V start[NV];
+    for (int v = 0; v < NV; ++v) {
+        start[v] = s.x[v];
+        b.startProduct[v] = s.product[v];
+        b.startExponent[v] = s.exponent[v];
+    }
+    double* out = laneArray(&b.x[0][0]);
+    if constexpr (Lyap) {
+        s.code->advanceWithSlopes(laneArray(s.a), laneArray(s.x), laneArray(s.next),
+                                  laneArray(s.inside), s.range, laneArray(s.product), out, steps);
+    } else {
+        s.code->advance(laneArray(s.a), laneArray(s.x), laneArray(s.inside), s.range, out, steps);
+    }
+    if constexpr (Count) {
+        for (int n = 0; n < steps; ++n) {
+            for (int v = 0; v < NV; ++v) binOf(c, b, n, v);
+        }
+        for (int n = 0; n < steps; ++n) {
+            for (int l = 0; l < kLanes; ++l) ++c.bins[b.at[n][l]];
+        }
+    }
+    if constexpr (Lyap) {
+        V p[NV], x[NV];
+        for (int v = 0; v < NV; ++v) p[v] = s.product[v], x[v] = s.x[v];
+        settleProducts<kCode>(s, p, x, start, b, steps);
+    }
+}
+
 template <int Map, bool Track, bool Count, bool Lyap>
 [[gnu::always_inline]] inline void keptBlock(State& s, int steps, const Counting& c, Block& b) {
+    if constexpr (Map == kCode) {
+        keptBlockOfCode<Count, Lyap>(s, steps, c, b);
+        return;
+    }
     V x[NV], inside[NV], p[NV], sinX[NV];
     for (int v = 0; v < NV; ++v) {
         x[v] = s.x[v], inside[v] = s.inside[v], p[v] = s.product[v];
@@ -219,13 +321,7 @@ template <int Map, bool Track, bool Count, bool Lyap>
                 x[v] = step<2, Track>(s.a[v], x[v], inside[v]);
             }
             b.x[n][v] = x[v];
-            if constexpr (Count) {
-                const V r = (x[v] - c.xMin) * c.scale;
-                const VI in = (r >= 0.0) & (r < c.rows);
-                const VI32 bin =
-                    __builtin_convertvector(in ? r : c.rows, VI32) * c.binStride + c.laneBase[v];
-                std::memcpy(&b.at[n][v * W], &bin, sizeof bin);
-            }
+            if constexpr (Count) binOf(c, b, n, v);
         }
     }
     if constexpr (Count) {
@@ -233,21 +329,8 @@ template <int Map, bool Track, bool Count, bool Lyap>
             for (int l = 0; l < kLanes; ++l) ++c.bins[b.at[n][l]];
         }
     }
-    if constexpr (Lyap) {
-        for (int v = 0; v < NV; ++v) {
-            const VI doubtful = ~((p[v] >= kLow) & (p[v] <= kHigh)) & (x[v] == x[v]);
-            s.product[v] = p[v];
-            renormalise(s.product[v], s.exponent[v]);
-            for (int w = 0; w < W; ++w) {
-                const int l = v * W + w;
-                if (doubtful[w] && !s.zero[l] && std::isfinite(x[v][w])) {
-                    // s.x still holds the block's start.
-                    refold<Map>(s, l, s.x[v][w], b.startProduct[v][w], b.startExponent[v][w],
-                                steps);
-                }
-            }
-        }
-    }
+    // (s.x still holds the block's start.)
+    if constexpr (Lyap) settleProducts<Map>(s, p, x, s.x, b, steps);
     for (int v = 0; v < NV; ++v) {
         s.x[v] = x[v], s.inside[v] = inside[v];
         if constexpr (Map == 2 && Lyap) s.sinX[v] = sinX[v];
@@ -280,6 +363,11 @@ template <int Map, bool Track, bool Count, bool Lyap>
     }
     if constexpr (Map == 2 && Lyap) {
         for (int v = 0; v < NV; ++v) s.sinX[v] = sinPi(s.x[v]);
+    }
+    if constexpr (Map == kCode && Lyap) {
+        for (int l = 0; l < kLanes; ++l) {
+            s.next[l / W][l % W] = s.code->value(s.a[l / W][l % W], s.x[l / W][l % W]);
+        }
     }
     Counting c{};
     c.bins = bins.counts;
@@ -394,6 +482,11 @@ CORVANE_KERNEL_CLONES bool runF1(const OrbitSetup& setup, State& s, const Bins& 
     return dispatchColumns<1>(setup, s, bins, n, keepGoing);
 }
 
+CORVANE_KERNEL_CLONES bool runCode(const OrbitSetup& setup, State& s, const Bins& bins, int n,
+                                   const KeepGoing& keepGoing) {
+    return dispatchCounting<kCode, true>(setup, s, bins, n, keepGoing);
+}
+
 CORVANE_KERNEL_CLONES bool runF2(const OrbitSetup& setup, State& s, const Bins& bins, int n,
                                  const KeepGoing& keepGoing) {
     return dispatchColumns<2>(setup, s, bins, n, keepGoing);
@@ -417,9 +510,6 @@ int periodOf(std::span<const double> tail) {
 
 bool computeColumns(const OrbitSetup& setup, std::span<const double> a, const Bins& bins,
                     std::span<ColumnOutcome> out, const KeepGoing& keepGoing) {
-    if (setup.map.isFormula()) {
-        return custom::computeColumns(setup.map, setup, a, bins, out, keepGoing);
-    }
     const int n = static_cast<int>(std::min<std::size_t>(a.size(), kLanes));
     if (n == 0) return true;
     auto s = std::make_unique<State>();
@@ -442,18 +532,28 @@ bool computeColumns(const OrbitSetup& setup, std::span<const double> a, const Bi
             for (int l = 0; l < kLanes; ++l) row[l * bins.columnStride] = 0;
         }
     }
+    const Interval range = setup.map.xRange();
+    const bool formula = setup.map.isFormula();
+    if (formula) {
+        s->code = &setup.map.compiled()->code();
+        s->range[0] = range.from;
+        s->range[1] = range.to;
+    }
     for (int l = 0; l < kLanes; ++l) {
         const int v = l / W, w = l % W;
         s->a[v][w] = a[std::min(l, n - 1)];
         s->x[v][w] = setup.x0;
-        s->inside[v][w] = std::min(setup.x0, 1 - setup.x0);
+        s->inside[v][w] = formula ? std::min(setup.x0 - range.from, range.to - setup.x0)
+                                  : std::min(setup.x0, 1 - setup.x0);
+        s->next[v][w] = 0;
         s->product[v][w] = 0.5;
         s->exponent[v][w] = 1;
         s->sinX[v][w] = 0;
         s->zero[l] = false;
         s->logSum[l] = 0;
     }
-    const bool finished = setup.map.kind() == Map::Kind::Sine
+    const bool finished = formula ? detail::runCode(setup, *s, lanes, n, keepGoing)
+                          : setup.map.kind() == Map::Kind::Sine
                               ? detail::runF2(setup, *s, lanes, n, keepGoing)
                               : detail::runF1(setup, *s, lanes, n, keepGoing);
     if (!finished) return false;
@@ -472,7 +572,7 @@ bool computeColumns(const OrbitSetup& setup, std::span<const double> a, const Bi
         ColumnOutcome& o = out[l];
         const double x = s->x[v][w];
         o.escaped = !std::isfinite(x);
-        o.leftRange = o.escaped || s->inside[v][w] < 0 || x < 0 || x > 1;
+        o.leftRange = o.escaped || s->inside[v][w] < 0 || x < range.from || x > range.to;
         if (K == 0 || !setup.lyapunov) {
             o.lyapunov = std::numeric_limits<double>::quiet_NaN();
         } else if (o.escaped) {

@@ -1,7 +1,7 @@
-// A map of the user's own: a formula in x and a, parsed and evaluated by
-// muparser, with its derivative taken symbolically by GiNaC where the
-// formula allows and by a central difference otherwise. The kernels see a
-// map (value and slope at (a, x)), never the parser.
+// A map of the user's own: a formula in x and a, checked by muparser (which
+// reports a fault with its column), then compiled to machine code with its
+// exact derivative (formula_code.h). The kernels see a map (value and slope
+// at (a, x)), never the parser.
 //
 // The formula's names: the variables x and a; the constants pi (the
 // shortened π of maps.h, so that a formula can agree with the built-in maps
@@ -15,13 +15,17 @@
 #include <string>
 #include <vector>
 
+#include "core/numeric/formula_code.h"
+
 namespace mu {
 class Parser;
 }
 
 namespace corvane::custom {
 
-enum class DerivativeKind { Symbolic, CentralDifference };
+// How an accepted formula is run: as machine code, or (when that fails or
+// is not wanted) its tree evaluated step by step.
+enum class Compiler { Native, Tree };
 
 class Evaluator;
 
@@ -31,14 +35,12 @@ class CustomMap {
 public:
     struct Compiled;
     // The formula compiled, or why it was refused.
-    static Compiled compile(const std::string& formula);
+    static Compiled compile(const std::string& formula, Compiler compiler = Compiler::Native);
 
     // The formula as typed, without leading and trailing blanks.
     const std::string& formula() const { return formula_; }
-    DerivativeKind derivativeKind() const { return derivativeKind_; }
-    // The symbolic derivative in the formula's syntax; empty for a central
-    // difference.
-    const std::string& derivativeFormula() const { return derivative_; }
+    // The code it runs as.
+    const FormulaCode& code() const { return *code_; }
 
     // An evaluator for the calling thread.
     Evaluator evaluator() const;
@@ -48,10 +50,10 @@ public:
     double slope(double a, double x) const;
 
 private:
+    friend class Evaluator;
     CustomMap() = default;
     std::string formula_;
-    std::string derivative_;
-    DerivativeKind derivativeKind_ = DerivativeKind::CentralDifference;
+    std::shared_ptr<const FormulaCode> code_;
 };
 
 struct CustomMap::Compiled {
@@ -62,45 +64,49 @@ struct CustomMap::Compiled {
     int column = 0;
 };
 
-// Evaluates one compiled formula; not to be shared between threads.
+// Evaluates one compiled formula; cheap to make, one a thread.
 class Evaluator {
 public:
-    explicit Evaluator(const CustomMap& map);
-    ~Evaluator();
-    Evaluator(Evaluator&&) noexcept;
-    Evaluator& operator=(Evaluator&&) noexcept;
+    explicit Evaluator(const CustomMap& map) : code_(map.code_) {}
 
     // f(x) at a.
-    double value(double a, double x);
-    // f′(x) at a: the symbolic derivative, or the central difference
-    // (f(x + h) − f(x − h)) / 2h with h = cbrt(ε)·max(1, |x|) where the
-    // forward and backward differences agree; where they do not (a kink of
-    // min, max, abs or a conditional within h), the one-sided difference on
-    // the branch x lies on: the side whose differences over h and h/2 agree.
-    double slope(double a, double x);
-    // f(x) and, into `slope`, f′(x): with a symbolic derivative in one pass
-    // of muparser over both formulas.
-    double valueAndSlope(double a, double x, double& slope);
-    // out[i] = f(x[i]) at a[i], all in one pass of muparser's bulk mode
-    // (the spans have one length).
-    void values(std::span<const double> a, std::span<const double> x, std::span<double> out);
+    double value(double a, double x) const { return code_->value(a, x); }
+    // f′(x) at a, exact; at a kink (min, max, abs, a conditional) the slope
+    // of the branch taken.
+    double slope(double a, double x) const {
+        double d = 0;
+        code_->valueAndSlope(a, x, d);
+        return d;
+    }
+    // f(x) and, into `slope`, f′(x).
+    double valueAndSlope(double a, double x, double& slope) const {
+        return code_->valueAndSlope(a, x, slope);
+    }
+    // ∂f/∂a at (a, x).
+    double parameterSlope(double a, double x) const {
+        double d = 0;
+        code_->valueAndParameterSlope(a, x, d);
+        return d;
+    }
+    // out[i] = f(x[i]) at a[i] (the spans have one length).
+    void values(std::span<const double> a, std::span<const double> x, std::span<double> out) const;
 
 private:
-    double differenceSlope(double a, double x, double fx);
-    struct Scalar;
-    std::unique_ptr<Scalar> scalar_;
-    std::unique_ptr<mu::Parser> bulk_;
-    std::string formula_;
+    std::shared_ptr<const FormulaCode> code_;  // kept alive by the evaluator too
 };
 
-// The derivative's step for a central difference at x.
-double differenceStep(double x);
+// muparser's own evaluation of an accepted formula: the reference the
+// compiled code is checked against. Not to be shared between threads.
+class Reference {
+public:
+    explicit Reference(const std::string& formula);
+    ~Reference();
+    double value(double a, double x);
 
-// The formula of f′ for a formula of f, through GiNaC, in a syntax muparser
-// reads; empty when the formula has something GiNaC cannot differentiate
-// as muparser means it (a conditional, floor, ceil, min, max, abs, log10, a
-// comparison).
-std::string symbolicDerivative(const std::string& formula);
+private:
+    double a_ = 0, x_ = 0;
+    std::unique_ptr<mu::Parser> parser_;
+};
 
 // The formulas offered in the dialog's drop-down: name and formula.
 struct Example {

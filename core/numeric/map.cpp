@@ -216,8 +216,7 @@ double Map::Stepper::parameterSlope(double a, double x) {
         case Kind::Formula:
             break;
     }
-    const double h = custom::differenceStep(a);
-    return (formula_->value(a + h, x) - formula_->value(a - h, x)) / ((a + h) - (a - h));
+    return formula_->parameterSlope(a, x);
 }
 
 std::vector<double> findCriticalPoints(const Map& map, Interval a, Interval x) {

@@ -84,13 +84,12 @@ public:
         explicit Stepper(const Map& map);
         double value(double a, double x);
         // f′(x) at a: for the built-in maps f1′(x) = a·(1 − 2x) and
-        // f2′(x) = a·x·(2·sin(πx) + πx·cos(πx)), in this order; a formula's symbolic
-        // derivative, or a difference on the side of x the formula is
-        // smooth on (so that at a kink it takes the branch x lies on).
+        // f2′(x) = a·x·(2·sin(πx) + πx·cos(πx)), in this order; a formula's
+        // exact derivative (at a kink the slope of the branch taken).
         double slope(double a, double x);
         double valueAndSlope(double a, double x, double& slope);
         // ∂f/∂a at (a, x): the built-in maps are linear in a; a formula's
-        // by a central difference in a.
+        // exact derivative in a.
         double parameterSlope(double a, double x);
 
     private:

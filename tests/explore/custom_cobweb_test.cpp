@@ -61,7 +61,7 @@ TEST(CustomCobwebWindow, CustomEntryDrawsTheFormulaTitledByIt) {
     EXPECT_TRUE(window.map().isFormula());
     EXPECT_TRUE(custom->isChecked());
     EXPECT_EQ(window.windowTitle(), "Cobweb: x < 0.5 ? 2*a*x : 2*a*(1-x)");
-    EXPECT_EQ(window.derivativeText(), "derivative: difference, one-sided at kinks");
+    EXPECT_EQ(window.derivativeText(), "machine code, exact derivative");
     EXPECT_EQ(window.x0(), 0.3);
     // The orbit is the tent map's, once computed off the interface thread.
     window.waitIdle();
@@ -179,7 +179,7 @@ TEST(CustomCobwebWindow, CancelledDialogKeepsTheMap) {
 TEST(CustomCobwebWindow, OrbitFileNamesTheFormula) {
     CobwebWindow window(Map::logistic());
     window.showCustomMap(*choiceOf("a*sin(pi*x)", 0.6, 1));
-    EXPECT_EQ(window.derivativeText(), "derivative: symbolic");
+    EXPECT_EQ(window.derivativeText(), "machine code, exact derivative");
     window.waitIdle();
     const QString path = QDir::temp().filePath("corvane-custom-orbit.csv");
     ASSERT_EQ(window.writeOrbit(path.toStdString()).status,

@@ -217,87 +217,115 @@ public:
     }
 
     // advance (withSlopes false) or advanceWithSlopes, in the signatures of
-    // FormulaCode::AdvanceFn and SlopesFn.
-    void lanes(const char* name, bool withSlopes, bool store) {
-        llvm::Type* v = vector();
-        std::vector<llvm::Type*> params =
-            withSlopes ? std::vector<llvm::Type*>{ptr(), ptr(), ptr(), ptr(),           ptr(),
-                                                  ptr(), ptr(), ptr(), ir_.getInt64Ty()}
-                       : std::vector<llvm::Type*>{ptr(), ptr(), ptr(),           ptr(),
-                                                  ptr(), ptr(), ir_.getInt64Ty()};
+    // FormulaCode::AdvanceFn and SlopesFn; `out` may be null. A formula of
+    // arithmetic alone runs its lanes as four vectors side by side, kept in
+    // registers; one that calls the C library (whose calls dominate) lane
+    // by lane in a loop, which compiles to a quarter of the code.
+    void lanes(const char* name, bool withSlopes, bool vectors) {
+        std::vector<llvm::Type*> params{ptr(), ptr(), ptr()};
+        if (withSlopes) params.push_back(ptr());
+        params.insert(params.end(), {ptr(), ptr()});
+        if (withSlopes) params.push_back(ptr());
+        params.insert(params.end(), {ptr(), ir_.getInt64Ty()});
         llvm::Function* f = function(name, ir_.getVoidTy(), params);
         int arg = 1;
-        llvm::Value* aPtr = f->getArg(arg++);
-        llvm::Value* xPtr = f->getArg(arg++);
-        llvm::Value* nextPtr = withSlopes ? f->getArg(arg++) : nullptr;
-        llvm::Value* insidePtr = f->getArg(arg++);
-        llvm::Value* rangePtr = f->getArg(arg++);
-        llvm::Value* productPtr = withSlopes ? f->getArg(arg++) : nullptr;
-        llvm::Value* outPtr = f->getArg(arg++);
+        Arrays p;
+        p.a = f->getArg(arg++);
+        p.x = f->getArg(arg++);
+        p.next = withSlopes ? f->getArg(arg++) : nullptr;
+        p.inside = f->getArg(arg++);
+        llvm::Value* range = f->getArg(arg++);
+        p.product = withSlopes ? f->getArg(arg++) : nullptr;
+        llvm::Value* out = f->getArg(arg++);
         llvm::Value* steps = f->getArg(arg++);
+        for (unsigned i = 1; i + 1 < f->arg_size(); ++i) {
+            f->addParamAttr(i, llvm::Attribute::NoAlias);
+        }
+        // Without `out`, the iterates go to a scratch row, overwritten.
+        llvm::Value* scratch =
+            ir_.CreateAlloca(llvm::ArrayType::get(ir_.getDoubleTy(), kCodeLanes));
+        llvm::Value* none = ir_.CreateICmpEQ(
+            out, llvm::ConstantPointerNull::get(llvm::PointerType::get(context_, 0)));
+        p.out = ir_.CreateSelect(none, scratch, out);
+        p.stride = ir_.CreateSelect(none, ir_.getInt64(0), ir_.getInt64(kCodeLanes));
+        p.from = loadDouble(range, 0);
+        p.to = loadDouble(range, 1);
+        if (vectors) {
+            registerLanes(f, p, steps, withSlopes);
+        } else {
+            loopLanes(f, p, steps, withSlopes);
+        }
+    }
 
+private:
+    struct Arrays {
+        llvm::Value *a, *x, *next, *inside, *product, *out, *stride, *from, *to;
+    };
+    struct State {
+        llvm::Value *x, *inside, *next, *product;
+    };
+
+    // One step of one group (a vector, or one lane): the new state, the new
+    // iterate stored at `at`.
+    State step(Emitter& e, llvm::Value* a, State s, llvm::Value* from, llvm::Value* to,
+               llvm::Value* at, bool withSlopes) {
+        std::vector<EmitRules::T> scratch;
+        // An orbit no longer finite stays where it is.
+        llvm::Value* finite = ir_.CreateFCmpOLT(e.fabs(s.x), e.constant(kInfinity));
+        llvm::Value* stepped = withSlopes ? s.next : run(e, tree_, Along::None, a, s.x, scratch).v;
+        State n = s;
+        n.x = ir_.CreateSelect(finite, stepped, s.x);
+        n.inside = e.least(s.inside, e.least(ir_.CreateFSub(n.x, from), ir_.CreateFSub(to, n.x)));
+        if (withSlopes) {
+            const EmitRules::T r = run(e, tree_, Along::X, a, n.x, scratch);
+            n.next = r.v;
+            n.product = ir_.CreateFMul(s.product, r.d ? e.fabs(*r.d) : e.constant(0.0));
+        }
+        ir_.CreateAlignedStore(n.x, at, llvm::Align(8));
+        return n;
+    }
+
+    void registerLanes(llvm::Function* f, const Arrays& p, llvm::Value* steps, bool withSlopes) {
+        llvm::Type* v = vector();
         Emitter e{ir_, module_, v};
-        llvm::Value* from = ir_.CreateVectorSplat(kWidth, loadDouble(rangePtr, 0));
-        llvm::Value* to = ir_.CreateVectorSplat(kWidth, loadDouble(rangePtr, 1));
+        llvm::Value* from = ir_.CreateVectorSplat(kWidth, p.from);
+        llvm::Value* to = ir_.CreateVectorSplat(kWidth, p.to);
         llvm::Value* a[kGroups];
-        for (int g = 0; g < kGroups; ++g) a[g] = loadGroup(aPtr, g);
-
+        // The orbits' state lives in memory the optimiser keeps in registers.
+        State slot[kGroups];
+        for (int g = 0; g < kGroups; ++g) {
+            a[g] = loadGroup(p.a, g);
+            auto keep = [&](llvm::Value* array) -> llvm::Value* {
+                if (!array) return nullptr;
+                llvm::Value* s = ir_.CreateAlloca(v);
+                ir_.CreateStore(loadGroup(array, g), s);
+                return s;
+            };
+            slot[g] = {keep(p.x), keep(p.inside), keep(p.next), keep(p.product)};
+        }
         llvm::BasicBlock* entry = ir_.GetInsertBlock();
         llvm::BasicBlock* loop = llvm::BasicBlock::Create(context_, "loop", f);
         llvm::BasicBlock* done = llvm::BasicBlock::Create(context_, "done", f);
-        // The orbits' state lives in memory the optimiser keeps in registers.
-        struct Slot {
-            llvm::Value* x;
-            llvm::Value* inside;
-            llvm::Value* next;
-            llvm::Value* product;
-        } slot[kGroups];
-        for (int g = 0; g < kGroups; ++g) {
-            auto keep = [&](llvm::Value* from) {
-                llvm::Value* s = ir_.CreateAlloca(v);
-                ir_.CreateStore(loadGroup(from, g), s);
-                return s;
-            };
-            slot[g].x = keep(xPtr);
-            slot[g].inside = keep(insidePtr);
-            slot[g].next = withSlopes ? keep(nextPtr) : nullptr;
-            slot[g].product = withSlopes ? keep(productPtr) : nullptr;
-        }
         ir_.CreateCondBr(ir_.CreateICmpSGT(steps, ir_.getInt64(0)), loop, done);
 
         ir_.SetInsertPoint(loop);
         llvm::PHINode* n = ir_.CreatePHI(ir_.getInt64Ty(), 2);
         n->addIncoming(ir_.getInt64(0), entry);
-        llvm::Value* infinity = e.constant(kInfinity);
         for (int g = 0; g < kGroups; ++g) {
-            llvm::Value* x = ir_.CreateLoad(v, slot[g].x);
-            // An orbit no longer finite stays where it is.
-            llvm::Value* finite = ir_.CreateFCmpOLT(e.fabs(x), infinity);
-            llvm::Value* step = nullptr;
-            std::vector<EmitRules::T> scratch;
+            auto load = [&](llvm::Value* s) -> llvm::Value* {
+                return s ? ir_.CreateLoad(v, s) : nullptr;
+            };
+            State s{load(slot[g].x), load(slot[g].inside), load(slot[g].next),
+                    load(slot[g].product)};
+            llvm::Value* index =
+                ir_.CreateAdd(ir_.CreateMul(n, p.stride), ir_.getInt64(g * kWidth));
+            const State moved = step(e, a[g], s, from, to,
+                                     ir_.CreateGEP(ir_.getDoubleTy(), p.out, index), withSlopes);
+            ir_.CreateStore(moved.x, slot[g].x);
+            ir_.CreateStore(moved.inside, slot[g].inside);
             if (withSlopes) {
-                step = ir_.CreateLoad(v, slot[g].next);
-            } else {
-                step = run(e, tree_, Along::None, a[g], x, scratch).v;
-            }
-            llvm::Value* moved = ir_.CreateSelect(finite, step, x);
-            llvm::Value* inside = ir_.CreateLoad(v, slot[g].inside);
-            inside =
-                e.least(inside, e.least(ir_.CreateFSub(moved, from), ir_.CreateFSub(to, moved)));
-            ir_.CreateStore(inside, slot[g].inside);
-            ir_.CreateStore(moved, slot[g].x);
-            if (withSlopes) {
-                const EmitRules::T r = run(e, tree_, Along::X, a[g], moved, scratch);
-                ir_.CreateStore(r.v, slot[g].next);
-                llvm::Value* product = ir_.CreateLoad(v, slot[g].product);
-                llvm::Value* slope = r.d ? e.fabs(*r.d) : e.constant(0.0);
-                ir_.CreateStore(ir_.CreateFMul(product, slope), slot[g].product);
-            }
-            if (store) {
-                llvm::Value* index = ir_.CreateAdd(ir_.CreateMul(n, ir_.getInt64(kCodeLanes)),
-                                                   ir_.getInt64(g * kWidth));
-                llvm::Value* at = ir_.CreateGEP(ir_.getDoubleTy(), outPtr, index);
-                ir_.CreateAlignedStore(moved, at, llvm::Align(8));
+                ir_.CreateStore(moved.next, slot[g].next);
+                ir_.CreateStore(moved.product, slot[g].product);
             }
         }
         llvm::Value* following = ir_.CreateAdd(n, ir_.getInt64(1));
@@ -306,18 +334,62 @@ public:
 
         ir_.SetInsertPoint(done);
         for (int g = 0; g < kGroups; ++g) {
-            auto give = [&](llvm::Value* s, llvm::Value* to) {
-                if (s) storeGroup(ir_.CreateLoad(v, s), to, g);
+            auto give = [&](llvm::Value* s, llvm::Value* array) {
+                if (s) storeGroup(ir_.CreateLoad(v, s), array, g);
             };
-            give(slot[g].x, xPtr);
-            give(slot[g].inside, insidePtr);
-            give(slot[g].next, nextPtr);
-            give(slot[g].product, productPtr);
+            give(slot[g].x, p.x);
+            give(slot[g].inside, p.inside);
+            give(slot[g].next, p.next);
+            give(slot[g].product, p.product);
         }
         ir_.CreateRetVoid();
     }
 
-private:
+    void loopLanes(llvm::Function* f, const Arrays& p, llvm::Value* steps, bool withSlopes) {
+        llvm::Type* d = ir_.getDoubleTy();
+        Emitter e{ir_, module_, d};
+        llvm::BasicBlock* entry = ir_.GetInsertBlock();
+        llvm::BasicBlock* outer = llvm::BasicBlock::Create(context_, "step", f);
+        llvm::BasicBlock* inner = llvm::BasicBlock::Create(context_, "lane", f);
+        llvm::BasicBlock* latch = llvm::BasicBlock::Create(context_, "next", f);
+        llvm::BasicBlock* done = llvm::BasicBlock::Create(context_, "done", f);
+        ir_.CreateCondBr(ir_.CreateICmpSGT(steps, ir_.getInt64(0)), outer, done);
+
+        ir_.SetInsertPoint(outer);
+        llvm::PHINode* n = ir_.CreatePHI(ir_.getInt64Ty(), 2);
+        n->addIncoming(ir_.getInt64(0), entry);
+        llvm::Value* row = ir_.CreateMul(n, p.stride);
+        ir_.CreateBr(inner);
+
+        ir_.SetInsertPoint(inner);
+        llvm::PHINode* l = ir_.CreatePHI(ir_.getInt64Ty(), 2);
+        l->addIncoming(ir_.getInt64(0), outer);
+        auto at = [&](llvm::Value* array) { return ir_.CreateGEP(d, array, l); };
+        auto load = [&](llvm::Value* array) -> llvm::Value* {
+            return array ? ir_.CreateLoad(d, at(array)) : nullptr;
+        };
+        const State s{load(p.x), load(p.inside), load(p.next), load(p.product)};
+        const State moved = step(e, load(p.a), s, p.from, p.to,
+                                 ir_.CreateGEP(d, p.out, ir_.CreateAdd(row, l)), withSlopes);
+        ir_.CreateStore(moved.x, at(p.x));
+        ir_.CreateStore(moved.inside, at(p.inside));
+        if (withSlopes) {
+            ir_.CreateStore(moved.next, at(p.next));
+            ir_.CreateStore(moved.product, at(p.product));
+        }
+        llvm::Value* nextLane = ir_.CreateAdd(l, ir_.getInt64(1));
+        l->addIncoming(nextLane, ir_.GetInsertBlock());
+        ir_.CreateCondBr(ir_.CreateICmpSLT(nextLane, ir_.getInt64(kCodeLanes)), inner, latch);
+
+        ir_.SetInsertPoint(latch);
+        llvm::Value* following = ir_.CreateAdd(n, ir_.getInt64(1));
+        n->addIncoming(following, latch);
+        ir_.CreateCondBr(ir_.CreateICmpSLT(following, steps), outer, done);
+
+        ir_.SetInsertPoint(done);
+        ir_.CreateRetVoid();
+    }
+
     llvm::Type* ptr() { return llvm::PointerType::get(context_, 0); }
     llvm::Type* vector() { return llvm::FixedVectorType::get(ir_.getDoubleTy(), kWidth); }
 
@@ -348,6 +420,20 @@ private:
     const FormulaTree& tree_;
     llvm::IRBuilder<> ir_;
 };
+
+// Whether the formula calls no function of the C library.
+bool arithmeticOnly(const FormulaTree& tree) {
+    for (const Node& n : tree.nodes) {
+        if (n.op == Op::Power) return false;
+        for (const LibraryFunction& f : kLibrary) {
+            if (f.op == n.op && f.op != Op::Floor && f.op != Op::Ceil && f.op != Op::Sqrt &&
+                f.op != Op::Abs) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
 
 std::string text(llvm::Error error) { return llvm::toString(std::move(error)); }
 
@@ -396,7 +482,6 @@ std::shared_ptr<const FormulaCode> FormulaCode::make(FormulaTree tree, bool nati
     code->slope_ = &treeSlope;
     code->parameterSlope_ = &treeParameterSlope;
     code->advance_ = &treeAdvance;
-    code->advanceStore_ = &treeAdvance;
     code->advanceSlopes_ = &treeAdvanceSlopes;
     if (!native) {
         code->refusal_ = "the compiler was not asked";
@@ -426,9 +511,9 @@ std::shared_ptr<const FormulaCode> FormulaCode::make(FormulaTree tree, bool nati
         g.scalar("value", false, Along::None);
         g.scalar("slope", true, Along::X);
         g.scalar("parameterSlope", true, Along::A);
-        g.lanes("advance", false, false);
-        g.lanes("advanceStore", false, true);
-        g.lanes("advanceSlopes", true, true);
+        const bool vectors = arithmeticOnly(code->tree_);
+        g.lanes("advance", false, vectors);
+        g.lanes("advanceSlopes", true, vectors);
     }
     std::string broken;
     llvm::raw_string_ostream why(broken);
@@ -476,14 +561,12 @@ std::shared_ptr<const FormulaCode> FormulaCode::make(FormulaTree tree, bool nati
     void* slope = value ? find("slope") : nullptr;
     void* parameterSlope = slope ? find("parameterSlope") : nullptr;
     void* advance = parameterSlope ? find("advance") : nullptr;
-    void* advanceStore = advance ? find("advanceStore") : nullptr;
-    void* advanceSlopes = advanceStore ? find("advanceSlopes") : nullptr;
+    void* advanceSlopes = advance ? find("advanceSlopes") : nullptr;
     if (!advanceSlopes) return code;
     code->value_ = reinterpret_cast<ValueFn>(value);
     code->slope_ = reinterpret_cast<SlopeFn>(slope);
     code->parameterSlope_ = reinterpret_cast<SlopeFn>(parameterSlope);
     code->advance_ = reinterpret_cast<AdvanceFn>(advance);
-    code->advanceStore_ = reinterpret_cast<AdvanceFn>(advanceStore);
     code->advanceSlopes_ = reinterpret_cast<SlopesFn>(advanceSlopes);
     code->jit_ = std::make_unique<Jit>(Jit{std::move(*jit)});
     code->seconds_ =

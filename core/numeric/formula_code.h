@@ -53,7 +53,7 @@ public:
     // out[n·kCodeLanes + l].
     void advance(const double* a, double* x, double* inside, const double* range, double* out,
                  std::int64_t steps) const {
-        (out ? advanceStore_ : advance_)(context(), a, x, inside, range, out, steps);
+        advance_(context(), a, x, inside, range, out, steps);
     }
     // As advance with `out`, and |f′| at each new iterate multiplied into
     // product[l]; next[l] holds f(x[l]) before and after.
@@ -82,7 +82,6 @@ private:
     SlopeFn slope_ = nullptr;
     SlopeFn parameterSlope_ = nullptr;
     AdvanceFn advance_ = nullptr;
-    AdvanceFn advanceStore_ = nullptr;
     SlopesFn advanceSlopes_ = nullptr;
 };
 

@@ -48,8 +48,8 @@ std::string randomFormula(std::mt19937& random, int depth) {
             return u + ops[pick(4)] + w;  // precedence as written
         }
         case 2: {
-            const char* fns[] = {"sin", "cos",  "tan",   "asin", "acos", "atan", "sinh", "cosh",
-                                 "tanh", "exp", "log",   "log10", "sqrt", "abs", "floor", "ceil"};
+            const char* fns[] = {"sin",  "cos", "tan", "asin",  "acos", "atan", "sinh",  "cosh",
+                                 "tanh", "exp", "log", "log10", "sqrt", "abs",  "floor", "ceil"};
             return std::string(fns[pick(16)]) + "(" + u + ")";
         }
         case 3:
@@ -110,11 +110,22 @@ TEST(FormulaCode, MachineCodeTreeAndMuparserAgreeOnRandomFormulas) {
 TEST(FormulaCode, ExactDerivativesAgainstAHighOrderDifference) {
     // Smooth where evaluated: the exact slope equals the five-point
     // difference to its truncation.
-    const char* formulas[] = {
-        "a*x*(1-x)",       "a*x*x*sin(pi*x)",   "a*sin(pi*x)",         "exp(-6.2*x^2)+a",
-        "a*x*(1-x*x)",     "sqrt(x)*a",         "log(x)*tanh(a*x)",    "atan(x)/x + cos(a*x)",
-        "2^(-x)*a",        "(1+x)^0.5 - x/(a+x)", "x^a",               "tan(x) + asin(x/2)*a",
-        "acos(x/3)*sinh(a) + cosh(x)", "log10(x+a+2)*a", "x^x",        "2^-x*a"};
+    const char* formulas[] = {"a*x*(1-x)",
+                              "a*x*x*sin(pi*x)",
+                              "a*sin(pi*x)",
+                              "exp(-6.2*x^2)+a",
+                              "a*x*(1-x*x)",
+                              "sqrt(x)*a",
+                              "log(x)*tanh(a*x)",
+                              "atan(x)/x + cos(a*x)",
+                              "2^(-x)*a",
+                              "(1+x)^0.5 - x/(a+x)",
+                              "x^a",
+                              "tan(x) + asin(x/2)*a",
+                              "acos(x/3)*sinh(a) + cosh(x)",
+                              "log10(x+a+2)*a",
+                              "x^x",
+                              "2^-x*a"};
     for (const char* f : formulas) {
         SCOPED_TRACE(f);
         const auto m = compiled(f);

@@ -40,8 +40,8 @@ deb="$PWD/${debs[0]}"
 version="$(dpkg-deb -f "$deb" Version)"
 echo "$deb"
 dpkg-deb -f "$deb" Depends
-# The formula parser and the symbolic derivative are run-time libraries.
-for lib in libmuparser libginac; do
+# The formula checker and the formula compiler are run-time libraries.
+for lib in libmuparser libllvm15; do
     dpkg-deb -f "$deb" Depends | grep -q "$lib" || fail "the package does not depend on $lib"
 done
 

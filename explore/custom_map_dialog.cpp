@@ -2,15 +2,18 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "core/numeric/number_text.h"
 #include "core/tools/field_check.h"
+#include "explore/job_runner.h"
 #include "explore/tool_menus.h"
 #include "explore/typed_field.h"
 
@@ -29,8 +32,7 @@ QString derivativeWording(const custom::CustomMap& map) {
         .arg(QString::fromStdString(map.code().nativeRefusal()));
 }
 
-CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const Map* current,
-                                 QWidget* parent)
+CustomMapDialog::CustomMapDialog(RecentFormulas& recent, const Map* current, QWidget* parent)
     : QDialog(parent), recent_(recent) {
     setObjectName(QStringLiteral("CustomMapDialog"));
     setWindowTitle(QStringLiteral("Custom map"));
@@ -119,9 +121,43 @@ QString CustomMapDialog::fieldRefusal(const char* name) const {
 
 QString CustomMapDialog::errorText() const { return error_->text(); }
 
+std::optional<custom::CustomMap::Compiled> CustomMapDialog::compile(const QString& formula) {
+    using Compiled = custom::CustomMap::Compiled;
+    JobRunner<Compiled> runner(1);
+    runner.start([text = formula.toStdString()](JobRunner<Compiled>::Control& job) {
+        job.publish(std::make_shared<const Compiled>(custom::CustomMap::compile(text)), true);
+    });
+    QEventLoop loop;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (runner.poll().finished) loop.quit();
+    });
+    bool closed = false;
+    connect(this, &QDialog::finished, &loop, [&] {
+        closed = true;
+        loop.quit();
+    });
+    poll.start(5);
+    compiling_ = true;
+    QPushButton* ok = findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    ok->setEnabled(false);
+    error_->setText(QStringLiteral("Compiling\u2026"));
+    if (!runner.poll().finished) loop.exec();
+    ok->setEnabled(true);
+    compiling_ = false;
+    error_->clear();
+    runner.waitIdle();
+    const auto done = runner.poll();
+    if (closed || !done.result) return std::nullopt;
+    return *done.result;
+}
+
 bool CustomMapDialog::tryAccept() {
+    if (compiling_) return false;
     const QString formula = formula_->currentText();
-    const custom::CustomMap::Compiled compiled = custom::CustomMap::compile(formula.toStdString());
+    const std::optional<custom::CustomMap::Compiled> compiledOrClosed = compile(formula);
+    if (!compiledOrClosed) return false;
+    const custom::CustomMap::Compiled& compiled = *compiledOrClosed;
     if (!compiled.map) {
         error_->setText(QString::fromStdString(compiled.error));
         formula_->setFocus();
@@ -141,11 +177,10 @@ bool CustomMapDialog::tryAccept() {
         tools::FieldRule rule;
         double* target;
     };
-    const Number numbers[] = {
-        {aMin_, {"a_min", -tools::kFarthestA, tools::kFarthestA}, &a.from},
-        {aMax_, {"a_max", -tools::kFarthestA, tools::kFarthestA}, &a.to},
-        {xMin_, {"x_min", -tools::kFarthestX, tools::kFarthestX}, &x.from},
-        {xMax_, {"x_max", -tools::kFarthestX, tools::kFarthestX}, &x.to}};
+    const Number numbers[] = {{aMin_, {"a_min", -tools::kFarthestA, tools::kFarthestA}, &a.from},
+                              {aMax_, {"a_max", -tools::kFarthestA, tools::kFarthestA}, &a.to},
+                              {xMin_, {"x_min", -tools::kFarthestX, tools::kFarthestX}, &x.from},
+                              {xMax_, {"x_max", -tools::kFarthestX, tools::kFarthestX}, &x.to}};
     QLineEdit* firstRefused = nullptr;
     for (const Number& n : numbers) {
         const std::optional<double> value = TypedField::of(n.field)->take(n.rule);

@@ -25,7 +25,9 @@ public:
 
     // Takes the fields: true (and the dialog accepted, the formula added to
     // the recent ones) when the formula compiles and the ranges hold; else
-    // the message shows and the dialog stays.
+    // the message shows and the dialog stays. The formula compiles off the
+    // interface thread, the dialog's events going on meanwhile (OK waits;
+    // Cancel ends it).
     bool tryAccept();
     // The map chosen, once accepted.
     const std::optional<Map>& choice() const { return choice_; }
@@ -41,7 +43,12 @@ public:
     QLineEdit* field(const char* name) const;
 
 private:
+    // The formula compiled by a job of the dialog's runner; nothing when the
+    // dialog was closed meanwhile.
+    std::optional<custom::CustomMap::Compiled> compile(const QString& formula);
+
     RecentFormulas& recent_;
+    bool compiling_ = false;
     QComboBox* formula_ = nullptr;
     QLineEdit* aMin_ = nullptr;
     QLineEdit* aMax_ = nullptr;

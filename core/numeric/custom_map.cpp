@@ -274,6 +274,9 @@ void Evaluator::values(std::span<const double> a, std::span<const double> x,
 }
 
 Reference::Reference(const std::string& formula) : parser_(std::make_unique<mu::Parser>()) {
+    // Without muparser's rewriting (x^2 as x·x, folded constants), each
+    // operation as written: the compiled code's order.
+    parser_->EnableOptimizer(false);
     compileInto(*parser_, formula, &a_, &x_);
 }
 

@@ -95,8 +95,9 @@ private:
     std::shared_ptr<const FormulaCode> code_;  // kept alive by the evaluator too
 };
 
-// muparser's own evaluation of an accepted formula: the reference the
-// compiled code is checked against. Not to be shared between threads.
+// muparser's own evaluation of an accepted formula, operation by operation
+// as written (its optimiser off): the reference the compiled code is checked
+// against. Not to be shared between threads.
 class Reference {
 public:
     explicit Reference(const std::string& formula);

@@ -61,7 +61,12 @@ CobwebModel::MapChange CobwebModel::selectMap(const Map& map) {
     span_ = spanOf(map);
     x0_ = std::clamp(map.isFormula() ? map.startX0() : x0_, span_.from, span_.to) + 0.0;
     aRange_ = map.parameterRange();
-    const double a = std::clamp(a_, aRange_.from, aRange_.to) + 0.0;
+    double a = std::clamp(a_, aRange_.from, aRange_.to) + 0.0;
+    // A formula's a outside the range chosen with it starts in its middle.
+    const Interval chosen = map.startParameters();
+    if (map.isFormula() && !(a_ >= chosen.from && a_ <= chosen.to)) {
+        a = 0.5 * (chosen.from + chosen.to) + 0.0;
+    }
     change.aMoved = a != a_;
     a_ = a;
     return change;

@@ -34,7 +34,8 @@ public:
     bool setSteps(std::int64_t n);
 
     // Another map: its a-range and span, x0 at a formula's start or kept
-    // within the span, a kept within the range. What changed.
+    // within the span, a kept within the range (for a formula, within the
+    // range chosen with it, else in its middle). What changed.
     struct MapChange {
         bool changed = false;
         bool aMoved = false;

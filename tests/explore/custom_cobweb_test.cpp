@@ -110,6 +110,10 @@ TEST(CustomCobwebWindow, TheFormulasRangeOfAIsTheSlidersToo) {
     std::vector<double> told;
     window.onAChanged = [&](double a) { told.push_back(a); };
     window.showCustomMap(gauss);
+    // f1's a lies outside the formula's [-1, 1]: it starts in the middle,
+    // and is told.
+    EXPECT_EQ(told, std::vector<double>{0});
+    told.clear();
     window.setA(-0.4);
     window.waitIdle();
     ASSERT_GE(window.orbit().x.size(), 2u);

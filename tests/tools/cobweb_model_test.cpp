@@ -20,8 +20,11 @@ TEST(CobwebModel, ValuesSetByTheProgramAreBroughtIntoTheMapsRanges) {
     // A formula brings its own ranges; a negative a of the Gauss map stays.
     const Map gauss = Map::formula(custom::CustomMap::compile("exp(-6.2*x^2)+a").map, {-1, 1},
                                    {-1, 1.5}, 0);
+    EXPECT_TRUE(m.setA(3));
     const auto change = m.selectMap(gauss);
     EXPECT_TRUE(change.changed);
+    EXPECT_TRUE(change.aMoved);
+    EXPECT_EQ(m.a(), 0);  // a = 3 lies outside [-1, 1]: its middle
     EXPECT_EQ(m.span().from, -1);
     EXPECT_EQ(m.x0(), 0);
     EXPECT_TRUE(m.setA(-0.5));

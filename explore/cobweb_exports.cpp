@@ -20,13 +20,14 @@ platform::ExportOutcome CobwebWindow::writePicture(const platform::ExportTarget&
 platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const {
     // What is shown now, copied, so that the file says what the window did.
     const std::vector<double> values = orbit_.x;
-    const std::string heading = "Cobweb of " + caption().toStdString() +
-                                ": a = " + exactNumber(a()) + ", k = " + std::to_string(fold()) +
-                                ", x0 = " + exactNumber(x0());
+    const CsvAbout about{"the orbit of the cobweb", "f(x) = " + caption().toStdString(),
+                         "a = " + exactNumber(a()) + "; k = " + std::to_string(fold()) +
+                             "; x0 = " + exactNumber(x0()) +
+                             "; n = " + std::to_string(values.size() - 1)};
     return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
-        csv.comment(heading);
-        csv.comment("x_n = f^k(x_(n-1)), n steps of f^k");
+        csv.about(about);
+        csv.comment("x_n = f^k(x_(n-1)); n steps of f^k");
         csv.header({"n", "x_n"});
         for (std::size_t n = 0; n < values.size(); ++n) {
             csv.integer(static_cast<std::int64_t>(n));
@@ -40,11 +41,12 @@ platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const 
 
 platform::ExportOutcome CobwebWindow::writePeriodicPoints(const std::string& path) const {
     const std::vector<cobweb::PeriodicPoint> points = periodicPoints().points;
-    const std::string heading = "Points of period k of " + caption().toStdString() +
-                                ": a = " + exactNumber(a()) + ", k = " + std::to_string(fold());
+    const CsvAbout about{"the points of period k of the cobweb",
+                         "f(x) = " + caption().toStdString(),
+                         "a = " + exactNumber(a()) + "; k = " + std::to_string(fold())};
     return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
-        csv.comment(heading);
+        csv.about(about);
         csv.comment(
             "f^k(x) = x; stable = 1 where |(f^k)'(x)| < 1; period: the least p with "
             "f^p(x) = x");

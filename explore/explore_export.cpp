@@ -5,10 +5,26 @@
 
 namespace corvane::explore {
 
+namespace {
+
+// The explorer's view as a data file's parameters.
+std::string parameters(const View& view, int columns) {
+    return "a from " + exactNumber(view.aMin) + " to " + exactNumber(view.aMax) + " in " +
+           std::to_string(columns) + " columns; x0 = " + exactNumber(view.x0) +
+           "; T = " + std::to_string(view.transient) + "; K = " + std::to_string(view.kept);
+}
+
+}  // namespace
+
 platform::ExportOutcome writeLyapunovCsv(const View& view, const ColumnData& data,
                                          const std::string& path) {
     return gui::saveData(path, [&](platform::TextSink& sink) {
-        std::string text = "a,lambda\n";
+        std::string text =
+            csvAbout({"the Lyapunov exponent of each column of the bifurcation diagram",
+                      "f(x) = " + view.map.caption(), parameters(view, data.columns)});
+        text += csvComment("a: the column's centre; lambda: the mean of ln|f'| over the K kept "
+                           "iterates (-inf superstable; inf escaped)");
+        text += "a,lambda\n";
         for (int c = 0; c < data.columns; ++c) {
             appendCsvNumber(text, bifurcation::columnA(view.aMin, view.aMax, c, data.columns));
             text += ',';
@@ -25,7 +41,10 @@ platform::ExportOutcome writeKeptValuesCsv(const View& view, int columns, int ro
                                            const std::function<bool(double done)>& progress) {
     const bifurcation::OrbitSetup setup = orbitSetup(view, rows);
     return gui::saveData(path, [&](platform::TextSink& sink) {
-        std::string text = "a,x\n";
+        std::string text =
+            csvAbout({"the kept iterates of each column of the bifurcation diagram",
+                      "f(x) = " + view.map.caption(), parameters(view, columns)});
+        text += "a,x\n";
         for (int c = 0; c < columns; ++c) {
             const double a = bifurcation::columnA(view.aMin, view.aMax, c, columns);
             std::string prefix;

@@ -450,15 +450,16 @@ platform::ExportOutcome FeigenbaumWindow::writeCsv(const std::string& path) cons
     const feigenbaum::Outcome o = outcome_;
     return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
-        csv.comment("Superstable parameters of " + mapCaption(o.map).toStdString() +
-                    ": f^(2^n)(c) = c at a = s_n, c = " + exactNumber(o.c));
+        csv.about({"the superstable parameters s_n and Feigenbaum's constants",
+                   "f(x) = " + mapCaption(o.map).toStdString(),
+                   "c = " + exactNumber(o.c) + " (f^(2^n)(c) = c at a = s_n)"});
         csv.comment(
             "delta_n = (s_(n-1) - s_(n-2))/(s_n - s_(n-1)); d_n = f^(2^(n-1))(c) - c at s_n; "
             "alpha_n = d_(n-1)/d_n; *_uncertainty: rounding; status: 0 resolved, 1 imprecise "
             "(delta lost in rounding), 2 failed");
         if (o.deltaRow >= 0) {
             csv.comment("delta = " + exactNumber(o.delta) + " +- " + exactNumber(o.deltaError) +
-                        ", alpha = " + exactNumber(o.alpha) + " +- " + exactNumber(o.alphaError));
+                        "; alpha = " + exactNumber(o.alpha) + " +- " + exactNumber(o.alphaError));
         }
         csv.header({"n", "s_n", "s_uncertainty", "gap", "delta_n", "delta_uncertainty", "d_n",
                     "alpha_n", "alpha_uncertainty", "newton_steps", "status"});

@@ -1,5 +1,6 @@
 #include "windows/export.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -33,7 +34,14 @@ void exportPicture(Program& program, platform::Window& window, const std::string
 }
 
 void exportData(Program& program, platform::Window& window, const std::string& name,
-                const DataWriter& data) {
+                const DataWriter& data, const NothingToExport& nothing) {
+    if (nothing) {
+        const std::string why = nothing();
+        if (!why.empty()) {
+            program.ui.MsgBox(why, platform::Buttons::Ok);
+            return;
+        }
+    }
     const auto target = program.ui.askExportTarget(window, name + ".csv", false);
     if (!target) return;
     const auto outcome = program.ui.exportData(target->path, [&](platform::TextSink& sink) {
@@ -45,8 +53,20 @@ void exportData(Program& program, platform::Window& window, const std::string& n
     report(program, outcome);
 }
 
+std::string distinctCaptions(const std::vector<int>& maps) {
+    std::string text;
+    std::vector<int> seen;
+    for (const int map : maps) {
+        if (std::find(seen.begin(), seen.end(), map) != seen.end()) continue;
+        seen.push_back(map);
+        text += (text.empty() ? "" : "; ") + mapCaption(map);
+    }
+    return text;
+}
+
 platform::MenuItem exportMenu(Program& program, platform::Window& window,
-                              std::function<std::string()> name, DataWriter data) {
+                              std::function<std::string()> name, DataWriter data,
+                              NothingToExport nothing) {
     return {"mnuExport",
             "Export",
             nullptr,
@@ -54,8 +74,8 @@ platform::MenuItem exportMenu(Program& program, platform::Window& window,
               [&program, &window, name] { exportPicture(program, window, name()); },
               {}},
              {"mnuExportData", "Data (CSV)...",
-              [&program, &window, name, data = std::move(data)] {
-                  exportData(program, window, name(), data);
+              [&program, &window, name, data = std::move(data), nothing = std::move(nothing)] {
+                  exportData(program, window, name(), data, nothing);
               },
               {}}}};
 }

@@ -7,14 +7,14 @@
 namespace corvane {
 
 char* writeCsvNumber(char* out, double value) {
-    // to_chars with a precision writes what printf's "%.17g" writes in the C
-    // locale, whatever the locale, trailing zeros dropped; only a NaN's sign
+    // to_chars without a precision writes the shortest form that reads back
+    // as the same double, and never looks at the locale; only a NaN's sign
     // ("-nan") is not wanted.
     if (std::isnan(value)) {
         std::memcpy(out, "nan", 3);
         return out + 3;
     }
-    return std::to_chars(out, out + 32, value, std::chars_format::general, 17).ptr;
+    return std::to_chars(out, out + 32, value).ptr;
 }
 
 void appendCsvNumber(std::string& out, double value) {
@@ -28,13 +28,17 @@ std::string csvNumber(double value) {
     return text;
 }
 
-std::string exactNumber(double value) {
-    if (std::isnan(value)) return "nan";
-    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-    // to_chars without a precision gives the shortest form that reads back
-    // as the same double, and never looks at the locale.
-    char buffer[32];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+std::string exactNumber(double value) { return csvNumber(value); }
+
+std::string csvComment(std::string_view text) {
+    return csvField("# " + std::string(text)) + "\n";
+}
+
+std::string csvAbout(const CsvAbout& about) {
+    auto orNone = [](const std::string& s) { return s.empty() ? std::string("none") : s; };
+    return csvComment("Corvane " CORVANE_VERSION) + csvComment("what: " + about.what) +
+           csvComment("map: " + orNone(about.map)) +
+           csvComment("parameters: " + orNone(about.parameters));
 }
 
 std::string csvField(std::string_view text) {

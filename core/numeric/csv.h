@@ -1,6 +1,8 @@
 // Numbers and rows of the data files every window exports: comma-separated,
-// '.' as the decimal point whatever the locale, numbers with 17 significant
-// digits so that every value reads back as the same double.
+// '.' as the decimal point whatever the locale, numbers in the shortest form
+// that reads back as the same double (0.03 is "0.03"). Every file begins
+// with the same block of comment lines: the program, what the file holds,
+// the map and the parameters.
 #pragma once
 
 #include <cstddef>
@@ -14,11 +16,11 @@
 
 namespace corvane {
 
-// A data field: the value with 17 significant digits as printf's "%.17g"
-// writes it in the C locale ("0.59200000000000008", "0.5", "1e-300"), so it
-// reads back as exactly this double; "inf", "-inf" and "nan" for the values
-// that are not finite. Writes at most 32 characters from `out` and returns
-// the end.
+// A data field: the shortest text that reads back as exactly this double,
+// as std::to_chars writes it without a precision, whatever the locale
+// ("0.592", "0.5", "1e-300", "0.30000000000000004"); "inf", "-inf" and "nan"
+// for the values that are not finite. Writes at most 32 characters from
+// `out` and returns the end.
 char* writeCsvNumber(char* out, double value);
 void appendCsvNumber(std::string& out, double value);
 std::string csvNumber(double value);
@@ -26,13 +28,30 @@ std::string csvNumber(double value);
 // A whole number, at most 24 characters.
 char* writeCsvInteger(char* out, std::int64_t value);
 
-// For text meant to be read by people (the comment lines): the shortest form
-// that reads back as exactly this double ("3.7", "0.1"); "inf", "-inf", "nan".
+// The same text as a string, for the comment lines.
 std::string exactNumber(double value);
 
 // A text field: quoted (with inner quotes doubled) when it holds a comma, a
 // quote or a line break, as is otherwise.
 std::string csvField(std::string_view text);
+
+// What a data file holds: its first lines, the same in every file.
+struct CsvAbout {
+    std::string what;        // e.g. "the orbit of the cobweb"
+    std::string map;         // e.g. "f(x) = a*x*(1-x)"; "none" when empty
+    std::string parameters;  // e.g. "a = 3.2; x0 = 0.2"; "none" when empty
+};
+
+// The block every data file begins with, as text (lines ending in '\n'):
+//   # Corvane <version>
+//   # what: …
+//   # map: …
+//   # parameters: …
+// each quoted as one field where it holds a comma.
+std::string csvAbout(const CsvAbout& about);
+// A comment line "# text\n", quoted as one field where the text holds a
+// comma, a quote or a line break.
+std::string csvComment(std::string_view text);
 
 // A data file in the making: comment lines ("# …"), a header row, then rows
 // of fields separated by commas. What is written gathers in a buffer that
@@ -45,12 +64,13 @@ public:
     CsvWriter(const CsvWriter&) = delete;
     CsvWriter& operator=(const CsvWriter&) = delete;
 
-    // "# text" on a line of its own.
-    void comment(std::string_view text) {
-        append("# ");
-        append(text);
-        append("\n");
-    }
+    // "# text" on a line of its own; quoted as one field when the text holds
+    // a comma, a quote or a line break, so that a spreadsheet keeps the
+    // line in one cell. (The program's own comments hold no commas; a
+    // formula may.)
+    void comment(std::string_view text) { append(csvComment(text)); }
+    // The block every file begins with (csvAbout).
+    void about(const CsvAbout& about) { append(csvAbout(about)); }
     // A row of text fields (the header row).
     void header(std::initializer_list<std::string_view> names) {
         bool first = true;

@@ -345,26 +345,26 @@ const char* fateName(Fate fate) {
 
 void writeCsv(const Histogram& h, CsvWriter& out) {
     const Orbit& s = h.setup;
-    out.comment("Density of the kept iterates of " + s.map.caption() +
-                " at a = " + exactNumber(s.a));
-    out.comment("x0 = " + exactNumber(s.x0) + ", T = " + std::to_string(s.transient) + ", N = " +
-                std::to_string(s.iterates) + ", bins = " + std::to_string(s.bins) + " over [" +
-                exactNumber(h.range.from) + ", " + exactNumber(h.range.to) + "]");
+    out.about({"the density of the kept iterates", "f(x) = " + s.map.caption(),
+               "a = " + exactNumber(s.a) + "; x0 = " + exactNumber(s.x0) +
+                   "; T = " + std::to_string(s.transient) + "; N = " + std::to_string(s.iterates) +
+                   "; bins = " + std::to_string(s.bins) + " from " + exactNumber(h.range.from) +
+                   " to " + exactNumber(h.range.to)});
     std::string fate = fateName(h.fate);
     if (h.fate == Fate::Periodic || h.fate == Fate::UnstableCycle) {
         fate += " " + std::to_string(h.period);
     }
     if (h.fate == Fate::Converging) fate += " " + exactNumber(h.limit);
     if (!std::isnan(h.lyapunov)) fate += " (lambda = " + exactNumber(h.lyapunov) + ")";
-    out.comment(fate + "; " + std::to_string(h.counted) + " iterates in the range, " +
+    out.comment(fate + "; " + std::to_string(h.counted) + " iterates in the range; " +
                 std::to_string(h.outside) + " outside");
     const bool known = comparesWithClosedForm(h);
     if (known) {
         const Fit fit = fitClosedForm(h);
         out.comment(
-            "closed form 1/(pi*sqrt(x*(1-x))), averaged over each bin: largest relative "
+            "closed form 1/(pi*sqrt(x*(1-x))) averaged over each bin: largest relative "
             "deviation " +
-            exactNumber(fit.largestRelativeDeviation) + ", chi-square " +
+            exactNumber(fit.largestRelativeDeviation) + "; chi-square " +
             exactNumber(fit.chiSquare) + " with " + std::to_string(fit.degreesOfFreedom) +
             " degrees of freedom");
         out.header({"x_low", "x_high", "count", "density", "closed_form"});

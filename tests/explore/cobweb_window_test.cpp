@@ -435,8 +435,9 @@ TEST_F(Cobweb, WritesThePictureTheOrbitAndThePeriodicPoints) {
     ASSERT_EQ(window->writeOrbit(orbit.toStdString()).status,
               platform::ExportOutcome::Status::Written);
     std::string expected =
-        "# Cobweb of a*x*(1-x): a = 3.2, k = 2, x0 = 0.2\n"
-        "# x_n = f^k(x_(n-1)), n steps of f^k\n"
+        csvAbout({"the orbit of the cobweb", "f(x) = a*x*(1-x)",
+                  "a = 3.2; k = 2; x0 = 0.2; n = " + std::to_string(window->orbit().x.size() - 1)}) +
+        "# x_n = f^k(x_(n-1)); n steps of f^k\n"
         "n,x_n\n";
     for (std::size_t n = 0; n < window->orbit().x.size(); ++n) {
         expected += std::to_string(n) + "," + csvNumber(window->orbit().x[n]) + "\n";
@@ -450,7 +451,7 @@ TEST_F(Cobweb, WritesThePictureTheOrbitAndThePeriodicPoints) {
     EXPECT_NE(text.find("x,slope,stable,period\n0,10.240000000000002,0,1\n"), std::string::npos)
         << text;
     EXPECT_NE(text.find("\n0.6875,1.4400000000000004,0,1\n"), std::string::npos) << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 1 + 4);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4 + 1 + 1 + 4);
 
     // A folder that is not there: the status bar says why.
     outcome = window->writeOrbit(dir.filePath("none/o.csv").toStdString());
@@ -473,7 +474,7 @@ TEST_F(Cobweb, FileMenuExportsThroughTheSaveDialog) {
     });
     child<QAction>("actionExportOrbit")->trigger();
     EXPECT_EQ(window->statusMessage(), "Saved " + path);
-    EXPECT_EQ(readFile(path).substr(0, 12), "# Cobweb of ");
+    EXPECT_NE(readFile(path).find("\n# what: the orbit of the cobweb\n"), std::string::npos);
     // Cancelled: nothing written, nothing said.
     platform::testing::whenModalAppears(
         [](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });

@@ -190,7 +190,7 @@ TEST(CustomCobwebWindow, OrbitFileNamesTheFormula) {
               platform::ExportOutcome::Status::Written);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readLine().startsWith("# Cobweb of a*sin(pi*x): a = "));
+    EXPECT_TRUE(file.readAll().contains("\n# map: f(x) = a*sin(pi*x)\n"));
     file.remove();
 }
 

@@ -26,11 +26,16 @@
 namespace corvane::explore {
 namespace {
 
-QStringList lines(const QString& path) {
+// A data file's lines, its comment lines ("# …", or quoted "\"# …") left
+// out unless asked for.
+QStringList lines(const QString& path, bool comments = false) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
-    QStringList out = QString::fromUtf8(f.readAll()).split('\n');
-    if (!out.isEmpty() && out.back().isEmpty()) out.pop_back();
+    QStringList out;
+    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n')) {
+        const bool comment = line.startsWith("# ") || line.startsWith("\"# ");
+        if (!line.isEmpty() && comment == comments) out << line;
+    }
     return out;
 }
 
@@ -119,6 +124,19 @@ TEST_F(Export, LyapunovCsvHasOneRowPerColumnReadingBackExactly) {
     ASSERT_EQ(rows.size(), data.columns + 1);
     EXPECT_EQ(rows[0], "a,lambda");
     const View& v = window->view();
+    // The file says what it holds, for which map and view.
+    const QStringList about = lines(path("lambda.csv"), true);
+    ASSERT_GE(about.size(), 4);
+    EXPECT_TRUE(about[0].startsWith("# Corvane "));
+    EXPECT_EQ(about[2], "# map: f(x) = a*x*(1-x)");
+    EXPECT_EQ(about[3], QStringLiteral("# parameters: a from %1 to %2 in %3 columns; x0 = %4; "
+                                       "T = %5; K = %6")
+                            .arg(QString::fromStdString(csvNumber(v.aMin)),
+                                 QString::fromStdString(csvNumber(v.aMax)))
+                            .arg(data.columns)
+                            .arg(QString::fromStdString(csvNumber(v.x0)))
+                            .arg(v.transient)
+                            .arg(v.kept));
     for (int c = 0; c < data.columns; ++c) {
         const QStringList cells = rows[c + 1].split(',');
         ASSERT_EQ(cells.size(), 2);

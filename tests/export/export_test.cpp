@@ -33,6 +33,14 @@ Csv parse(const std::string& text) {
     while (std::getline(lines, line)) {
         if (!headerSeen && line.rfind("# ", 0) == 0) {
             csv.comments.push_back(line.substr(2));
+        } else if (!headerSeen && line.rfind("\"# ", 0) == 0) {
+            // A comment holding a comma: one quoted field, its quotes doubled.
+            std::string text;
+            for (std::size_t i = 3; i + 1 < line.size(); ++i) {
+                text += line[i];
+                if (line[i] == '"') ++i;
+            }
+            csv.comments.push_back(text);
         } else if (!headerSeen) {
             csv.header = line;
             headerSeen = true;
@@ -90,8 +98,12 @@ TEST_F(Export, MainWindowRowsAreThePlottedPoints) {
             EXPECT_EQ(bottom - ((x + 0.25) * height) / 1.5, drawn[row].second) << k << ", " << n;
         }
     }
-    EXPECT_EQ(csv.comments[1], "plot 1: a = 3.7, x0 = 0.2, N = 200, map = a*x*(1-x)");
-    EXPECT_EQ(csv.comments[2], "plot 2: a = 2.3, x0 = 0.6, N = 150, map = a*x^2*sin(PI*x)");
+    // The four lines every file begins with, then a line a plot.
+    EXPECT_EQ(csv.comments[0].rfind("Corvane ", 0), 0u);
+    EXPECT_EQ(csv.comments[1], "what: the orbits of the main window as plotted");
+    EXPECT_EQ(csv.comments[2], "map: a*x*(1-x); a*x^2*sin(PI*x)");
+    EXPECT_EQ(csv.comments[4], "plot 1: a = 3.7; x0 = 0.2; N = 200; map = a*x*(1-x)");
+    EXPECT_EQ(csv.comments[5], "plot 2: a = 2.3; x0 = 0.6; N = 150; map = a*x^2*sin(PI*x)");
 }
 
 TEST_F(Export, EachPanelKeepsTheMapItWasDrawnWith) {
@@ -99,7 +111,7 @@ TEST_F(Export, EachPanelKeepsTheMapItWasDrawnWith) {
     chooseMap(2);  // chosen after drawing: the picture is still of f1
     const Csv csv = exportData(form1());
     ASSERT_EQ(csv.rows.size(), 50u);
-    EXPECT_EQ(csv.comments[1], "plot 1: a = 3.9, x0 = 0.2, N = 50, map = a*x*(1-x)");
+    EXPECT_EQ(csv.comments[4], "plot 1: a = 3.9; x0 = 0.2; N = 50; map = a*x*(1-x)");
     EXPECT_NEAR(csv.number(0, 2), f1(3.9, 0.2), 1e-3);
 }
 
@@ -205,12 +217,21 @@ TEST_F(Export, FunctionGraphsHaveTheirPolylinePoints) {
     }
 }
 
-TEST_F(Export, EmptyWindowsGiveAHeaderOnly) {
-    for (const char* name : {"Form1", "Form3"}) {
+TEST_F(Export, EmptyWindowsSaySoAndWriteNoData) {
+    program.form1().mnuFGraph_Click();
+    const std::pair<const char*, const char*> cases[] = {
+        {"Form1", "There is no plot to export yet."},
+        {"Form3", "There is no histogram to export yet."},
+        {"Form4", "There is no graph to export yet."}};
+    for (const auto& [name, why] : cases) {
         SCOPED_TRACE(name);
-        const Csv csv = exportData(win(name), std::string("/tmp/") + name + ".csv");
-        EXPECT_FALSE(csv.header.empty());
-        EXPECT_TRUE(csv.rows.empty());
+        const std::size_t asked = ui.exportRequests().size();
+        win(name).click("mnuExportData");
+        EXPECT_EQ(ui.exportRequests().size(), asked);  // no file asked for
+        ASSERT_FALSE(ui.messages().empty());
+        EXPECT_EQ(ui.messages().back(), why);
+        for (const auto& file : ui.files()) EXPECT_EQ(file.first.find(".csv"), std::string::npos);
+        // The picture of an empty window is what it shows.
         ui.answerExport(std::string("/tmp/") + name + ".png");
         win(name).click("mnuExportPicture");
         EXPECT_EQ(ui.files().at(std::string("/tmp/") + name + ".png"), std::string("picture of ") + name);

@@ -174,9 +174,9 @@ TEST(MapDensity, AFormulasOrbitIsCountedOverItsOwnRangeAndNamedInTheFile) {
     std::string text;
     CsvWriter csv([&](std::string_view t) { text += t; });
     density::writeCsv(h, csv);
-    EXPECT_NE(text.find("Density of the kept iterates of exp(-6.2*x^2)+a"), std::string::npos)
+    EXPECT_NE(text.find("\n# map: f(x) = exp(-6.2*x^2)+a\n"), std::string::npos)
         << text.substr(0, 300);
-    EXPECT_NE(text.find("over [-1, 1.5]"), std::string::npos) << text.substr(0, 300);
+    EXPECT_NE(text.find("bins = 50 from -1 to 1.5\n"), std::string::npos) << text.substr(0, 300);
 }
 
 TEST(MapFormula, LeavingTheFormulasRangeIsTold) {

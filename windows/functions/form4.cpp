@@ -45,7 +45,13 @@ Form4::Form4(Program& program)
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
         exportMenu(
             program_, *win_, [] { return std::string("function-graphs"); },
-            [this](CsvWriter& csv) { return writeData(csv); }),
+            [this](CsvWriter& csv) { return writeData(csv); },
+            [this] {
+                for (int j = 1; j <= graphCount && j <= 6; ++j) {
+                    if (graphs_[j].drawn && graphs_[j].k != 0) return std::string();
+                }
+                return std::string("There is no graph to export yet.");
+            }),
     }));
     // Closed through its frame, the window is gone with its graphs; the next
     // reference loads it again, numbering from panel 1.
@@ -192,12 +198,17 @@ void Form4::plotGraph() {
 }
 
 bool Form4::writeData(CsvWriter& csv) {
-    csv.comment("Corvane: the graphs of the function graph window, y = f^k(x)");
+    std::vector<int> maps;
+    for (int j = 1; j <= graphCount && j <= 6; ++j) {
+        if (graphs_[j].drawn) maps.push_back(graphs_[j].map);
+    }
+    csv.about({"the graphs y = f^k(x) of the function graph window", distinctCaptions(maps),
+               "each graph's on a line below"});
     for (int j = 1; j <= graphCount && j <= 6; ++j) {
         const Graph& g = graphs_[j];
         if (!g.drawn) continue;
         csv.comment("graph " + std::to_string(j) + ": a = " + exactNumber(g.a) +
-                    ", k = " + std::to_string(g.k) + ", map = " + mapCaption(g.map) +
+                    "; k = " + std::to_string(g.k) + "; map = " + mapCaption(g.map) +
                     (g.k == 0 ? " (no curve: k was not accepted)" : ""));
     }
     csv.comment("the polyline points from x = 0 to 1 in steps of 1/100; the curve ends before "

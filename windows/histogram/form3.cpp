@@ -46,7 +46,13 @@ Form3::Form3(Program& program)
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
         exportMenu(
             program_, *win_, [] { return std::string("histograms"); },
-            [this](CsvWriter& csv) { return writeData(csv); }),
+            [this](CsvWriter& csv) { return writeData(csv); },
+            [this] {
+                for (int j = 1; j <= histCountValue() && j <= 6; ++j) {
+                    if (drawn_[j]) return std::string();
+                }
+                return std::string("There is no histogram to export yet.");
+            }),
     }));
     win_->setOnFrameClose([this] { program_.discardForm3(); });
     // Escape does what Close does.

@@ -29,19 +29,19 @@ bool writeHistograms(Program& program, CsvWriter& csv,
     std::int64_t total = 0;
     for (const auto& [j, r] : histograms) {
         csv.comment("histogram " + std::to_string(j) + ": plot " + std::to_string(r.plot) +
-                    ", a = " + exactNumber(r.a) + ", x0 = " + exactNumber(r.x0) +
-                    ", N = " + std::to_string(r.N) + ", m = " + std::to_string(r.m) +
-                    ", maximum = " + exactNumber(r.maxY) + ", map = " + mapCaption(r.map));
+                    "; a = " + exactNumber(r.a) + "; x0 = " + exactNumber(r.x0) +
+                    "; N = " + std::to_string(r.N) + "; m = " + std::to_string(r.m) +
+                    "; maximum = " + exactNumber(r.maxY) + "; map = " + mapCaption(r.map));
         total += r.N;
     }
     for (const auto& [j, r] : histograms) {
         if (r.m > kEveryBinLimit) {
             csv.comment("histogram " + std::to_string(j) +
-                        ": more than 1000000 bins, only those holding a count are written");
+                        ": more than 1000000 bins; only those holding a count are written");
         }
     }
     csv.comment("bin j < m counts the iterates x with lower <= x < upper; bin m counts those "
-                "from m/m up to 1; iterates outside [0, 1] are not counted");
+                "from m/m up to 1; iterates outside [0 1] are not counted");
     csv.header({"histogram", "bin", "lower", "upper", "count"});
     ExportProgress progress(program, total);
     std::int64_t done = 0;
@@ -95,11 +95,16 @@ bool writeHistograms(Program& program, CsvWriter& csv,
 }
 
 bool Form3::writeData(CsvWriter& csv) {
-    csv.comment("Corvane: the histograms of the histogram window");
     std::vector<std::pair<int, HistogramRecord>> histograms;
+    std::vector<int> maps;
     for (int j = 1; j <= histCountValue() && j <= 6; ++j) {
-        if (drawn_[j]) histograms.emplace_back(j, records_[j]);
+        if (drawn_[j]) {
+            histograms.emplace_back(j, records_[j]);
+            maps.push_back(records_[j].map);
+        }
     }
+    csv.about({"the histograms of the histogram window", distinctCaptions(maps),
+               "each histogram's on a line below"});
     return writeHistograms(program_, csv, histograms);
 }
 

@@ -44,7 +44,11 @@ Form1::Form1(Program& program)
         {"mnuExit", "Exit", [this] { mnuExit_Click(); }, {}},
         exportMenu(
             program_, *win_, [] { return std::string("corvane-plots"); },
-            [this](CsvWriter& csv) { return writeData(csv); }),
+            [this](CsvWriter& csv) { return writeData(csv); },
+            [this] {
+                return m_.plotCount > 0 ? std::string()
+                                        : std::string("There is no plot to export yet.");
+            }),
         {"mnuExplore", "Explore", nullptr,
          {{"mnuExploreBifurcation", "Bifurcation diagram",
            [this] { mnuExploreBifurcation_Click(); }, {}},

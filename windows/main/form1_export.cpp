@@ -1,6 +1,7 @@
 // The main window's numbers: the orbit of each panel in use, as plotted.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/numeric/csv.h"
 #include "core/numeric/maps.h"
@@ -16,13 +17,16 @@ namespace corvane {
 // from, the orbit going on from the value read back from the chart.
 bool Form1::writeData(CsvWriter& csv) {
     const int panels = m_.plotCount;
-    csv.comment("Corvane: the orbits of the main window, as plotted");
+    std::vector<int> maps;
+    for (int k = 1; k <= panels; ++k) maps.push_back(m_.slotDrawing[k].map);
+    csv.about({"the orbits of the main window as plotted", distinctCaptions(maps),
+               "each plot's on a line below"});
     std::int64_t total = 0;
     for (int k = 1; k <= panels; ++k) {
         const auto& drawing = m_.slotDrawing[k];
         csv.comment("plot " + std::to_string(k) + ": a = " + exactNumber(m_.slotA[k]) +
-                    ", x0 = " + exactNumber(m_.slotX0[k]) + ", N = " +
-                    std::to_string(m_.slotN[k]) + ", map = " + mapCaption(drawing.map));
+                    "; x0 = " + exactNumber(m_.slotX0[k]) + "; N = " +
+                    std::to_string(m_.slotN[k]) + "; map = " + mapCaption(drawing.map));
         total += m_.slotN[k];
     }
     csv.comment("x: the value of iterate n as its point was placed; each iterate is read back "

@@ -16,7 +16,12 @@ Form2::Form2(Program& program)
         {"mnuClose", "Close", [this] { mnuClose_Click(); }, {}},
         exportMenu(
             program_, *win_, [this] { return exportName(); },
-            [this](CsvWriter& csv) { return writeData(csv); }),
+            [this](CsvWriter& csv) { return writeData(csv); },
+            [this] {
+                return shows.kind == Form2Shows::Kind::Nothing
+                           ? std::string("The zoom window shows nothing to export yet.")
+                           : std::string();
+            }),
     }));
     // Closed through its frame, the window is gone with its picture; the next
     // reference creates it again.

@@ -31,9 +31,9 @@ std::string Form2::exportName() const {
 namespace {
 
 bool writeOrbit(Program& program, CsvWriter& csv, const Form2Shows& s) {
-    csv.comment("Corvane: zoom of plot " + std::to_string(s.number) + ", as plotted");
-    csv.comment("a = " + exactNumber(s.a) + ", x0 = " + exactNumber(s.x0) +
-                ", N = " + std::to_string(s.N) + ", map = " + mapCaption(s.map));
+    csv.about({"zoom of plot " + std::to_string(s.number) + " as plotted", mapCaption(s.map),
+               "a = " + exactNumber(s.a) + "; x0 = " + exactNumber(s.x0) +
+                   "; N = " + std::to_string(s.N)});
     csv.comment("x: the value of iterate n as its point was placed; each iterate is read back "
                 "from the chart before the next step");
     csv.header({"n", "x"});
@@ -56,14 +56,14 @@ bool writeOrbit(Program& program, CsvWriter& csv, const Form2Shows& s) {
 }
 
 bool writeDifference(Program& program, CsvWriter& csv, const Form2Shows& s) {
-    csv.comment("Corvane: difference between plots " + std::to_string(s.number) + " and " +
-                std::to_string(s.second));
-    csv.comment("plot " + std::to_string(s.number) + ": a = " + exactNumber(s.a) +
-                ", x0 = " + exactNumber(s.x0));
-    csv.comment("plot " + std::to_string(s.second) + ": a = " + exactNumber(s.a2) +
-                ", x0 = " + exactNumber(s.x02));
-    csv.comment("N = " + std::to_string(s.N) + ", map = " + mapCaption(s.map) +
-                ", M = " + std::to_string(s.scale) + " (the chart shows -M <= d <= M)");
+    csv.about({"difference between plots " + std::to_string(s.number) + " and " +
+                   std::to_string(s.second),
+               mapCaption(s.map),
+               "plot " + std::to_string(s.number) + ": a = " + exactNumber(s.a) +
+                   "; x0 = " + exactNumber(s.x0) + "; plot " + std::to_string(s.second) +
+                   ": a = " + exactNumber(s.a2) + "; x0 = " + exactNumber(s.x02) +
+                   "; N = " + std::to_string(s.N) + "; M = " + std::to_string(s.scale)});
+    csv.comment("M: the chart shows -M <= d <= M");
     csv.comment("d: iterate n of the first orbit minus iterate n of the second");
     csv.header({"n", "d"});
     ExportProgress progress(program, s.N);
@@ -93,14 +93,14 @@ bool Form2::writeData(CsvWriter& csv) {
         case Form2Shows::Kind::Difference:
             return writeDifference(program_, csv, shows);
         case Form2Shows::Kind::Histogram: {
-            csv.comment("Corvane: zoom of histogram " + std::to_string(shows.number));
+            csv.about({"zoom of histogram " + std::to_string(shows.number),
+                       mapCaption(shows.histogram.map), "the histogram's on the line below"});
             return writeHistograms(program_, csv, {{shows.number, shows.histogram}});
         }
         case Form2Shows::Kind::Nothing:
             break;
     }
-    csv.comment("Corvane: the zoom window shows nothing");
-    return true;
+    return false;  // never asked: the window says it has nothing to export
 }
 
 }  // namespace corvane

@@ -46,6 +46,9 @@ protected:
         ASSERT_TRUE(dir.isValid());
         window = std::make_unique<BifurcationWindow>(Map::logistic(), nullptr, 2);
         window->resize(700, 500);
+        // The picture's options as they were (window size, caption).
+        window->setPictureOptionsAsker(
+            [](QWidget*, const gui::PictureOptions& last) { return last; });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         View v = window->view();

@@ -12,6 +12,7 @@
 #include "explore/bifurcation_window.h"
 #include "explore/density_pane.h"
 #include "explore/explore_export.h"
+#include "explore/job_runner.h"
 #include "gui/export.h"
 
 namespace corvane::explore {
@@ -107,7 +108,7 @@ bool BifurcationWindow::writePictureFile(const std::string& path, gui::PictureFo
     const auto outcome =
         gui::writePicture(request, [&](QPainter& p, QSizeF size, const gui::Look& look) {
             // One column per pixel of the file: the window's own when they
-            // are the same, else computed again here, at once.
+            // are the same, else computed again for it.
             const QRectF d = BifurcationView::frameFor(size, look).diagram;
             const int columns = std::max(1, int(std::lround(d.width() * look.device)));
             const int rows = std::max(1, int(std::lround(d.height() * look.device)));
@@ -115,11 +116,19 @@ bool BifurcationWindow::writePictureFile(const std::string& path, gui::PictureFo
                 view_->paintPicture(p, size, look, diagramPicture(shown, shownGrey, shown.columns));
                 return;
             }
-            ColumnData data;
-            computeView(v, columns, rows, data);
+            // On a runner of its own, waited for: the file is written
+            // when its diagram is whole.
+            JobRunner<ColumnData> runner;
+            runner.start([&](JobRunner<ColumnData>::Control& control) {
+                auto data = std::make_shared<ColumnData>();
+                computeView(v, columns, rows, *data);
+                control.publish(std::move(data), true);
+            });
+            runner.waitIdle();
+            const std::shared_ptr<const ColumnData> data = runner.poll().result;
             QImage grey(columns, rows, QImage::Format_Grayscale8);
-            shadeRange(data, 0, columns, data.densest(), grey.bits(), grey.bytesPerLine());
-            view_->paintPicture(p, size, look, diagramPicture(data, grey, columns));
+            shadeRange(*data, 0, columns, data->densest(), grey.bits(), grey.bytesPerLine());
+            view_->paintPicture(p, size, look, diagramPicture(*data, grey, columns));
         });
     QApplication::restoreOverrideCursor();
     return finishExport(outcome, path);

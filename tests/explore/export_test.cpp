@@ -95,6 +95,43 @@ TEST_F(Export, PictureAsPngIsTheWholePlot) {
     EXPECT_EQ(window->statusMessage(), "Saved " + path("picture.png"));
 }
 
+TEST_F(Export, EachPictureActionAsksForItsFileThenTheOptions) {
+    struct Case {
+        const char* action;
+        const char* name;
+        QByteArray start;
+    };
+    const Case cases[] = {
+        {"actionExportPng", "p.png", "\x89PNG"},
+        {"actionExportPdf", "p.pdf", "%PDF"},
+        {"actionExportSvg", "p.svg", "<?xml"},
+    };
+    int asked = 0;
+    window->setPictureOptionsAsker([&](QWidget* owner, const gui::PictureOptions& last) {
+        EXPECT_EQ(owner, window.get());
+        ++asked;
+        return last;
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.action);
+        const QString file = path(c.name);
+        answer(file);
+        window->findChild<QAction*>(c.action)->trigger();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll().startsWith(c.start));
+        EXPECT_EQ(window->statusMessage(), "Saved " + file);
+    }
+    EXPECT_EQ(asked, 3);
+    // Options cancelled: nothing written.
+    window->setPictureOptionsAsker([](QWidget*, const gui::PictureOptions&) {
+        return std::optional<gui::PictureOptions>();
+    });
+    answer(path("none.svg"));
+    EXPECT_FALSE(window->exportPictureSvg());
+    EXPECT_FALSE(QFile::exists(path("none.svg")));
+}
+
 TEST_F(Export, PictureAsPdfIsOnePageWithTheWindowTitle) {
     answer(path("picture.pdf"));
     ASSERT_TRUE(window->exportPicturePdf());

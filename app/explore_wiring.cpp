@@ -44,6 +44,7 @@ void ExploreWiring::showBifurcation(const std::optional<Map>& map) {
         bifurcation_->onCursorMoved = [this](double a) { cursor_.set(a, bifurcationListener_); };
         bifurcation_->setOpenCobweb([this](const Map& m, double a) { showCobweb(m, a); });
         bifurcation_->setRecentFormulas(recent_);
+        bifurcation_->setLargeText(largeText_);
         bifurcation_->setOpenFeigenbaum([this](const Map& m) { showFeigenbaum(m); });
         if (const auto a = cursor_.value()) bifurcation_->setCursorA(*a);
     } else if (map && !(*map == bifurcation_->view().map)) {
@@ -64,6 +65,7 @@ void ExploreWiring::showCobweb(const std::optional<Map>& map, std::optional<doub
             map && !map->isFormula() ? *map : Map());
         cobweb_->onAChanged = [this](double value) { cursor_.set(value, cobwebListener_); };
         cobweb_->setRecentFormulas(recent_);
+        cobweb_->setLargeText(largeText_);
         if (map && map->isFormula()) cobweb_->showCustomMap(*map);
     }
     // The map first, so that a is taken within its own range.

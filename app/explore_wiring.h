@@ -14,6 +14,7 @@
 #include "explore/a_cursor.h"
 #include "explore/bifurcation_compute.h"
 #include "explore/recent_formulas.h"
+#include "gui/picture.h"
 #include "windows/explore_link.h"
 
 namespace corvane {
@@ -46,6 +47,7 @@ public:
     const explore::ACursor& cursor() const { return cursor_; }
     // The formulas used in this run, offered by both windows' dialogs.
     const explore::RecentFormulas& recentFormulas() const { return *recent_; }
+    const gui::LargeTextSetting& largeText() const { return *largeText_; }
 
 private:
     // Shows the cobweb at a (else at the shared a-cursor's) and shares it.
@@ -54,6 +56,8 @@ private:
     Program& program_;
     explore::ACursor cursor_;
     std::shared_ptr<explore::RecentFormulas> recent_ = std::make_shared<explore::RecentFormulas>();
+    // View → Large text and lines, the same in every tool window.
+    std::shared_ptr<gui::LargeTextSetting> largeText_ = std::make_shared<gui::LargeTextSetting>();
     int bifurcationListener_ = -1;
     int cobwebListener_ = -1;
     std::unique_ptr<explore::BifurcationWindow> bifurcation_;

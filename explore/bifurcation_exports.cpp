@@ -1,13 +1,18 @@
 // The explorer's File menu: its picture, λ and kept values, and the
 // density at the cursor, each written through the shared export module.
+#include <QApplication>
 #include <QCoreApplication>
+#include <QPainter>
+#include <cmath>
 #include <QProgressDialog>
 #include <QStatusBar>
 
+#include "core/tools/caption.h"
 #include "explore/bifurcation_view.h"
 #include "explore/bifurcation_window.h"
 #include "explore/density_pane.h"
 #include "explore/explore_export.h"
+#include "explore/job_runner.h"
 #include "gui/export.h"
 
 namespace corvane::explore {
@@ -36,27 +41,126 @@ bool BifurcationWindow::finishExport(const platform::ExportOutcome& outcome,
     return false;
 }
 
+namespace {
+
+// The diagram and λ of `data`, as the plot draws them.
+DiagramPicture diagramPicture(const ColumnData& data, const QImage& grey, int columnsDone) {
+    DiagramPicture picture;
+    picture.image = QImage(grey.size(), QImage::Format_RGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* in = grey.constScanLine(y);
+        auto* out = reinterpret_cast<QRgb*>(picture.image.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) out[x] = qRgb(in[x], in[x], in[x]);
+    }
+    picture.lyapunov.assign(std::size_t(data.columns), std::nan(""));
+    picture.marks.assign(std::size_t(data.columns), ColumnMark::None);
+    for (int c = 0; c < columnsDone; ++c) {
+        const bifurcation::ColumnOutcome& o = data.outcomes[std::size_t(c)];
+        picture.lyapunov[std::size_t(c)] = o.lyapunov;
+        picture.marks[std::size_t(c)] = o.escaped     ? ColumnMark::Escaped
+                                        : o.leftRange ? ColumnMark::LeftUnitInterval
+                                                      : ColumnMark::None;
+    }
+    return picture;
+}
+
+}  // namespace
+
 QImage BifurcationWindow::picture() const {
-    QImage image = view_->grab().toImage();
-    // Its physical size is the plot's on the screen.
-    const int dotsPerMeter =
-        static_cast<int>(std::lround(view_->logicalDpiX() * image.devicePixelRatio() / 0.0254));
+    // The plot as on the screen, drawn by its own paint function.
+    const QSize size = view_->size();
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const int dotsPerMeter = static_cast<int>(std::lround(view_->logicalDpiX() / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
+    {
+        QPainter p(&image);
+        const ColumnData* data = snapshot_.data.get();
+        view_->paintPicture(p, QSizeF(size), view_->screenLook(),
+                            data ? diagramPicture(*data, image_, snapshot_.columnsDone)
+                                 : DiagramPicture{});
+    }
     // A PNG names the map (its formula) in its title.
     image.setText(QStringLiteral("Title"), windowTitle());
     return image;
 }
 
-bool BifurcationWindow::exportPicture(const char* suggested) {
-    const auto target = gui::askExportTarget(this, suggested, true);
-    if (!target) return false;
-    return finishExport(gui::savePicture(picture(), windowTitle(), *target), target->path);
+bool BifurcationWindow::writePictureFile(const std::string& path, gui::PictureFormat format,
+                                         const gui::PictureOptions& options) {
+    if (!pictureComplete()) return false;
+    gui::PictureRequest request;
+    request.path = path;
+    request.format = format;
+    request.size = gui::pictureSize(options, view_->size());
+    request.title = windowTitle();
+    request.large = view_->large();
+    request.font = view_->font();
+    if (options.caption) {
+        for (const std::string& line : tools::explorerCaption(view(), model_.cursor())) {
+            request.caption << QString::fromStdString(line);
+        }
+    }
+    const ColumnData& shown = *snapshot_.data;
+    const QImage shownGrey = image_;
+    const View v = view();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto outcome =
+        gui::writePicture(request, [&](QPainter& p, QSizeF size, const gui::Look& look) {
+            // One column per pixel of the file: the window's own when they
+            // are the same, else computed again for it.
+            const QRectF d = BifurcationView::frameFor(size, look).diagram;
+            const int columns = std::max(1, int(std::lround(d.width() * look.device)));
+            const int rows = std::max(1, int(std::lround(d.height() * look.device)));
+            if (columns == shown.columns && rows == shown.rows) {
+                view_->paintPicture(p, size, look, diagramPicture(shown, shownGrey, shown.columns));
+                return;
+            }
+            // On a runner of its own, waited for: the file is written
+            // when its diagram is whole.
+            JobRunner<ColumnData> runner;
+            runner.start([&](JobRunner<ColumnData>::Control& control) {
+                auto data = std::make_shared<ColumnData>();
+                computeView(v, columns, rows, *data);
+                control.publish(std::move(data), true);
+            });
+            runner.waitIdle();
+            const std::shared_ptr<const ColumnData> data = runner.poll().result;
+            QImage grey(columns, rows, QImage::Format_Grayscale8);
+            shadeRange(*data, 0, columns, data->densest(), grey.bits(), grey.bytesPerLine());
+            view_->paintPicture(p, size, look, diagramPicture(*data, grey, columns));
+        });
+    QApplication::restoreOverrideCursor();
+    return finishExport(outcome, path);
 }
 
-bool BifurcationWindow::exportPicturePng() { return exportPicture("bifurcation.png"); }
+bool BifurcationWindow::exportPicture(gui::PictureFormat format) {
+    if (!pictureComplete()) return false;
+    const auto path = gui::askPicturePath(this, "bifurcation", format);
+    if (!path) return false;
+    const auto options = askOptions_(this, pictureOptions_);
+    if (!options) return false;
+    pictureOptions_ = *options;
+    return writePictureFile(*path, format, *options);
+}
 
-bool BifurcationWindow::exportPicturePdf() { return exportPicture("bifurcation.pdf"); }
+bool BifurcationWindow::exportPicturePng() { return exportPicture(gui::PictureFormat::Png); }
+
+bool BifurcationWindow::exportPicturePdf() { return exportPicture(gui::PictureFormat::Pdf); }
+
+bool BifurcationWindow::exportPictureSvg() { return exportPicture(gui::PictureFormat::Svg); }
+
+void BifurcationWindow::setLargeText(std::shared_ptr<gui::LargeTextSetting> setting) {
+    largeText_ = std::move(setting);
+    largeText_->listen(this, [this] { largeTextChanged(); });
+    largeTextChanged();
+}
+
+void BifurcationWindow::largeTextChanged() {
+    largeTextAction_->setChecked(largeText_->on());
+    view_->setLarge(largeText_->large());
+    density_->setLarge(largeText_->large());
+}
 
 bool BifurcationWindow::exportLyapunovCsv() {
     if (!pictureComplete()) return false;

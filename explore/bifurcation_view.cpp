@@ -60,16 +60,34 @@ BifurcationView::BifurcationView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::ClickFocus);
 }
 
+BifurcationView::Frame BifurcationView::frameFor(QSizeF size, const gui::Look& look) {
+    const double left = look.px(kLeft), right = look.px(kRight), top = look.px(kTop),
+                 gap = look.px(kGap), bottom = look.px(kBottom);
+    const double panes = std::max(size.height() - top - gap - bottom, 2.0);
+    const double h = std::max(1.0, double(std::lround(panes * kDiagramShare)));
+    const QRectF d(left, top, std::max(1.0, size.width() - left - right), h);
+    const double stripTop = d.bottom() + gap;
+    return {d, QRectF(left, stripTop, d.width(), std::max(1.0, size.height() - bottom - stripTop))};
+}
+
+gui::Look BifurcationView::screenLook() const {
+    // One column of the diagram to a pixel of the widget, whatever the screen.
+    return gui::makeLook(font(), large_, 1.0);
+}
+
+void BifurcationView::setLarge(double large) {
+    if (large == large_) return;
+    large_ = large;
+    update();
+    if (onResize) onResize();
+}
+
 QRect BifurcationView::diagramRect() const {
-    const int panes = std::max(height() - kTop - kGap - kBottom, 2);
-    const int h = std::max(1, int(std::lround(panes * kDiagramShare)));
-    return {kLeft, kTop, std::max(1, width() - kLeft - kRight), h};
+    return frameFor(QSizeF(size()), screenLook()).diagram.toRect();
 }
 
 QRect BifurcationView::stripRect() const {
-    const QRect d = diagramRect();
-    const int top = d.bottom() + 1 + kGap;
-    return {kLeft, top, d.width(), std::max(1, height() - kBottom - top)};
+    return frameFor(QSizeF(size()), screenLook()).strip.toRect();
 }
 
 int BifurcationView::columns() const { return diagramRect().width(); }
@@ -85,22 +103,20 @@ void BifurcationView::setPicture(QImage diagram, std::vector<double> lyapunov,
     diagram_ = std::move(diagram);
     // Grey to 32-bit pixels here, once, so that painting converts nothing
     // (Qt would convert a large image on threads of its own).
-    shown_ = QImage(diagram_.size(), QImage::Format_RGB32);
+    shown_.image = QImage(diagram_.size(), QImage::Format_RGB32);
     for (int y = 0; y < diagram_.height(); ++y) {
         const uchar* grey = diagram_.constScanLine(y);
-        auto* pixel = reinterpret_cast<QRgb*>(shown_.scanLine(y));
+        auto* pixel = reinterpret_cast<QRgb*>(shown_.image.scanLine(y));
         for (int x = 0; x < diagram_.width(); ++x) pixel[x] = qRgb(grey[x], grey[x], grey[x]);
     }
-    lyapunov_ = std::move(lyapunov);
-    marks_ = std::move(marks);
+    shown_.lyapunov = std::move(lyapunov);
+    shown_.marks = std::move(marks);
     update();
 }
 
 void BifurcationView::clearPicture() {
     diagram_ = QImage();
-    shown_ = QImage();
-    lyapunov_.clear();
-    marks_.clear();
+    shown_ = {};
     update();
 }
 
@@ -112,7 +128,7 @@ void BifurcationView::setLyapunovRange(std::optional<std::pair<double, double>> 
 std::pair<double, double> BifurcationView::lyapunovRange() const {
     if (userRange_) return *userRange_;
     double lo = 0, hi = 0;
-    for (double l : lyapunov_) {
+    for (double l : shown_.lyapunov) {
         if (!std::isfinite(l)) continue;
         lo = std::min(lo, l);
         hi = std::max(hi, l);
@@ -134,27 +150,29 @@ void BifurcationView::setAMarks(std::vector<AMark> marks) {
     update();
 }
 
-void BifurcationView::paintAMarks(QPainter& p) const {
-    const QRect d = diagramRect();
-    const QRect s = stripRect();
-    const QFontMetrics fm(font());
+void BifurcationView::paintAMarks(QPainter& p, const Frame& f, const gui::Look& look) const {
+    const QFontMetricsF fm(look.font);
     const QColor colour(190, 30, 30);
     double lastLabelEnd = -1e9;
     for (const AMark& mark : aMarks_) {
-        const double x = pxOfA(mark.a);
-        if (!(x >= d.left() && x <= d.right() + 1)) continue;
-        p.setPen(QPen(QColor(190, 30, 30, 110), 1, Qt::DashLine));
-        p.drawLine(QPointF(x, d.top()), QPointF(x, s.bottom()));
-        p.setPen(QPen(colour, 2));
-        p.drawLine(QPointF(x, s.bottom() - 6), QPointF(x, s.bottom()));
+        const double x = pxOf(f.diagram, view_, mark.a);
+        if (!(x >= f.diagram.left() && x <= f.diagram.right())) continue;
+        p.setPen(QPen(QColor(190, 30, 30, 110), look.len(1), Qt::DashLine));
+        p.drawLine(QPointF(x, f.diagram.top()), QPointF(x, f.strip.bottom()));
+        p.setPen(QPen(colour, look.len(2)));
+        p.drawLine(QPointF(x, f.strip.bottom() - look.len(6)), QPointF(x, f.strip.bottom()));
         // Names left to right while they do not overlap.
         const double width = fm.horizontalAdvance(mark.label);
-        if (x - width / 2 > lastLabelEnd + 4) {
+        if (x - width / 2 > lastLabelEnd + look.len(4)) {
             p.setPen(colour);
-            p.drawText(QPointF(x - width / 2, s.bottom() - 8), mark.label);
+            p.drawText(QPointF(x - width / 2, f.strip.bottom() - look.len(8)), mark.label);
             lastLabelEnd = x + width / 2;
         }
     }
+}
+
+double BifurcationView::pxOf(const QRectF& d, const View& v, double a) {
+    return d.left() + (a - v.aMin) / (v.aMax - v.aMin) * d.width();
 }
 
 double BifurcationView::aAt(double px) const {
@@ -167,10 +185,7 @@ double BifurcationView::xAt(double py) const {
     return view_.xMax - (view_.xMax - view_.xMin) * ((py - d.top()) / d.height());
 }
 
-double BifurcationView::pxOfA(double a) const {
-    const QRect d = diagramRect();
-    return d.left() + (a - view_.aMin) / (view_.aMax - view_.aMin) * d.width();
-}
+double BifurcationView::pxOfA(double a) const { return pxOf(QRectF(diagramRect()), view_, a); }
 
 int BifurcationView::columnAt(double px) const {
     const QRect d = diagramRect();
@@ -178,78 +193,106 @@ int BifurcationView::columnAt(double px) const {
     return c >= 0 && c < d.width() ? int(c) : -1;
 }
 
-double BifurcationView::stripY(double lambda) const {
-    const QRect s = stripRect();
+double BifurcationView::stripY(const QRectF& s, double lambda) const {
     const auto [lo, hi] = lyapunovRange();
     const double t = (hi - lambda) / (hi - lo);
-    return s.top() + std::clamp(t, 0.0, 1.0) * (s.height() - 1);
+    return s.top() + std::clamp(t, 0.0, 1.0) * s.height();
 }
 
 void BifurcationView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
-    paintDiagram(p);
-    paintStrip(p);
-    paintAxes(p);
-    paintAMarks(p);
-    const QRect d = diagramRect();
-    const QRect s = stripRect();
-    if (cursorA_) {
-        const double x = pxOfA(*cursorA_);
-        if (x >= d.left() && x <= d.right() + 1) {
-            p.setPen(QPen(kCursor, 1));
-            p.drawLine(QPointF(x, d.top()), QPointF(x, s.bottom()));
-        }
-    }
+    const gui::Look look = screenLook();
+    paintPicture(p, QSizeF(size()), look, shown_);
     if (pressAt_ && pressInDiagram_) {
-        const QRect band = QRect(*pressAt_, dragTo_).normalized().intersected(d);
+        const QRect band = QRect(*pressAt_, dragTo_).normalized().intersected(diagramRect());
         p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
         p.setBrush(QColor(30, 90, 220, 40));
         p.drawRect(band);
     }
 }
 
-void BifurcationView::paintDiagram(QPainter& p) const {
-    const QRect d = diagramRect();
-    p.fillRect(d, Qt::white);
-    if (!shown_.isNull()) p.drawImage(d.topLeft(), shown_);
-    // Marks at the top edge for the columns whose orbit left [0, 1] or
-    // became non-finite.
-    for (std::size_t c = 0; c < marks_.size() && int(c) < d.width(); ++c) {
-        if (marks_[c] == ColumnMark::None) continue;
-        p.setPen(marks_[c] == ColumnMark::Escaped ? kEscapedMark : kLeftMark);
-        p.drawLine(d.left() + int(c), d.top(), d.left() + int(c), d.top() + 3);
+void BifurcationView::paintPicture(QPainter& p, QSizeF size, const gui::Look& look,
+                                   const DiagramPicture& picture) const {
+    const Frame f = frameFor(size, look);
+    p.save();
+    p.setFont(look.font);
+    paintDiagram(p, f, look, picture);
+    paintStrip(p, f, look, picture);
+    paintAxes(p, f, size, look);
+    paintAMarks(p, f, look);
+    if (cursorA_) {
+        const double x = pxOf(f.diagram, view_, *cursorA_);
+        if (x >= f.diagram.left() && x <= f.diagram.right()) {
+            p.setPen(QPen(kCursor, look.len(1)));
+            p.drawLine(QPointF(x, f.diagram.top()), QPointF(x, f.strip.bottom()));
+        }
     }
-    p.setPen(Qt::black);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(d.adjusted(-1, -1, 0, 0));
+    p.restore();
 }
 
-void BifurcationView::paintStrip(QPainter& p) const {
-    const QRect s = stripRect();
-    p.fillRect(s, Qt::white);
-    const double zero = stripY(0);
-    // Shaded where λ < 0: the periodic windows.
-    p.setPen(kPeriodicFill);
-    for (std::size_t c = 0; c < lyapunov_.size() && int(c) < s.width(); ++c) {
-        const double l = lyapunov_[c];
-        if (std::isnan(l) || !(l < 0)) continue;
-        const int x = s.left() + int(c);
-        p.drawLine(QPointF(x, zero), QPointF(x, stripY(l)));
+void BifurcationView::paintDiagram(QPainter& p, const Frame& f, const gui::Look& look,
+                                   const DiagramPicture& picture) const {
+    const QRectF& d = f.diagram;
+    p.fillRect(d, Qt::white);
+    if (!picture.image.isNull()) {
+        // Pixel for pixel on a device of the picture's resolution: set down
+        // at the device's own pixels, where a scaled painter would resample.
+        const QRectF target(d.topLeft(), QSizeF(picture.image.size()) / look.device);
+        const QRectF onDevice = p.transform().mapRect(target);
+        if (p.transform().type() <= QTransform::TxScale &&
+            std::abs(onDevice.width() - picture.image.width()) < 0.01 &&
+            std::abs(onDevice.height() - picture.image.height()) < 0.01) {
+            p.save();
+            p.resetTransform();
+            p.drawImage(QPointF(std::round(onDevice.left()), std::round(onDevice.top())),
+                        picture.image);
+            p.restore();
+        } else {
+            p.drawImage(target, picture.image);
+        }
     }
-    p.setPen(QPen(Qt::darkGray, 1));
+    // Marks at the top edge for the columns whose orbit left [0, 1] or
+    // became non-finite.
+    const double column = 1.0 / look.device;
+    for (std::size_t c = 0; c < picture.marks.size(); ++c) {
+        if (picture.marks[c] == ColumnMark::None) continue;
+        p.fillRect(QRectF(d.left() + double(c) * column, d.top(), column, look.len(4)),
+                   picture.marks[c] == ColumnMark::Escaped ? kEscapedMark : kLeftMark);
+    }
+    p.setPen(QPen(Qt::black, look.len(1)));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(d.adjusted(-look.len(0.5), -look.len(0.5), look.len(0.5), look.len(0.5)));
+}
+
+void BifurcationView::paintStrip(QPainter& p, const Frame& f, const gui::Look& look,
+                                 const DiagramPicture& picture) const {
+    const QRectF& s = f.strip;
+    const std::vector<double>& lyapunov = picture.lyapunov;
+    p.fillRect(s, Qt::white);
+    const double zero = stripY(s, 0);
+    const double column = 1.0 / look.device;
+    // Shaded where λ < 0: the periodic windows, one path of column bars.
+    QPainterPath shade;
+    for (std::size_t c = 0; c < lyapunov.size(); ++c) {
+        const double l = lyapunov[c];
+        if (std::isnan(l) || !(l < 0)) continue;
+        shade.addRect(QRectF(s.left() + double(c) * column, zero, column, stripY(s, l) - zero));
+    }
+    p.fillPath(shade, kPeriodicFill);
+    p.setPen(QPen(Qt::darkGray, look.len(1)));
     p.drawLine(QPointF(s.left(), zero), QPointF(s.right(), zero));
     // λ(a) as a line through the column centres; −∞ at the bottom edge, gaps
     // where there is no value (not computed yet, escaped, no kept steps).
     QPainterPath path;
     bool open = false;
-    for (std::size_t c = 0; c < lyapunov_.size() && int(c) < s.width(); ++c) {
-        const double l = lyapunov_[c];
+    for (std::size_t c = 0; c < lyapunov.size(); ++c) {
+        const double l = lyapunov[c];
         if (std::isnan(l) || l == std::numeric_limits<double>::infinity()) {
             open = false;
             continue;
         }
-        const QPointF point(s.left() + int(c) + 0.5, stripY(l));
+        const QPointF point(s.left() + (double(c) + 0.5) * column, stripY(s, l));
         if (open) {
             path.lineTo(point);
         } else {
@@ -258,51 +301,55 @@ void BifurcationView::paintStrip(QPainter& p) const {
         }
     }
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(Qt::black, 1));
+    p.setPen(QPen(Qt::black, look.len(1)));
     p.setBrush(Qt::NoBrush);
     p.drawPath(path);
-    p.drawRect(s.adjusted(-1, -1, 0, 0));
+    p.drawRect(s.adjusted(-look.len(0.5), -look.len(0.5), look.len(0.5), look.len(0.5)));
 }
 
-void BifurcationView::paintAxes(QPainter& p) const {
-    const QRect d = diagramRect();
-    const QRect s = stripRect();
-    const QFontMetrics fm(font());
-    p.setPen(Qt::black);
+void BifurcationView::paintAxes(QPainter& p, const Frame& f, QSizeF size,
+                                const gui::Look& look) const {
+    const QRectF& d = f.diagram;
+    const QRectF& s = f.strip;
+    const QFontMetricsF fm(look.font);
+    const double tick = look.len(5), pad = look.len(7);
+    // Flat ends: a tick stops at the frame, never over the diagram.
+    p.setPen(QPen(Qt::black, look.len(1), Qt::SolidLine, Qt::FlatCap));
     // a below the strip.
-    const auto aTicks = ticks(view_.aMin, view_.aMax, std::max(2, d.width() / 110));
+    const auto aTicks =
+        ticks(view_.aMin, view_.aMax, std::max(2, int(d.width() / look.len(110))));
     const double aStep = aTicks.size() > 1 ? aTicks[1] - aTicks[0] : view_.aMax - view_.aMin;
     for (double a : aTicks) {
-        const double x = pxOfA(a);
-        p.drawLine(QPointF(x, s.bottom() + 1), QPointF(x, s.bottom() + 5));
+        const double x = pxOf(d, view_, a);
+        p.drawLine(QPointF(x, s.bottom()), QPointF(x, s.bottom() + tick));
         const QString text = tickText(a, aStep);
-        p.drawText(QPointF(x - fm.horizontalAdvance(text) / 2.0, s.bottom() + 6 + fm.ascent()),
+        p.drawText(QPointF(x - fm.horizontalAdvance(text) / 2.0, s.bottom() + tick + 1 + fm.ascent()),
                    text);
     }
-    p.drawText(QPointF(d.right() - fm.horizontalAdvance("a"), height() - 4), "a");
+    p.drawText(QPointF(d.right() - fm.horizontalAdvance("a"), size.height() - look.len(4)), "a");
     // x left of the diagram.
-    const auto xTicks = ticks(view_.xMin, view_.xMax, std::max(2, d.height() / 60));
+    const auto xTicks = ticks(view_.xMin, view_.xMax, std::max(2, int(d.height() / look.len(60))));
     const double xStep = xTicks.size() > 1 ? xTicks[1] - xTicks[0] : view_.xMax - view_.xMin;
     for (double x : xTicks) {
         const double y = d.top() + (view_.xMax - x) / (view_.xMax - view_.xMin) * d.height();
-        p.drawLine(QPointF(d.left() - 5, y), QPointF(d.left() - 1, y));
+        p.drawLine(QPointF(d.left() - tick, y), QPointF(d.left(), y));
         const QString text = tickText(x, xStep);
-        p.drawText(QPointF(d.left() - 7 - fm.horizontalAdvance(text), y + fm.ascent() / 2.0 - 1),
+        p.drawText(QPointF(d.left() - pad - fm.horizontalAdvance(text), y + fm.ascent() / 2.0 - 1),
                    text);
     }
-    p.drawText(QPointF(4, d.top() + fm.ascent()), "x");
+    p.drawText(QPointF(look.len(4), d.top() + fm.ascent()), "x");
     // λ left of the strip.
     const auto [lo, hi] = lyapunovRange();
-    const auto lTicks = ticks(lo, hi, std::max(2, s.height() / 40));
+    const auto lTicks = ticks(lo, hi, std::max(2, int(s.height() / look.len(40))));
     const double lStep = lTicks.size() > 1 ? lTicks[1] - lTicks[0] : hi - lo;
     for (double l : lTicks) {
-        const double y = stripY(l);
-        p.drawLine(QPointF(s.left() - 5, y), QPointF(s.left() - 1, y));
+        const double y = stripY(s, l);
+        p.drawLine(QPointF(s.left() - tick, y), QPointF(s.left(), y));
         const QString text = tickText(l, lStep);
-        p.drawText(QPointF(s.left() - 7 - fm.horizontalAdvance(text), y + fm.ascent() / 2.0 - 1),
+        p.drawText(QPointF(s.left() - pad - fm.horizontalAdvance(text), y + fm.ascent() / 2.0 - 1),
                    text);
     }
-    p.drawText(QPointF(4, s.top() + fm.ascent()), QString::fromUtf8("\u03bb"));
+    p.drawText(QPointF(look.len(4), s.top() + fm.ascent()), QString::fromUtf8("\u03bb"));
 }
 
 void BifurcationView::resizeEvent(QResizeEvent*) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "explore/bifurcation_compute.h"
+#include "gui/picture.h"
 
 namespace corvane::explore {
 
@@ -23,6 +24,14 @@ struct AMark {
 
 // What a column's orbit did, for the marks at the diagram's top edge.
 enum class ColumnMark : std::uint8_t { None, LeftUnitInterval, Escaped };
+
+// What the plot shows of a computation: the diagram's pixels (one column
+// per a, in the screen's format or grey), and per column λ and its mark.
+struct DiagramPicture {
+    QImage image;
+    std::vector<double> lyapunov;
+    std::vector<ColumnMark> marks;
+};
 
 class BifurcationView : public QWidget {
 public:
@@ -42,7 +51,7 @@ public:
     void setPicture(QImage diagram, std::vector<double> lyapunov, std::vector<ColumnMark> marks);
     void clearPicture();
     const QImage& diagram() const { return diagram_; }
-    const std::vector<double>& lyapunov() const { return lyapunov_; }
+    const std::vector<double>& lyapunov() const { return shown_.lyapunov; }
 
     // The strip's vertical range: the user's, or (when empty) one that fits
     // the values shown, within [−3, 1].
@@ -56,6 +65,24 @@ public:
     // strip; their names where there is room.
     void setAMarks(std::vector<AMark> marks);
     const std::vector<AMark>& aMarks() const { return aMarks_; }
+
+    // Text and lines ×large (the projector view); the panes' size changes.
+    void setLarge(double large);
+    double large() const { return large_; }
+
+    // The diagram's and the strip's rectangles in a picture of `size` drawn
+    // with `look`.
+    struct Frame {
+        QRectF diagram, strip;
+    };
+    static Frame frameFor(QSizeF size, const gui::Look& look);
+    // The plot into [0, size] of the painter, as on the screen: the
+    // diagram `picture` (any number of columns and rows, stretched over the
+    // diagram's rectangle), the strip, axes, marks and cursor, in `look`.
+    void paintPicture(QPainter& p, QSizeF size, const gui::Look& look,
+                      const DiagramPicture& picture) const;
+    // The plot's look on the screen.
+    gui::Look screenLook() const;
 
     // The view's coordinates of a point of the widget, and back.
     double aAt(double px) const;
@@ -92,17 +119,19 @@ protected:
     void contextMenuEvent(QContextMenuEvent*) override;
 
 private:
-    void paintDiagram(QPainter& p) const;
-    void paintStrip(QPainter& p) const;
-    void paintAxes(QPainter& p) const;
-    void paintAMarks(QPainter& p) const;
-    double stripY(double lambda) const;
+    void paintDiagram(QPainter& p, const Frame& f, const gui::Look& look,
+                      const DiagramPicture& picture) const;
+    void paintStrip(QPainter& p, const Frame& f, const gui::Look& look,
+                    const DiagramPicture& picture) const;
+    void paintAxes(QPainter& p, const Frame& f, QSizeF size, const gui::Look& look) const;
+    void paintAMarks(QPainter& p, const Frame& f, const gui::Look& look) const;
+    double stripY(const QRectF& s, double lambda) const;
+    static double pxOf(const QRectF& d, const View& v, double a);
 
     View view_;
     QImage diagram_;
-    QImage shown_;  // the diagram in the screen's format
-    std::vector<double> lyapunov_;
-    std::vector<ColumnMark> marks_;
+    DiagramPicture shown_;  // the diagram in the screen's format
+    double large_ = 1;
     std::optional<std::pair<double, double>> userRange_;
     std::optional<double> cursorA_;
     std::vector<AMark> aMarks_;

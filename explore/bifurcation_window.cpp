@@ -127,6 +127,7 @@ void BifurcationWindow::buildMenus() {
     const Export exports[] = {
         {"actionExportPng", "Export picture as &PNG\u2026", &BifurcationWindow::exportPicturePng},
         {"actionExportPdf", "Export picture as P&DF\u2026", &BifurcationWindow::exportPicturePdf},
+        {"actionExportSvg", "Export picture as &SVG\u2026", &BifurcationWindow::exportPictureSvg},
         {"actionExportLyapunov", "Export \u03bb as &CSV\u2026",
          &BifurcationWindow::exportLyapunovCsv},
         {"actionExportKept", "Export &kept values as CSV\u2026",
@@ -169,6 +170,13 @@ void BifurcationWindow::buildMenus() {
     feigenbaum->setObjectName(QStringLiteral("actionFeigenbaum"));
     feigenbaum->setToolTip(
         QStringLiteral("Find the superstable parameters of the period doublings and their ratios"));
+    viewMenu->addSeparator();
+    largeTextAction_ = viewMenu->addAction(QStringLiteral("&Large text and lines"));
+    largeTextAction_->setObjectName(QStringLiteral("actionLargeText"));
+    largeTextAction_->setCheckable(true);
+    largeTextAction_->setToolTip(QStringLiteral("Text, ticks and lines large enough for a projector"));
+    connect(largeTextAction_, &QAction::toggled, this, [this](bool on) { largeText_->setOn(on); });
+    largeText_->listen(this, [this] { largeTextChanged(); });
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     auto* maps = new QActionGroup(this);

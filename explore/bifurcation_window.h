@@ -21,6 +21,7 @@
 #include "explore/custom_map_dialog.h"
 #include "explore/explore_export.h"
 #include "explore/recent_formulas.h"
+#include "gui/picture.h"
 #include "platform/platform.h"
 
 class QAction;
@@ -119,6 +120,18 @@ public:
     // was written (cancelled, refused or failed; the status bar says why).
     bool exportPicturePng();
     bool exportPicturePdf();
+    bool exportPictureSvg();
+    // Writes the picture to `path` as asked, drawn for the file: the
+    // diagram computed again at one column per pixel of it. False (the
+    // status bar says why) while the picture is incomplete or on failure.
+    bool writePictureFile(const std::string& path, gui::PictureFormat format,
+                          const gui::PictureOptions& options);
+    // Asks for the size and caption after the file is chosen (tests answer
+    // without a dialog).
+    void setPictureOptionsAsker(gui::PictureOptionsAsker ask) { askOptions_ = std::move(ask); }
+    // View → Large text and lines: one setting the wiring shares between
+    // the tool windows.
+    void setLargeText(std::shared_ptr<gui::LargeTextSetting> setting);
     bool exportLyapunovCsv();
     bool exportKeptValuesCsv();
     // The plot as exported: device pixels, at the screen's size.
@@ -145,7 +158,8 @@ private:
     QString describeColumn(int column) const;
 
     bool pictureComplete();
-    bool exportPicture(const char* suggested);
+    bool exportPicture(gui::PictureFormat format);
+    void largeTextChanged();
     bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
     void buildDensityPane();
     void updateDensity();
@@ -193,6 +207,11 @@ private:
     int shadedColumns_ = 0;
     std::uint32_t shadedDensest_ = 0;
     QImage image_;
+
+    std::shared_ptr<gui::LargeTextSetting> largeText_ = std::make_shared<gui::LargeTextSetting>();
+    QAction* largeTextAction_ = nullptr;
+    gui::PictureOptionsAsker askOptions_ = gui::askPictureOptions;
+    gui::PictureOptions pictureOptions_;
 };
 
 }  // namespace corvane::explore

@@ -1,9 +1,12 @@
 // The cobweb's File menu: its picture, its orbit and its points of period
 // k, written through the shared export module.
+#include <QAction>
+#include <QPainter>
 #include <QStatusBar>
 
 #include "core/numeric/csv.h"
 #include "core/numeric/number_text.h"
+#include "core/tools/caption.h"
 #include "explore/cobweb_view.h"
 #include "explore/cobweb_window.h"
 #include "explore/explore_export.h"
@@ -13,8 +16,26 @@ namespace corvane::explore {
 
 // --- Export ----------------------------------------------------------------------------
 
-platform::ExportOutcome CobwebWindow::writePicture(const platform::ExportTarget& target) const {
-    return gui::savePicture(picture(), windowTitle(), target);
+platform::ExportOutcome CobwebWindow::writePicture(const std::string& path,
+                                                   gui::PictureFormat format,
+                                                   const gui::PictureOptions& options) const {
+    gui::PictureRequest request;
+    request.path = path;
+    request.format = format;
+    request.size = gui::pictureSize(options, view_->size());
+    request.title = windowTitle();
+    request.large = view_->large();
+    request.font = view_->font();
+    if (options.caption) {
+        const tools::CobwebCaption what{caption().toStdString(), a(), x0(), fold(), steps(),
+                                        span().from, span().to};
+        for (const std::string& line : tools::cobwebCaption(what)) {
+            request.caption << QString::fromStdString(line);
+        }
+    }
+    return gui::writePicture(request, [this](QPainter& p, QSizeF size, const gui::Look& look) {
+        view_->paintPicture(p, size, look);
+    });
 }
 
 platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const {
@@ -73,11 +94,47 @@ bool CobwebWindow::finishExport(const platform::ExportOutcome& outcome, const st
     return false;
 }
 
+bool CobwebWindow::exportPictureAs(const std::optional<std::string>& path,
+                                   gui::PictureFormat format) {
+    if (!path) return false;
+    const auto options = askOptions_(this, pictureOptions_);
+    if (!options) return false;
+    pictureOptions_ = *options;
+    return finishExport(writePicture(*path, format, *options), *path);
+}
+
 bool CobwebWindow::exportPicture() {
     pause();
+    if (!pictureComplete()) return false;
     const auto target = gui::askExportTarget(this, "cobweb.png", true);
     if (!target) return false;
-    return finishExport(writePicture(*target), target->path);
+    return exportPictureAs(target->path, target->format == platform::ExportFormat::Pdf
+                                             ? gui::PictureFormat::Pdf
+                                             : gui::PictureFormat::Png);
+}
+
+bool CobwebWindow::exportPictureSvg() {
+    pause();
+    if (!pictureComplete()) return false;
+    return exportPictureAs(gui::askPicturePath(this, "cobweb", gui::PictureFormat::Svg),
+                           gui::PictureFormat::Svg);
+}
+
+bool CobwebWindow::pictureComplete() {
+    if (graph_) return true;
+    say(QStringLiteral("The graph is still being computed; export it when it is shown."));
+    return false;
+}
+
+void CobwebWindow::setLargeText(std::shared_ptr<gui::LargeTextSetting> setting) {
+    largeText_ = std::move(setting);
+    largeText_->listen(this, [this] { largeTextChanged(); });
+    largeTextChanged();
+}
+
+void CobwebWindow::largeTextChanged() {
+    largeTextAction_->setChecked(largeText_->on());
+    view_->setLarge(largeText_->large());
 }
 
 bool CobwebWindow::exportOrbit() {

@@ -1,5 +1,6 @@
 #include "explore/cobweb_view.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -78,13 +79,25 @@ void CobwebView::setScene(const Scene& scene) {
     update();
 }
 
-QRect CobwebView::plotRect() const {
-    return QRect(kLeft, kTop, std::max(width() - kLeft - kRight, 10),
-                 std::max(height() - kTop - kBottom, 10));
+QRectF CobwebView::plotRect(QSizeF size, const gui::Look& look) {
+    const double left = look.px(kLeft), right = look.px(kRight), top = look.px(kTop),
+                 bottom = look.px(kBottom);
+    return QRectF(left, top, std::max(size.width() - left - right, 10.0),
+                  std::max(size.height() - top - bottom, 10.0));
 }
 
-QPointF CobwebView::toWidget(double x, double y) const {
-    const QRect r = plotRect();
+QRect CobwebView::plotRect() const { return plotRect(QSizeF(size()), screenLook()).toRect(); }
+
+gui::Look CobwebView::screenLook() const { return gui::makeLook(font(), large_, 1.0); }
+
+void CobwebView::setLarge(double large) {
+    large_ = large;
+    update();
+}
+
+QPointF CobwebView::toWidget(double x, double y) const { return toPoint(QRectF(plotRect()), x, y); }
+
+QPointF CobwebView::toPoint(const QRectF& r, double x, double y) const {
     const cobweb::Span& s = scene_.span;
     const double w = s.width();
     // Values far outside the picture are drawn at its height past its
@@ -94,8 +107,7 @@ QPointF CobwebView::toWidget(double x, double y) const {
             r.top() + (s.top() - y) / (1.5 * w) * r.height()};
 }
 
-void CobwebView::reduce() const {
-    const int columns = plotRect().width();
+void CobwebView::reduce(int columns) const {
     if (!scene_.curve) {
         xs_.clear();
         ys_.clear();
@@ -118,19 +130,32 @@ QImage CobwebView::render() const {
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
     QPainter p(&image);
-    paint(p);
+    paintPicture(p, QSizeF(size()), screenLook());
     return image;
 }
 
 void CobwebView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    paint(p);
+    paintPicture(p, QSizeF(size()), screenLook());
 }
 
-void CobwebView::paint(QPainter& p) const {
-    reduce();
-    p.fillRect(rect(), Qt::white);
-    const QRect r = plotRect();
+void CobwebView::paintPicture(QPainter& p, QSizeF size, const gui::Look& look) const {
+    const QRectF r = plotRect(size, look);
+    reduce(std::max(2, int(std::lround(r.width() * look.device))));
+    p.save();
+    p.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
+    const auto at = [&](double x, double y) { return toPoint(r, x, y); };
+    // Lines one device pixel wide are drawn cosmetic, line by line, where a
+    // wider one would be stroked as one outline of the whole, humps over
+    // humps; wider ones (files, the projector) as drawn.
+    const auto line = [&](const QColor& colour, double width) {
+        QPen pen(colour, look.len(width));
+        if (look.len(width) * look.device <= 1) {
+            pen.setWidth(1);
+            pen.setCosmetic(true);
+        }
+        return pen;
+    };
 
     // Grid lines at round numbers across the span, about four steps of it;
     // every other one labelled, and the picture's foot and head ([0, 1] in
@@ -139,106 +164,130 @@ void CobwebView::paint(QPainter& p) const {
     const Ticks ticks = ticksAcross(s.from, s.to);
     auto label = [](double v) { return QString::number(v, 'g', 10); };
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(kGrid, 1));
+    p.setPen(line(kGrid, 1));
     for (double v : ticks.values) {
-        if (v > s.from && v < s.to) p.drawLine(toWidget(v, s.bottom()), toWidget(v, s.top()));
-        p.drawLine(toWidget(s.from, v), toWidget(s.to, v));
+        if (v > s.from && v < s.to) p.drawLine(at(v, s.bottom()), at(v, s.top()));
+        p.drawLine(at(s.from, v), at(s.to, v));
     }
-    QFont small = font();
-    small.setPointSizeF(std::max(7.0, small.pointSizeF() * 0.85));
+    QFont small = look.font;
+    small.setPixelSize(std::max(int(std::lround(9 * look.large)),
+                                int(std::lround(look.font.pixelSize() * 0.85))));
     p.setFont(small);
     p.setPen(Qt::black);
+    const double text = QFontMetricsF(small).height() + look.len(2);
     std::vector<double> heights = {s.bottom(), s.top()};
     for (std::size_t i = 0; i < ticks.values.size(); ++i) {
         if (!ticks.labelled[i]) continue;
         const double v = ticks.values[i];
-        const QPointF where = toWidget(v, s.bottom());
-        p.drawText(QRectF(where.x() - 30, where.y() + 4, 60, 16), Qt::AlignHCenter | Qt::AlignTop,
-                   label(v));
+        const QPointF where = at(v, s.bottom());
+        p.drawText(QRectF(where.x() - look.len(30), where.y() + look.len(4), look.len(60), text),
+                   Qt::AlignHCenter | Qt::AlignTop, label(v));
         heights.push_back(v);
     }
     for (double v : heights) {
-        const QPointF where = toWidget(s.from, v);
-        p.drawText(QRectF(where.x() - kLeft, where.y() - 8, kLeft - 6, 16),
+        const QPointF where = at(s.from, v);
+        p.drawText(QRectF(where.x() - r.left(), where.y() - text / 2, r.left() - look.len(6), text),
                    Qt::AlignRight | Qt::AlignVCenter, label(v));
     }
-    p.drawText(QRectF(r.left(), 2, r.width(), kTop - 4), Qt::AlignLeft | Qt::AlignVCenter,
+    p.drawText(QRectF(r.left(), look.len(2), r.width(), r.top() - look.len(4)),
+               Qt::AlignLeft | Qt::AlignVCenter,
                scene_.fold == 1 ? QStringLiteral("y = f(x)")
                                 : QStringLiteral("y = f^%1(x)").arg(scene_.fold));
 
     p.save();
     p.setClipRect(r);
     // The diagonal.
-    p.setPen(QPen(kDiagonal, 1));
-    p.drawLine(toWidget(s.from, s.from), toWidget(s.to, s.to));
+    p.setPen(line(kDiagonal, 1));
+    QPainterPath diagonal(at(s.from, s.from));
+    diagonal.lineTo(at(s.to, s.to));
+    p.drawPath(diagonal);
 
     // The staircase, under the graph so that a long orbit does not hide it;
     // its current step above both. Lines across and up or down need no
     // smoothing.
     p.setRenderHint(QPainter::Antialiasing, false);
-    QVector<QLineF> lines;
+    // Each a path of its segments, joined where one ends at the next's start.
+    QPainterPath stairs, current;
     if (scene_.segments) {
-        lines.reserve(static_cast<qsizetype>(scene_.segments->size()));
-        for (const cobweb::Segment& g : *scene_.segments) {
-            lines.append(QLineF(toWidget(g.x1, g.y1), toWidget(g.x2, g.y2)));
+        const std::size_t count = scene_.segments->size();
+        const std::size_t earlier = count >= 2 ? count - 2 : 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            const cobweb::Segment& g = (*scene_.segments)[i];
+            QPainterPath& path = i < earlier ? stairs : current;
+            const QPointF from = at(g.x1, g.y1);
+            if (path.elementCount() == 0 || path.currentPosition() != from) path.moveTo(from);
+            path.lineTo(at(g.x2, g.y2));
         }
     }
-    const qsizetype earlier = std::max<qsizetype>(lines.size() - 2, 0);
-    QPen stairPen(kStair, 1);
-    stairPen.setCosmetic(true);
-    p.setPen(stairPen);
-    p.drawLines(lines.constData(), earlier);
+    p.setPen(line(kStair, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(stairs);
 
     // The graph: a polyline through the reduced samples, broken where a
     // value is not finite.
-    // A cosmetic pen one pixel wide: drawn line by line, where a wider one
-    // would be stroked as one outline of the whole, humps over humps.
     p.setRenderHint(QPainter::Antialiasing, true);
-    QPen curvePen(kCurve, 1);
-    curvePen.setCosmetic(true);
-    p.setPen(curvePen);
-    QPolygonF run;
-    run.reserve(static_cast<qsizetype>(xs_.size()));
-    auto flush = [&] {
-        if (run.size() > 1) p.drawPolyline(run);
-        run.clear();
-    };
+    p.setPen(line(kCurve, 1));
+    QPainterPath graph;
+    bool open = false;
     for (std::size_t i = 0; i < xs_.size(); ++i) {
         if (!std::isfinite(ys_[i])) {
-            flush();
+            open = false;
             continue;
         }
-        run.append(toWidget(xs_[i], ys_[i]));
+        const QPointF point = at(xs_[i], ys_[i]);
+        if (open) {
+            graph.lineTo(point);
+        } else {
+            graph.moveTo(point);
+            open = true;
+        }
     }
-    flush();
+    p.drawPath(graph);
 
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(kCurrent, 2));
-    p.drawLines(lines.constData() + earlier, lines.size() - earlier);
+    p.setPen(QPen(kCurrent, look.len(2)));
+    p.drawPath(current);
 
     // The points of period k on the diagonal; the start and the current
     // point of the orbit.
-    // Each mark drawn once into an image, then set down at every point: a
-    // graph of period 12 has thousands.
     p.setRenderHint(QPainter::Antialiasing, true);
     if (scene_.points && !scene_.points->points.empty()) {
-        const QImage marks[2] = {mark(false), mark(true)};
-        const QPointF centre(marks[0].width() / 2.0, marks[0].height() / 2.0);
-        for (const cobweb::PeriodicPoint& q : scene_.points->points) {
-            p.drawImage(toWidget(q.x, q.x) - centre, marks[q.stable ? 1 : 0]);
+        const auto& points = scene_.points->points;
+        const bool raster = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster;
+        if (raster && points.size() > 500) {
+            // Each mark drawn once into an image, then set down at every
+            // point: a graph of period 12 has thousands.
+            const QImage marks[2] = {mark(false), mark(true)};
+            const QSizeF size = QSizeF(marks[0].size()) * look.large;
+            for (const cobweb::PeriodicPoint& q : points) {
+                const QPointF centre = at(q.x, q.x);
+                p.drawImage(QRectF(centre - QPointF(size.width(), size.height()) / 2, size),
+                            marks[q.stable ? 1 : 0]);
+            }
+        } else {
+            // Shapes, for a file of vectors.
+            p.setPen(QPen(kPoint, look.len(1)));
+            for (const cobweb::PeriodicPoint& q : points) {
+                p.setBrush(q.stable ? QBrush(kPoint) : QBrush(Qt::white));
+                p.drawEllipse(at(q.x, q.x), look.len(4), look.len(4));
+            }
         }
     }
     p.setPen(Qt::NoPen);
     p.setBrush(kCurrent);
-    const QPointF start = toWidget(scene_.x0, scene_.base);
-    p.drawPolygon(QPolygonF({start, start + QPointF(-5, 9), start + QPointF(5, 9)}));
-    if (scene_.hasCurrent) p.drawEllipse(toWidget(scene_.current, scene_.current), 3.5, 3.5);
+    const QPointF start = at(scene_.x0, scene_.base);
+    p.drawPolygon(QPolygonF({start, start + QPointF(-look.len(5), look.len(9)),
+                             start + QPointF(look.len(5), look.len(9))}));
+    if (scene_.hasCurrent) {
+        p.drawEllipse(at(scene_.current, scene_.current), look.len(3.5), look.len(3.5));
+    }
     p.restore();
 
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kFrame, 1));
-    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.setPen(line(kFrame, 1));
+    p.drawRect(r.adjusted(look.len(0.5), look.len(0.5), -look.len(0.5), -look.len(0.5)));
+    p.restore();
 }
 
 }  // namespace corvane::explore

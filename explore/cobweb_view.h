@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/numeric/cobweb.h"
+#include "gui/picture.h"
 
 namespace corvane::explore {
 
@@ -51,6 +52,16 @@ public:
 
     // The picture as the window shows it, at the widget's size.
     QImage render() const;
+    // Text and lines ×large (the projector view).
+    void setLarge(double large);
+    double large() const { return large_; }
+    gui::Look screenLook() const;
+    // Where the graph is drawn in a picture of `size` in `look`.
+    static QRectF plotRect(QSizeF size, const gui::Look& look);
+    // The picture into [0, size] of the painter, in `look`: text as text,
+    // the graph, diagonal and staircase as lines, the graph reduced to one
+    // sample per device pixel.
+    void paintPicture(QPainter& p, QSizeF size, const gui::Look& look) const;
 
     QSize sizeHint() const override { return {640, 640}; }
 
@@ -58,10 +69,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void paint(QPainter& p) const;
-    void reduce() const;
+    QPointF toPoint(const QRectF& r, double x, double y) const;
+    void reduce(int columns) const;
 
     Scene scene_;
+    double large_ = 1;
     // The graph reduced to the plot's pixel columns, for that curve and width.
     mutable std::vector<double> xs_, ys_;
     mutable std::uint64_t reducedVersion_ = 0;

@@ -165,6 +165,7 @@ void CobwebWindow::buildMenus() {
     };
     const Export exports[] = {
         {"actionExportPicture", "Export &picture (PNG, PDF)\u2026", &CobwebWindow::exportPicture},
+        {"actionExportSvg", "Export picture as &SVG\u2026", &CobwebWindow::exportPictureSvg},
         {"actionExportOrbit", "Export &orbit as CSV\u2026", &CobwebWindow::exportOrbit},
         {"actionExportPoints", "Export points of &period k as CSV\u2026",
          &CobwebWindow::exportPeriodicPoints},
@@ -176,6 +177,15 @@ void CobwebWindow::buildMenus() {
     }
     file->addSeparator();
     addCloseAction(file, this);
+
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    viewMenu->setObjectName(QStringLiteral("menuView"));
+    largeTextAction_ = viewMenu->addAction(QStringLiteral("&Large text and lines"));
+    largeTextAction_->setObjectName(QStringLiteral("actionLargeText"));
+    largeTextAction_->setCheckable(true);
+    largeTextAction_->setToolTip(QStringLiteral("Text, ticks and lines large enough for a projector"));
+    connect(largeTextAction_, &QAction::toggled, this, [this](bool on) { largeText_->setOn(on); });
+    largeText_->listen(this, [this] { largeTextChanged(); });
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     mapMenu->setObjectName(QStringLiteral("menuMap"));

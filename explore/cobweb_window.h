@@ -25,6 +25,7 @@
 #include "explore/custom_map_dialog.h"
 #include "explore/job_runner.h"
 #include "explore/recent_formulas.h"
+#include "gui/picture.h"
 #include "platform/platform.h"
 
 class QAction;
@@ -119,10 +120,19 @@ public:
     // File menu: each asks where to save, then writes; false when nothing
     // was written (cancelled or failed; the status bar says why).
     bool exportPicture();
+    bool exportPictureSvg();
     bool exportOrbit();
     bool exportPeriodicPoints();
     // The writing alone.
-    platform::ExportOutcome writePicture(const platform::ExportTarget& target) const;
+    // The picture drawn for the file (its size, caption and format as asked).
+    platform::ExportOutcome writePicture(const std::string& path, gui::PictureFormat format,
+                                         const gui::PictureOptions& options) const;
+    // Asks for the size and caption after the file is chosen (tests answer
+    // without a dialog).
+    void setPictureOptionsAsker(gui::PictureOptionsAsker ask) { askOptions_ = std::move(ask); }
+    // View → Large text and lines: one setting the wiring shares between
+    // the tool windows.
+    void setLargeText(std::shared_ptr<gui::LargeTextSetting> setting);
     platform::ExportOutcome writeOrbit(const std::string& path) const;
     platform::ExportOutcome writePeriodicPoints(const std::string& path) const;
 
@@ -177,6 +187,14 @@ private:
     std::uint64_t redraws_ = 0;
 
     CobwebView* view_ = nullptr;
+    std::shared_ptr<gui::LargeTextSetting> largeText_ = std::make_shared<gui::LargeTextSetting>();
+    QAction* largeTextAction_ = nullptr;
+    gui::PictureOptionsAsker askOptions_ = gui::askPictureOptions;
+    gui::PictureOptions pictureOptions_;
+    bool exportPictureAs(const std::optional<std::string>& path, gui::PictureFormat format);
+    void largeTextChanged();
+    // False (the status bar says why) while there is no graph to draw.
+    bool pictureComplete();
     OrbitModel* orbitModel_ = nullptr;
     PeriodicPointsModel* pointsModel_ = nullptr;
     QTableView* orbitTable_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygonF>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -73,23 +74,44 @@ void DensityPlot::setPlaceholder(const QString& text) {
     if (!histogram_) update();
 }
 
-QRect DensityPlot::plotRect() const {
-    const int label = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 6;
-    const int line = fontMetrics().height();
-    return rect().adjusted(label, line / 2 + 2, -8, -(line + 4));
+QRectF DensityPlot::plotRect(QSizeF size, const gui::Look& look) {
+    const QFontMetricsF fm(look.font);
+    const double label = fm.horizontalAdvance(QStringLiteral("00000")) + look.len(6);
+    const double line = fm.height();
+    return QRectF(QPointF(0, 0), size)
+        .adjusted(label, std::floor(line / 2) + look.len(2), -look.len(8), -(line + look.len(4)));
+}
+
+QRect DensityPlot::plotRect() const { return plotRect(QSizeF(size()), screenLook()).toRect(); }
+
+gui::Look DensityPlot::screenLook() const { return gui::makeLook(font(), large_, 1.0); }
+
+void DensityPlot::setLarge(double large) {
+    large_ = large;
+    update();
 }
 
 void DensityPlot::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), Qt::white);
-    const QRect r = plotRect();
+    paintPicture(p, QSizeF(size()), screenLook());
+}
+
+void DensityPlot::paintPicture(QPainter& p, QSizeF size, const gui::Look& look) const {
+    const QRectF all(QPointF(0, 0), size);
+    p.save();
+    p.setFont(look.font);
+    p.fillRect(all, Qt::white);
+    const QRectF r = plotRect(size, look);
     if (!histogram_ || histogram_->counts.empty() || r.width() < 2 || r.height() < 2) {
         p.setPen(Qt::darkGray);
-        p.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, placeholder_);
+        p.drawText(all.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, placeholder_);
+        p.restore();
         return;
     }
     const density::Histogram& h = *histogram_;
-    const int columns = r.width();
+    // One column to a pixel of the device.
+    const int columns = std::max(2, int(std::lround(r.width() * look.device)));
+    const double width = r.width() / columns;
     const bool known = density::comparesWithClosedForm(h);
     if (columns != cachedColumns_) {
         // Many bins to a column: the column shows their mean (and their
@@ -111,50 +133,56 @@ void DensityPlot::paintEvent(QPaintEvent*) {
     double top = 0;
     for (const density::ColumnSummary& s : columns_) top = std::max(top, s.mean);
     top = top > 0 ? top * 1.08 : 1;
-    const double bottom = r.top() + r.height();
+    const double bottom = r.bottom();
     const auto yOf = [&](double d) { return bottom - std::min(1.0, d / top) * r.height(); };
 
-    // Each column a rectangle one pixel wide: whole on any device pixel ratio.
-    const QColor largest(176, 196, 222);
-    const QColor mean(60, 100, 160);
+    // Each column a rectangle one device pixel wide; the means and the
+    // largest values each one path (shapes, not pixels, in a vector file).
+    QPainterPath largestBars, meanBars;
     for (int c = 0; c < columns; ++c) {
         const density::ColumnSummary& s = columns_[std::size_t(c)];
-        const double x = r.left() + c;
+        const double x = r.left() + c * width;
         const double meanTop = yOf(s.mean);
         if (s.largest > s.mean) {
             const double upper = yOf(s.largest);
-            p.fillRect(QRectF(x, upper, 1, meanTop - upper), largest);
+            largestBars.addRect(QRectF(x, upper, width, meanTop - upper));
         }
-        if (s.mean > 0) p.fillRect(QRectF(x, meanTop, 1, bottom - meanTop), mean);
+        if (s.mean > 0) meanBars.addRect(QRectF(x, meanTop, width, bottom - meanTop));
     }
+    p.fillPath(largestBars, QColor(176, 196, 222));
+    p.fillPath(meanBars, QColor(60, 100, 160));
     if (known) {
         QPolygonF curve;
         curve.reserve(columns);
         for (int c = 0; c < columns; ++c) {
-            curve << QPointF(r.left() + c + 0.5, yOf(closedForm_[std::size_t(c)]));
+            curve << QPointF(r.left() + (c + 0.5) * width, yOf(closedForm_[std::size_t(c)]));
         }
         p.save();
         p.setClipRect(r);
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(QColor(200, 30, 30), 1.5));
+        p.setPen(QPen(QColor(200, 30, 30), look.len(1.5)));
         p.drawPolyline(curve);
         p.restore();
     }
 
-    p.setPen(Qt::black);
-    p.drawRect(QRectF(r).adjusted(-0.5, -0.5, 0.5, 0.5));
-    const int line = fontMetrics().height();
-    const QRect under(r.left() - 30, r.bottom() + 2, r.width() + 60, line);
+    p.setPen(QPen(Qt::black, look.len(1)));
+    p.drawRect(r.adjusted(-look.len(0.5), -look.len(0.5), look.len(0.5), look.len(0.5)));
+    const double line = QFontMetricsF(look.font).height();
+    const double gap = look.len(2), half = look.len(20);
+    const QRectF under(r.left() - 1.5 * half, r.bottom() + gap, r.width() + 3 * half, line);
     p.drawText(under, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("x"));
-    p.drawText(QRect(r.left() - 20, r.bottom() + 2, 40, line), Qt::AlignHCenter,
+    p.drawText(QRectF(r.left() - half, r.bottom() + gap, 2 * half, line), Qt::AlignHCenter,
                QString::fromStdString(tools::shortNumber(h.range.from)));
-    p.drawText(QRect(r.right() - 20, r.bottom() + 2, 40, line), Qt::AlignHCenter,
+    p.drawText(QRectF(r.right() - half, r.bottom() + gap, 2 * half, line), Qt::AlignHCenter,
                QString::fromStdString(tools::shortNumber(h.range.to)));
-    const QRect left(0, r.top() - line / 2, r.left() - 4, line);
+    const QRectF left(0, r.top() - line / 2, r.left() - look.len(4), line);
     p.drawText(left, Qt::AlignRight | Qt::AlignVCenter, QString::number(top, 'g', 3));
     p.drawText(left.translated(0, r.height()), Qt::AlignRight | Qt::AlignVCenter,
                QStringLiteral("0"));
+    p.restore();
 }
+
+void DensityPane::setLarge(double large) { plot_->setLarge(large); }
 
 // The pane.
 

@@ -16,6 +16,7 @@
 
 #include "core/numeric/invariant_density.h"
 #include "explore/job_runner.h"
+#include "gui/picture.h"
 
 class QLabel;
 class QLineEdit;
@@ -65,17 +66,25 @@ public:
     QSize minimumSizeHint() const override { return {160, 180}; }
     // The rectangle the bars fill.
     QRect plotRect() const;
+    static QRectF plotRect(QSizeF size, const gui::Look& look);
+    // Text and lines ×large (the projector view).
+    void setLarge(double large);
+    gui::Look screenLook() const;
+    // The plot into [0, size] of the painter, in `look`: the bars one
+    // device pixel wide, as shapes.
+    void paintPicture(QPainter& p, QSizeF size, const gui::Look& look) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    double large_ = 1;
     std::shared_ptr<const density::Histogram> histogram_;
     QString placeholder_;
     // The column summaries of histogram_ at cachedColumns_ columns.
-    std::vector<density::ColumnSummary> columns_;
-    std::vector<double> closedForm_;
-    int cachedColumns_ = -1;
+    mutable std::vector<density::ColumnSummary> columns_;
+    mutable std::vector<double> closedForm_;
+    mutable int cachedColumns_ = -1;
 };
 
 class DensityPane : public QWidget {
@@ -95,6 +104,8 @@ public:
     int bins() const;
     void setIterates(std::int64_t n);
     std::int64_t iterates() const;
+    // Text and lines of the plot ×large (the projector view).
+    void setLarge(double large);
     // Stops counting (the window is closing).
     void cancel();
 

@@ -41,14 +41,10 @@ QString reasonOf(const QSaveFile& file) {
 
 }  // namespace
 
-namespace {
-// The folder of the last file exported in this run: every window's dialog
-// opens there.
 QString& lastExportFolder() {
     static QString folder;
     return folder;
 }
-}  // namespace
 
 std::optional<ExportTarget> askExportTarget(QWidget* owner, const std::string& defaultName,
                                             bool picture) {

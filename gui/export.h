@@ -23,6 +23,10 @@ namespace corvane::gui {
 std::optional<platform::ExportTarget> askExportTarget(QWidget* owner,
                                                       const std::string& defaultName, bool picture);
 
+// The folder of the last file exported in this run: every window's dialog
+// opens there.
+QString& lastExportFolder();
+
 // PNG pixel for pixel, or a one-page PDF of the picture at its physical size
 // (its dots per meter), titled `title`.
 platform::ExportOutcome savePicture(const QImage& picture, const QString& title,

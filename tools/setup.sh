@@ -7,7 +7,7 @@ CORVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 CORVANE_PACKAGES=(
     build-essential cmake pkg-config
-    qt6-base-dev libgl-dev libcups2-dev
+    qt6-base-dev qt6-svg-dev libgl-dev libcups2-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libtbb-dev
     libmuparser-dev llvm-15-dev
     fonts-dejavu-core librsvg2-bin

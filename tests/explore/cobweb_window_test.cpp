@@ -119,7 +119,7 @@ TEST_F(Cobweb, OpensWithTheGraphOfFAndFiftyStepsTitledByItsMap) {
     // One menu of maps, its own.
     QStringList menus;
     for (QAction* a : window->menuBar()->actions()) menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"&File", "&Map"}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&View", "&Map"}));
     open(2);
     EXPECT_EQ(window->windowTitle(), "Cobweb: a*x^2*sin(PI*x)");
 }
@@ -420,14 +420,16 @@ TEST_F(Cobweb, WritesThePictureTheOrbitAndThePeriodicPoints) {
     window->setSteps(3);
     window->waitIdle();
     const QString png = dir.filePath("c.png");
-    auto outcome = window->writePicture({png.toStdString(), platform::ExportFormat::Png});
+    gui::PictureOptions asShown;
+    asShown.caption = false;
+    auto outcome = window->writePicture(png.toStdString(), gui::PictureFormat::Png, asShown);
     ASSERT_EQ(outcome.status, platform::ExportOutcome::Status::Written) << outcome.message;
     QImage written(png);
     EXPECT_EQ(written.size(), window->plot().size());
     EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32),
               window->picture().convertToFormat(QImage::Format_RGB32));
     const QString pdf = dir.filePath("c.pdf");
-    outcome = window->writePicture({pdf.toStdString(), platform::ExportFormat::Pdf});
+    outcome = window->writePicture(pdf.toStdString(), gui::PictureFormat::Pdf, asShown);
     ASSERT_EQ(outcome.status, platform::ExportOutcome::Status::Written);
     EXPECT_EQ(readFile(pdf).substr(0, 5), "%PDF-");
 

@@ -51,6 +51,9 @@ protected:
         ASSERT_TRUE(dir.isValid());
         window = std::make_unique<BifurcationWindow>(Map::logistic(), nullptr, 2);
         window->resize(700, 500);
+        // The picture's options as they were (window size, caption).
+        window->setPictureOptionsAsker(
+            [](QWidget*, const gui::PictureOptions& last) { return last; });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         View v = window->view();
@@ -95,6 +98,43 @@ TEST_F(Export, PictureAsPngIsTheWholePlot) {
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), window->plot().size());
     EXPECT_EQ(window->statusMessage(), "Saved " + path("picture.png"));
+}
+
+TEST_F(Export, EachPictureActionAsksForItsFileThenTheOptions) {
+    struct Case {
+        const char* action;
+        const char* name;
+        QByteArray start;
+    };
+    const Case cases[] = {
+        {"actionExportPng", "p.png", "\x89PNG"},
+        {"actionExportPdf", "p.pdf", "%PDF"},
+        {"actionExportSvg", "p.svg", "<?xml"},
+    };
+    int asked = 0;
+    window->setPictureOptionsAsker([&](QWidget* owner, const gui::PictureOptions& last) {
+        EXPECT_EQ(owner, window.get());
+        ++asked;
+        return last;
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.action);
+        const QString file = path(c.name);
+        answer(file);
+        window->findChild<QAction*>(c.action)->trigger();
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll().startsWith(c.start));
+        EXPECT_EQ(window->statusMessage(), "Saved " + file);
+    }
+    EXPECT_EQ(asked, 3);
+    // Options cancelled: nothing written.
+    window->setPictureOptionsAsker([](QWidget*, const gui::PictureOptions&) {
+        return std::optional<gui::PictureOptions>();
+    });
+    answer(path("none.svg"));
+    EXPECT_FALSE(window->exportPictureSvg());
+    EXPECT_FALSE(QFile::exists(path("none.svg")));
 }
 
 TEST_F(Export, PictureAsPdfIsOnePageWithTheWindowTitle) {

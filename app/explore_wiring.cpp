@@ -61,8 +61,7 @@ void ExploreWiring::openCobweb(int mapChoice, std::optional<double> a) {
 
 void ExploreWiring::showCobweb(const std::optional<Map>& map, std::optional<double> a) {
     if (!cobweb_) {
-        cobweb_ = std::make_unique<explore::CobwebWindow>(
-            map && !map->isFormula() ? *map : Map());
+        cobweb_ = std::make_unique<explore::CobwebWindow>(map && !map->isFormula() ? *map : Map());
         cobweb_->onAChanged = [this](double value) { cursor_.set(value, cobwebListener_); };
         cobweb_->setRecentFormulas(recent_);
         cobweb_->setLargeText(largeText_);
@@ -89,6 +88,7 @@ void ExploreWiring::openFeigenbaum(int mapChoice) { showFeigenbaum(chosenMap(map
 void ExploreWiring::showFeigenbaum(const std::optional<Map>& map) {
     if (!feigenbaum_) {
         feigenbaum_ = std::make_unique<explore::FeigenbaumWindow>(map.value_or(Map()));
+        feigenbaum_->setLargeText(largeText_);
         feigenbaum_->setShowInExplorer(
             [this](const Map& m, double aMin, double aMax, const std::vector<double>& s) {
                 showBifurcation(m);

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPainter>
-#include <cmath>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <cmath>
 
 #include "core/tools/caption.h"
 #include "explore/bifurcation_view.h"
@@ -77,9 +77,9 @@ QImage BifurcationWindow::picture() const {
     {
         QPainter p(&image);
         const ColumnData* data = snapshot_.data.get();
-        view_->paintPicture(p, QSizeF(size), view_->screenLook(),
-                            data ? diagramPicture(*data, image_, snapshot_.columnsDone)
-                                 : DiagramPicture{});
+        view_->paintPicture(
+            p, QSizeF(size), view_->screenLook(),
+            data ? diagramPicture(*data, image_, snapshot_.columnsDone) : DiagramPicture{});
     }
     // A PNG names the map (its formula) in its title.
     image.setText(QStringLiteral("Title"), windowTitle());
@@ -187,12 +187,47 @@ bool BifurcationWindow::exportKeptValuesCsv() {
     return finishExport(outcome, target->path);
 }
 
+bool BifurcationWindow::exportDensityPicture() {
+    const density::Histogram* shown = density_->shown();
+    if (!shown) {
+        say(model_.cursor()
+                ? QStringLiteral("The density is still being counted; export it when it "
+                                 "is shown.")
+                : QStringLiteral("Click the diagram first to choose an a."));
+        return false;
+    }
+    const auto path = gui::askPicturePath(this, "density", gui::PictureFormat::Png);
+    if (!path) return false;
+    const auto options = askOptions_(this, pictureOptions_);
+    if (!options) return false;
+    pictureOptions_ = *options;
+    const DensityPlot& plot = density_->plot();
+    gui::PictureRequest request;
+    request.path = *path;
+    request.format = gui::PictureFormat::Png;
+    request.size = gui::pictureSize(*options, plot.size());
+    request.title = windowTitle();
+    request.large = largeText_ ? largeText_->large() : 1.0;
+    request.font = plot.font();
+    if (options->caption) {
+        for (const std::string& line : tools::densityCaption(shown->setup, shown->range)) {
+            request.caption << QString::fromStdString(line);
+        }
+    }
+    return finishExport(gui::writePicture(request,
+                                          [&](QPainter& p, QSizeF size, const gui::Look& look) {
+                                              plot.paintPicture(p, size, look);
+                                          }),
+                        *path);
+}
+
 bool BifurcationWindow::exportDensityCsv() {
     const density::Histogram* shown = density_->shown();
     if (!shown) {
-        say(model_.cursor() ? QStringLiteral("The density is still being counted; export it when it "
-                                      "is shown.")
-                     : QStringLiteral("Click the diagram first to choose an a."));
+        say(model_.cursor()
+                ? QStringLiteral("The density is still being counted; export it when it "
+                                 "is shown.")
+                : QStringLiteral("Click the diagram first to choose an a."));
         return false;
     }
     const auto target = gui::askExportTarget(this, "density.csv", false);

@@ -1,7 +1,5 @@
 #include "explore/bifurcation_window.h"
 
-#include "core/tools/verdicts.h"
-
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -25,6 +23,7 @@
 #include "core/numeric/number_text.h"
 #include "core/tools/explorer_model.h"
 #include "core/tools/field_check.h"
+#include "core/tools/verdicts.h"
 #include "explore/bifurcation_view.h"
 #include "explore/density_pane.h"
 #include "explore/explore_export.h"
@@ -134,6 +133,8 @@ void BifurcationWindow::buildMenus() {
          &BifurcationWindow::exportKeptValuesCsv},
         {"actionExportDensity", "Export &density at the cursor as CSV\u2026",
          &BifurcationWindow::exportDensityCsv},
+        {"actionExportDensityPicture", "Export density at the cursor as PN&G\u2026",
+         &BifurcationWindow::exportDensityPicture},
     };
     for (const Export& e : exports) {
         QAction* a = file->addAction(QString::fromUtf8(e.caption), this,
@@ -171,11 +172,8 @@ void BifurcationWindow::buildMenus() {
     feigenbaum->setToolTip(
         QStringLiteral("Find the superstable parameters of the period doublings and their ratios"));
     viewMenu->addSeparator();
-    largeTextAction_ = viewMenu->addAction(QStringLiteral("&Large text and lines"));
-    largeTextAction_->setObjectName(QStringLiteral("actionLargeText"));
-    largeTextAction_->setCheckable(true);
-    largeTextAction_->setToolTip(QStringLiteral("Text, ticks and lines large enough for a projector"));
-    connect(largeTextAction_, &QAction::toggled, this, [this](bool on) { largeText_->setOn(on); });
+    largeTextAction_ =
+        addLargeTextAction(viewMenu, this, [this](bool on) { largeText_->setOn(on); });
     largeText_->listen(this, [this] { largeTextChanged(); });
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
@@ -390,9 +388,9 @@ void BifurcationWindow::poll() {
     for (int c = 0; c < s.columnsDone; ++c) {
         const bifurcation::ColumnOutcome& o = data.outcomes[std::size_t(c)];
         lambda[std::size_t(c)] = o.lyapunov;
-        marks[std::size_t(c)] = o.escaped            ? ColumnMark::Escaped
+        marks[std::size_t(c)] = o.escaped     ? ColumnMark::Escaped
                                 : o.leftRange ? ColumnMark::LeftUnitInterval
-                                                     : ColumnMark::None;
+                                              : ColumnMark::None;
     }
     view_->setPicture(image_, std::move(lambda), std::move(marks));
     drawnGeneration_ = s.generation;

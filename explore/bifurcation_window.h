@@ -137,6 +137,9 @@ public:
     // The plot as exported: device pixels, at the screen's size.
     QImage picture() const;
     bool exportDensityCsv();
+    // The density at the cursor as a PNG of the chosen size, or a message
+    // when none is shown.
+    bool exportDensityPicture();
     // The side pane "Density at the cursor".
     DensityPane& densityPane() const { return *density_; }
 

@@ -180,11 +180,8 @@ void CobwebWindow::buildMenus() {
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     viewMenu->setObjectName(QStringLiteral("menuView"));
-    largeTextAction_ = viewMenu->addAction(QStringLiteral("&Large text and lines"));
-    largeTextAction_->setObjectName(QStringLiteral("actionLargeText"));
-    largeTextAction_->setCheckable(true);
-    largeTextAction_->setToolTip(QStringLiteral("Text, ticks and lines large enough for a projector"));
-    connect(largeTextAction_, &QAction::toggled, this, [this](bool on) { largeText_->setOn(on); });
+    largeTextAction_ =
+        addLargeTextAction(viewMenu, this, [this](bool on) { largeText_->setOn(on); });
     largeText_->listen(this, [this] { largeTextChanged(); });
 
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
@@ -334,24 +331,25 @@ void CobwebWindow::recompute(bool curveChanged) {
         // replaces the one computing it.
         const bool graph = curveChanged || (graphAsked_ && isComputing());
         const cobweb::CurveOptions options = model_.curveOptions();
-        asked_ = runner_.start([map = map(), a = a(), k = fold(), x0 = x0(), n = steps(), span = span(),
-                                options, graph, formula](JobRunner<Computed>::Control& control) {
-            auto out = std::make_shared<Computed>();
-            if (graph) {
-                auto g = std::make_shared<Graph>();
-                cobweb::sampleCurve(map, a, k, options, g->curve);
-                if (control.stale()) return;
-                control.progress(0.5);
-                cobweb::findPeriodicPoints(map, a, k, g->curve, g->points, kMostPoints);
-                out->graph = std::move(g);
-            }
-            if (formula) {
-                if (control.stale()) return;
-                out->orbit.emplace();
-                cobweb::orbitOf(map, a, k, x0, n, *out->orbit, span);
-            }
-            control.publish(std::move(out), true);
-        });
+        asked_ =
+            runner_.start([map = map(), a = a(), k = fold(), x0 = x0(), n = steps(), span = span(),
+                           options, graph, formula](JobRunner<Computed>::Control& control) {
+                auto out = std::make_shared<Computed>();
+                if (graph) {
+                    auto g = std::make_shared<Graph>();
+                    cobweb::sampleCurve(map, a, k, options, g->curve);
+                    if (control.stale()) return;
+                    control.progress(0.5);
+                    cobweb::findPeriodicPoints(map, a, k, g->curve, g->points, kMostPoints);
+                    out->graph = std::move(g);
+                }
+                if (formula) {
+                    if (control.stale()) return;
+                    out->orbit.emplace();
+                    cobweb::orbitOf(map, a, k, x0, n, *out->orbit, span);
+                }
+                control.publish(std::move(out), true);
+            });
         graphAsked_ = graph;
         pollTimer_->start();
     }

@@ -258,6 +258,12 @@ void FeigenbaumWindow::buildMenus() {
     file->addSeparator();
     addCloseAction(file, this);
 
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    viewMenu->setObjectName(QStringLiteral("menuView"));
+    largeTextAction_ =
+        addLargeTextAction(viewMenu, this, [this](bool on) { largeText_->setOn(on); });
+    largeText_->listen(this, [this] { largeTextChanged(); });
+
     QMenu* mapMenu = menuBar()->addMenu(QStringLiteral("&Map"));
     mapMenu->setObjectName(QStringLiteral("menuMap"));
     auto* maps = new QActionGroup(this);
@@ -265,6 +271,20 @@ void FeigenbaumWindow::buildMenus() {
     mapActions_[0] = builtIn[0];
     mapActions_[1] = builtIn[1];
     checkMapAction();
+}
+
+void FeigenbaumWindow::setLargeText(std::shared_ptr<gui::LargeTextSetting> setting) {
+    largeText_ = std::move(setting);
+    largeText_->listen(this, [this] { largeTextChanged(); });
+    largeTextChanged();
+}
+
+void FeigenbaumWindow::largeTextChanged() {
+    largeTextAction_->setChecked(largeText_->on());
+    // The table and its labels: the window's own font, enlarged.
+    QFont font = baseFont_;
+    font.setPointSizeF(baseFont_.pointSizeF() * largeText_->large());
+    setFont(font);
 }
 
 void FeigenbaumWindow::checkMapAction() {

@@ -5,6 +5,7 @@
 // [s_1, s_last] and the s_n to the explorer through the program's wiring.
 #pragma once
 
+#include <QFont>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -15,6 +16,7 @@
 
 #include "core/numeric/feigenbaum.h"
 #include "explore/job_runner.h"
+#include "gui/picture.h"
 #include "platform/platform.h"
 
 class QAction;
@@ -34,6 +36,9 @@ public:
     // map: 1 or 2 (anything else is 1). The search starts when the window is
     // first shown.
     explicit FeigenbaumWindow(const Map& map, QWidget* parent = nullptr);
+    // The projector's large text, one setting for the tool windows: the
+    // table and its labels enlarged while it is on.
+    void setLargeText(std::shared_ptr<gui::LargeTextSetting> setting);
     ~FeigenbaumWindow() override;
 
     static QString titleFor(const Map& map);
@@ -88,6 +93,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void largeTextChanged();
     // What the search publishes: the rows so far, and the outcome once done.
     struct Found;
     void buildMenus();
@@ -119,6 +125,9 @@ private:
     QTimer* pollTimer_ = nullptr;
     QAction* mapActions_[2] = {nullptr, nullptr};
     QAction* exportAction_ = nullptr;
+    QAction* largeTextAction_ = nullptr;
+    std::shared_ptr<gui::LargeTextSetting> largeText_ = std::make_shared<gui::LargeTextSetting>();
+    QFont baseFont_ = font();
 };
 
 }  // namespace corvane::explore

@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QWidget>
 
-
 #include "core/numeric/number_text.h"
 
 namespace corvane::explore {
@@ -21,6 +20,15 @@ QAction* addCloseAction(QMenu* file, QWidget* window) {
     close->setObjectName(QStringLiteral("actionClose"));
     close->setShortcut(QKeySequence::Close);
     return close;
+}
+
+QAction* addLargeTextAction(QMenu* view, QWidget* window, std::function<void(bool on)> toggled) {
+    QAction* large = view->addAction(QStringLiteral("&Large text and lines"));
+    large->setObjectName(QStringLiteral("actionLargeText"));
+    large->setCheckable(true);
+    large->setToolTip(QStringLiteral("Text, ticks and lines large enough for a projector"));
+    QObject::connect(large, &QAction::toggled, window, std::move(toggled));
+    return large;
 }
 
 std::array<QAction*, 2> addMapActions(QMenu* menu, QActionGroup* group,

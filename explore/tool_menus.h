@@ -24,6 +24,8 @@ QString mapCaption(const Map& map);
 
 // File → Close (actionClose, the platform's Close shortcut) for `window`.
 QAction* addCloseAction(QMenu* file, QWidget* window);
+// View → "Large text and lines", checkable; `toggled` gets the user's choice.
+QAction* addLargeTextAction(QMenu* view, QWidget* window, std::function<void(bool on)> toggled);
 
 // The two built-in maps as exclusive checkable entries actionMap1 and
 // actionMap2, calling select with the map; `group` makes them exclusive.

@@ -16,8 +16,7 @@ std::vector<std::string> explorerCaption(const View& view, std::optional<double>
                              ", K = " + std::to_string(view.kept);
     if (cursorA) parameters += ", cursor at a = " + numberText(*cursorA);
     return {"Bifurcation diagram of f(x) = " + view.map.caption(),
-            range("a", view.aMin, view.aMax) + ", " + range("x", view.xMin, view.xMax),
-            parameters};
+            range("a", view.aMin, view.aMax) + ", " + range("x", view.xMin, view.xMax), parameters};
 }
 
 std::vector<std::string> cobwebCaption(const CobwebCaption& c) {
@@ -25,6 +24,13 @@ std::vector<std::string> cobwebCaption(const CobwebCaption& c) {
     return {"Cobweb of " + graph + " for f(x) = " + c.map + ", " + range("x", c.from, c.to),
             "a = " + numberText(c.a) + ", x0 = " + numberText(c.x0) +
                 ", k = " + std::to_string(c.fold) + ", n = " + std::to_string(c.steps)};
+}
+
+std::vector<std::string> densityCaption(const density::Orbit& o, Interval span) {
+    return {"Density of the orbit of f(x) = " + o.map.caption() + " at a = " + numberText(o.a),
+            "x0 = " + numberText(o.x0) + ", T = " + std::to_string(o.transient) +
+                ", N = " + std::to_string(o.iterates) + ", " + std::to_string(o.bins) + " bins, " +
+                range("x", span.from, span.to)};
 }
 
 std::string joinCaption(const std::vector<std::string>& lines) {

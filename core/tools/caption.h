@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/numeric/invariant_density.h"
 #include "core/tools/explorer_model.h"
 
 namespace corvane::tools {
@@ -20,11 +21,14 @@ struct CobwebCaption {
     std::string map;  // Map::caption()
     double a = 0;
     double x0 = 0;
-    int fold = 1;            // k
-    std::int64_t steps = 0;  // n
-    double from = 0, to = 1; // the x span drawn
+    int fold = 1;             // k
+    std::int64_t steps = 0;   // n
+    double from = 0, to = 1;  // the x span drawn
 };
 std::vector<std::string> cobwebCaption(const CobwebCaption& c);
+
+// The density at the cursor: the map, a, and the orbit counted.
+std::vector<std::string> densityCaption(const density::Orbit& orbit, Interval span);
 
 // The lines joined by "; ", for a file's one-line title or description.
 std::string joinCaption(const std::vector<std::string>& lines);

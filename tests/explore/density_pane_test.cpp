@@ -21,8 +21,10 @@
 #include <thread>
 
 #include "core/numeric/csv.h"
+#include "core/tools/caption.h"
 #include "explore/bifurcation_view.h"
 #include "explore/bifurcation_window.h"
+#include "gui/picture.h"
 #include "tests/explore/formula_map.h"
 #include "tests/qt/qt_test_support.h"
 
@@ -95,6 +97,8 @@ TEST_F(DensityPaneTest, IsASidePaneOfTheExplorerWithItsExportInTheFileMenu) {
     EXPECT_EQ(pane().summary(), "Click the diagram to choose an a.");
     EXPECT_FALSE(window->exportDensityCsv());
     EXPECT_EQ(window->statusMessage(), "Click the diagram first to choose an a.");
+    EXPECT_FALSE(window->exportDensityPicture());
+    EXPECT_EQ(window->statusMessage(), "Click the diagram first to choose an a.");
 }
 
 TEST_F(DensityPaneTest, TypedValuesOutOfRangeAreRefusedUnderTheirFieldAndNotCounted) {
@@ -164,6 +168,31 @@ TEST_F(DensityPaneTest, AClickInTheDiagramCountsTheOrbitOfTheColumnAtTheCursor) 
     EXPECT_TRUE(pane().summary().contains(describeFate(*here)));
     EXPECT_EQ(pane().findChild<QLineEdit*>(QStringLiteral("densityA"))->text().toDouble(),
               *window->cursorA());
+
+    // Its picture, drawn for the file at the size asked, captioned.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString png = dir.filePath("density.png");
+    platform::testing::whenModalAppears([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(png);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window->setPictureOptionsAsker([](QWidget*, const gui::PictureOptions&) {
+        gui::PictureOptions o;
+        o.size = gui::PictureOptions::Size::Custom;
+        o.customWidth = 900;
+        o.customHeight = 500;
+        return std::optional<gui::PictureOptions>(o);
+    });
+    window->findChild<QAction*>(QStringLiteral("actionExportDensityPicture"))->trigger();
+    const QImage image(png);
+    ASSERT_FALSE(image.isNull()) << window->statusMessage().toStdString();
+    EXPECT_EQ(image.size(), QSize(900, 500));
+    EXPECT_TRUE(
+        image.text("Description")
+            .contains(QString::fromStdString(tools::densityCaption(h->setup, h->range).front())));
 }
 
 TEST_F(DensityPaneTest, AMovedCursorStopsTheStaleCountAndOnlyTheNewestIsEverDrawn) {

@@ -1,6 +1,8 @@
 // Pictures of the tool windows as files: drawn for the file by the same
 // paint function as the screen, vectors in PDF and SVG, a PNG at the size
 // asked for, captions, and the projector's large text shared by the windows.
+#include "gui/picture.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -22,7 +24,7 @@
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_view.h"
 #include "explore/cobweb_window.h"
-#include "gui/picture.h"
+#include "explore/feigenbaum_window.h"
 #include "tests/explore/explorer_wait.h"
 
 namespace corvane::explore {
@@ -141,7 +143,8 @@ TEST_F(Pictures, SvgHoldsTheLabelsAsTextTheCurvesAsPathsAndTheCaption) {
     for (const Labels& c : kLabels) {
         SCOPED_TRACE(c.window);
         const QString name = QStringLiteral("p%1.svg").arg(c.window);
-        ASSERT_TRUE(write(c.window, name, PictureFormat::Svg, options(PictureOptions::Size::Window)));
+        ASSERT_TRUE(
+            write(c.window, name, PictureFormat::Svg, options(PictureOptions::Size::Window)));
         const Svg svg = readSvg(path(name));
         ASSERT_TRUE(svg.parsed);
         for (const QString& label : c.texts) {
@@ -164,8 +167,9 @@ TEST_F(Pictures, PdfPageIsTheSizeAskedForWithItsLabelsAsText) {
     };
     const Case cases[] = {
         {0, PictureOptions::Size::A4, {595.2, 841.9}},
-        {0, PictureOptions::Size::Window, {explorer->plot().width() * 0.75,
-                                           explorer->plot().height() * 0.75}},
+        {0,
+         PictureOptions::Size::Window,
+         {explorer->plot().width() * 0.75, explorer->plot().height() * 0.75}},
         {1, PictureOptions::Size::Letter, {612, 792}},
         {1, PictureOptions::Size::FullHd, {720, 405}},
     };
@@ -184,7 +188,8 @@ TEST_F(Pictures, PdfPageIsTheSizeAskedForWithItsLabelsAsText) {
         const auto text = pdfText(path(name));
         if (!text) {
             if (qEnvironmentVariable("CI") == "true") FAIL() << "pdftotext is missing";
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed: the PDF's text is not read";
+            GTEST_SKIP()
+                << "pdftotext (poppler-utils) is not installed: the PDF's text is not read";
         }
         const QString flat = QString(*text).simplified();
         for (const Labels& l : kLabels) {
@@ -200,8 +205,8 @@ TEST_F(Pictures, PdfPageIsTheSizeAskedForWithItsLabelsAsText) {
 }
 
 TEST_F(Pictures, PngAtUltraHdHasADiagramComputedForItsOwnPixels) {
-    ASSERT_TRUE(write(0, "big.png", PictureFormat::Png,
-                      options(PictureOptions::Size::UltraHd, false)));
+    ASSERT_TRUE(
+        write(0, "big.png", PictureFormat::Png, options(PictureOptions::Size::UltraHd, false)));
     const QImage png(path("big.png"));
     ASSERT_EQ(png.size(), QSize(3840, 2160));
     // 4 pixels to a screen's one: the diagram's rectangle, in pixels.
@@ -255,11 +260,17 @@ TEST_F(Pictures, LargeTextIsOneSettingForTheToolWindowsAndTheirFiles) {
     auto setting = std::make_shared<gui::LargeTextSetting>();
     explorer->setLargeText(setting);
     cobweb->setLargeText(setting);
+    FeigenbaumWindow feigenbaum(Map::logistic());
+    feigenbaum.setLargeText(setting);
+    const double tableText = feigenbaum.font().pointSizeF();
     const int columns = explorer->plot().columns();
     const QRect cobwebPlot = cobweb->plot().plotRect();
     explorer->findChild<QAction*>("actionLargeText")->trigger();
     EXPECT_TRUE(setting->on());
     EXPECT_TRUE(cobweb->findChild<QAction*>("actionLargeText")->isChecked());
+    // The Feigenbaum window has no picture: its table grows.
+    EXPECT_TRUE(feigenbaum.findChild<QAction*>("actionLargeText")->isChecked());
+    EXPECT_DOUBLE_EQ(feigenbaum.font().pointSizeF(), gui::Look::kLarge * tableText);
     // Wider margins for the larger labels.
     EXPECT_LT(explorer->plot().columns(), columns);
     EXPECT_GT(cobweb->plot().plotRect().left(), cobwebPlot.left());
@@ -267,7 +278,8 @@ TEST_F(Pictures, LargeTextIsOneSettingForTheToolWindowsAndTheirFiles) {
     const auto textHeight = [&](const QString& name) {
         const QString svg = QString::fromUtf8(contents(path(name)));
         double largest = 0;
-        auto all = QRegularExpression(QStringLiteral("<text[^>]*font-size=\"([\\d.]+)")).globalMatch(svg);
+        auto all =
+            QRegularExpression(QStringLiteral("<text[^>]*font-size=\"([\\d.]+)")).globalMatch(svg);
         while (all.hasNext()) largest = std::max(largest, all.next().captured(1).toDouble());
         return largest;
     };
@@ -275,6 +287,7 @@ TEST_F(Pictures, LargeTextIsOneSettingForTheToolWindowsAndTheirFiles) {
     cobweb->findChild<QAction*>("actionLargeText")->trigger();
     EXPECT_FALSE(setting->on());
     EXPECT_EQ(cobweb->plot().plotRect(), cobwebPlot);
+    EXPECT_DOUBLE_EQ(feigenbaum.font().pointSizeF(), tableText);
     ASSERT_TRUE(write(1, "normal.svg", PictureFormat::Svg, options(PictureOptions::Size::Window)));
     EXPECT_NEAR(textHeight("large.svg"), gui::Look::kLarge * textHeight("normal.svg"), 1.0);
     ASSERT_TRUE(waitIdle(*explorer));

@@ -187,15 +187,20 @@ bool BifurcationWindow::exportKeptValuesCsv() {
     return finishExport(outcome, target->path);
 }
 
-bool BifurcationWindow::exportDensityPicture() {
+const density::Histogram* BifurcationWindow::densityToExport() {
     const density::Histogram* shown = density_->shown();
     if (!shown) {
         say(model_.cursor()
                 ? QStringLiteral("The density is still being counted; export it when it "
                                  "is shown.")
                 : QStringLiteral("Click the diagram first to choose an a."));
-        return false;
     }
+    return shown;
+}
+
+bool BifurcationWindow::exportDensityPicture() {
+    const density::Histogram* shown = densityToExport();
+    if (!shown) return false;
     const auto path = gui::askPicturePath(this, "density", gui::PictureFormat::Png);
     if (!path) return false;
     const auto options = askOptions_(this, pictureOptions_);
@@ -222,14 +227,8 @@ bool BifurcationWindow::exportDensityPicture() {
 }
 
 bool BifurcationWindow::exportDensityCsv() {
-    const density::Histogram* shown = density_->shown();
-    if (!shown) {
-        say(model_.cursor()
-                ? QStringLiteral("The density is still being counted; export it when it "
-                                 "is shown.")
-                : QStringLiteral("Click the diagram first to choose an a."));
-        return false;
-    }
+    const density::Histogram* shown = densityToExport();
+    if (!shown) return false;
     const auto target = gui::askExportTarget(this, "density.csv", false);
     if (!target) return false;
     return finishExport(writeDensityCsv(*shown, target->path), target->path);

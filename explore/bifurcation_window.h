@@ -148,6 +148,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The density shown, or null with the reason in the status bar.
+    const density::Histogram* densityToExport();
     void buildMenus();
     void buildFields();
     void startComputation();

@@ -187,12 +187,10 @@ FeigenbaumWindow::FeigenbaumWindow(const Map& map, QWidget* parent)
     table_->setAccessibleName(QStringLiteral("Superstable parameters and their ratios"));
     table_->setModel(model_);
     table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const int widths[] = {40, 180, 130, 130, 140};
-    for (int c = 0; c < 5; ++c) table_->setColumnWidth(c, widths[c]);
+    sizeTable(1);
 
     auto* controls = new QHBoxLayout;
     auto* mostLabel = new QLabel(QStringLiteral("Up to &n ="), this);
@@ -273,6 +271,12 @@ void FeigenbaumWindow::buildMenus() {
     checkMapAction();
 }
 
+void FeigenbaumWindow::sizeTable(double large) {
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    const int widths[] = {40, 180, 130, 130, 140};
+    for (int c = 0; c < 5; ++c) table_->setColumnWidth(c, int(std::lround(widths[c] * large)));
+}
+
 void FeigenbaumWindow::setLargeText(std::shared_ptr<gui::LargeTextSetting> setting) {
     largeText_ = std::move(setting);
     largeText_->listen(this, [this] { largeTextChanged(); });
@@ -285,6 +289,7 @@ void FeigenbaumWindow::largeTextChanged() {
     QFont font = baseFont_;
     font.setPointSizeF(baseFont_.pointSizeF() * largeText_->large());
     setFont(font);
+    sizeTable(largeText_->large());
 }
 
 void FeigenbaumWindow::checkMapAction() {

@@ -94,6 +94,9 @@ protected:
 
 private:
     void largeTextChanged();
+    // The columns' widths and the rows' height for the font, `large` times
+    // the normal widths.
+    void sizeTable(double large);
     // What the search publishes: the rows so far, and the outcome once done.
     struct Found;
     void buildMenus();

@@ -6,6 +6,7 @@
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <cmath>
+#include <new>
 
 #include "core/tools/caption.h"
 #include "explore/bifurcation_view.h"
@@ -114,21 +115,28 @@ bool BifurcationWindow::writePictureFile(const std::string& path, gui::PictureFo
             const int rows = std::max(1, int(std::lround(d.height() * look.device)));
             if (columns == shown.columns && rows == shown.rows) {
                 view_->paintPicture(p, size, look, diagramPicture(shown, shownGrey, shown.columns));
-                return;
+                return true;
             }
             // On a runner of its own, waited for: the file is written
-            // when its diagram is whole.
+            // when its diagram is whole. Without the memory for its
+            // counts, nothing is written.
             JobRunner<ColumnData> runner;
             runner.start([&](JobRunner<ColumnData>::Control& control) {
                 auto data = std::make_shared<ColumnData>();
-                computeView(v, columns, rows, *data);
+                try {
+                    computeView(v, columns, rows, *data);
+                } catch (const std::bad_alloc&) {
+                    data.reset();
+                }
                 control.publish(std::move(data), true);
             });
             runner.waitIdle();
             const std::shared_ptr<const ColumnData> data = runner.poll().result;
             QImage grey(columns, rows, QImage::Format_Grayscale8);
+            if (!data || grey.isNull()) return false;
             shadeRange(*data, 0, columns, data->densest(), grey.bits(), grey.bytesPerLine());
             view_->paintPicture(p, size, look, diagramPicture(*data, grey, columns));
+            return true;
         });
     QApplication::restoreOverrideCursor();
     return finishExport(outcome, path);
@@ -222,6 +230,7 @@ bool BifurcationWindow::exportDensityPicture() {
     return finishExport(gui::writePicture(request,
                                           [&](QPainter& p, QSizeF size, const gui::Look& look) {
                                               plot.paintPicture(p, size, look);
+                                              return true;
                                           }),
                         *path);
 }

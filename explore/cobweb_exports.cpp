@@ -27,14 +27,15 @@ platform::ExportOutcome CobwebWindow::writePicture(const std::string& path,
     request.large = view_->large();
     request.font = view_->font();
     if (options.caption) {
-        const tools::CobwebCaption what{caption().toStdString(), a(), x0(), fold(), steps(),
-                                        span().from, span().to};
+        const tools::CobwebCaption what{
+            caption().toStdString(), a(), x0(), fold(), steps(), span().from, span().to};
         for (const std::string& line : tools::cobwebCaption(what)) {
             request.caption << QString::fromStdString(line);
         }
     }
     return gui::writePicture(request, [this](QPainter& p, QSizeF size, const gui::Look& look) {
         view_->paintPicture(p, size, look);
+        return true;
     });
 }
 
@@ -42,9 +43,8 @@ platform::ExportOutcome CobwebWindow::writeOrbit(const std::string& path) const 
     // What is shown now, copied, so that the file says what the window did.
     const std::vector<double> values = orbit_.x;
     const CsvAbout about{"the orbit of the cobweb", "f(x) = " + caption().toStdString(),
-                         "a = " + exactNumber(a()) + "; k = " + std::to_string(fold()) +
-                             "; x0 = " + exactNumber(x0()) +
-                             "; n = " + std::to_string(values.size() - 1)};
+                         "a = " + exactNumber(a()) + "; k = " + std::to_string(fold()) + "; x0 = " +
+                             exactNumber(x0()) + "; n = " + std::to_string(values.size() - 1)};
     return gui::saveData(path, [&](platform::TextSink& sink) {
         CsvWriter csv([&sink](std::string_view piece) { sink.write(piece); });
         csv.about(about);

@@ -1,7 +1,5 @@
 #include "gui/picture.h"
 
-#include "gui/export.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -20,6 +18,8 @@
 #include <QSpinBox>
 #include <QSvgGenerator>
 #include <cmath>
+
+#include "gui/export.h"
 
 namespace corvane::gui {
 
@@ -89,7 +89,8 @@ PictureOptionsDialog::PictureOptionsDialog(QWidget* parent, const PictureOptions
     }
     width_->setObjectName(QStringLiteral("width"));
     height_->setObjectName(QStringLiteral("height"));
-    caption_ = new QCheckBox(QStringLiteral("&Caption: the map, the view and the parameters"), this);
+    caption_ =
+        new QCheckBox(QStringLiteral("&Caption: the map, the view and the parameters"), this);
     caption_->setObjectName(QStringLiteral("caption"));
     auto* custom = new QHBoxLayout;
     custom->addWidget(width_);
@@ -172,8 +173,9 @@ void paintCaption(QPainter& p, const QStringList& lines, QRectF area, const Look
     }
 }
 
-// Paints the whole page: white, the picture, the caption under it.
-void paintPage(QPainter& p, const PictureRequest& r, const PaintPicture& paint) {
+// Paints the whole page: white, the picture, the caption under it; false
+// when the picture could not be drawn.
+bool paintPage(QPainter& p, const PictureRequest& r, const PaintPicture& paint) {
     const double device = r.size.dpi / 96.0;
     p.scale(device, device);
     const QSizeF page(r.size.width / device, r.size.height / device);
@@ -183,9 +185,11 @@ void paintPage(QPainter& p, const PictureRequest& r, const PaintPicture& paint) 
     const QSizeF picture(page.width(), std::max(1.0, page.height() - under));
     p.save();
     p.setClipRect(QRectF(QPointF(0, 0), picture));
-    paint(p, picture, look);
+    const bool drawn = paint(p, picture, look);
     p.restore();
-    if (under > 0) paintCaption(p, r.caption, QRectF(0, picture.height(), page.width(), under), look);
+    if (under > 0)
+        paintCaption(p, r.caption, QRectF(0, picture.height(), page.width(), under), look);
+    return drawn;
 }
 
 }  // namespace
@@ -200,7 +204,8 @@ std::optional<std::string> askPicturePath(QWidget* owner, const std::string& def
     dialog.setNameFilter(ext.toUpper() + QStringLiteral(" (*.") + ext + ")");
     dialog.setDefaultSuffix(ext);
     dialog.setDirectory(lastExportFolder().isEmpty() ? QDir::currentPath() : lastExportFolder());
-    dialog.selectFile(QFileInfo(QString::fromStdString(defaultName)).completeBaseName() + "." + ext);
+    dialog.selectFile(QFileInfo(QString::fromStdString(defaultName)).completeBaseName() + "." +
+                      ext);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString path = dialog.selectedFiles().constFirst();
     lastExportFolder() = QFileInfo(path).absolutePath();
@@ -223,11 +228,15 @@ ExportOutcome writePicture(const PictureRequest& r, const PaintPicture& paint) {
             image.setDotsPerMeterY(dotsPerMeter);
             image.setText(QStringLiteral("Title"), r.title);
             if (!r.caption.isEmpty()) image.setText(QStringLiteral("Description"), description);
+            if (image.isNull()) {
+                ok = false;
+                break;
+            }
             {
                 QPainter p(&image);
-                paintPage(p, r, paint);
+                ok = paintPage(p, r, paint);
             }
-            ok = image.save(&file, "PNG");
+            ok = ok && image.save(&file, "PNG");
             break;
         }
         case PictureFormat::Pdf: {
@@ -245,7 +254,7 @@ ExportOutcome writePicture(const PictureRequest& r, const PaintPicture& paint) {
                 // The PDF's resolution is whole dots per inch.
                 PictureRequest whole = r;
                 whole.size.dpi = pdf.resolution();
-                paintPage(p, whole, paint);
+                ok = paintPage(p, whole, paint);
                 p.end();
             }
             break;
@@ -261,7 +270,7 @@ ExportOutcome writePicture(const PictureRequest& r, const PaintPicture& paint) {
             QPainter p;
             ok = p.begin(&svg);
             if (ok) {
-                paintPage(p, r, paint);
+                ok = paintPage(p, r, paint);
                 p.end();
             }
             break;
@@ -269,8 +278,11 @@ ExportOutcome writePicture(const PictureRequest& r, const PaintPicture& paint) {
     }
     if (!ok) {
         file.cancelWriting();
-        return failed(path, QStringLiteral("the %1 could not be written")
-                                .arg(QString::fromLatin1(extension(r.format)).toUpper()));
+        return failed(path, QStringLiteral("the %1 could not be drawn or written (not enough "
+                                           "memory for %2 \u00d7 %3 pixels?)")
+                                .arg(QString::fromLatin1(extension(r.format)).toUpper())
+                                .arg(r.size.width)
+                                .arg(r.size.height));
     }
     if (!file.commit()) return failed(path, file.errorString());
     return {};

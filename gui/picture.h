@@ -7,8 +7,8 @@
 #include <QDialog>
 #include <QFont>
 #include <QObject>
-#include <QPointer>
 #include <QPainter>
+#include <QPointer>
 #include <QSizeF>
 #include <QStringList>
 #include <functional>
@@ -104,8 +104,9 @@ std::optional<PictureOptions> askPictureOptions(QWidget* owner, const PictureOpt
 std::optional<std::string> askPicturePath(QWidget* owner, const std::string& defaultName,
                                           PictureFormat format);
 
-// Draws the picture into [0, size] of the painter's logical pixels.
-using PaintPicture = std::function<void(QPainter& painter, QSizeF size, const Look& look)>;
+// Draws the picture into [0, size] of the painter's logical pixels; false
+// when it could not (no memory for what it needs): nothing is written then.
+using PaintPicture = std::function<bool(QPainter& painter, QSizeF size, const Look& look)>;
 
 struct PictureRequest {
     std::string path;

@@ -244,6 +244,28 @@ TEST_F(Pictures, AnIncompletePictureIsNotWrittenInAnyFormat) {
     ASSERT_TRUE(waitIdle(*explorer));
 }
 
+// A picture that cannot be drawn (no memory for its diagram) writes
+// nothing, and a file already there stays as it was.
+TEST_F(Pictures, APictureThatCannotBeDrawnLeavesTheFileAsItWas) {
+    const QString there = path("kept.png");
+    {
+        QFile f(there);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("before");
+    }
+    for (PictureFormat format : {PictureFormat::Png, PictureFormat::Pdf, PictureFormat::Svg}) {
+        gui::PictureRequest request;
+        request.path = there.toStdString();
+        request.format = format;
+        request.size = {400, 300, 96};
+        const auto outcome =
+            gui::writePicture(request, [](QPainter&, QSizeF, const gui::Look&) { return false; });
+        EXPECT_EQ(outcome.status, platform::ExportOutcome::Status::Failed);
+        EXPECT_NE(outcome.message.find("not enough memory"), std::string::npos) << outcome.message;
+        EXPECT_EQ(contents(there), "before");
+    }
+}
+
 TEST_F(Pictures, TheOptionsDialogAnswersWithItsChoice) {
     gui::PictureOptionsDialog dialog(nullptr, PictureOptions{});
     PictureOptions custom = options(PictureOptions::Size::Custom, false);

@@ -29,28 +29,35 @@ if [[ "${1:-}" != --session ]]; then
 fi
 binary="$2"
 
-display=":$((100 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+source "$here/xvfb.sh"
+xvfb=""
 launcher=""
 program=""
 cleanup() {
     [[ -n "$program" ]] && kill "$program" 2>/dev/null
     [[ -n "$launcher" ]] && kill "$launcher" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
+    [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null
 }
 trap cleanup EXIT
-export DISPLAY="$display"
-for _ in $(seq 50); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
+if ! start_xvfb 1280x900x24; then
+    echo "FAIL: Xvfb did not start" >&2
+    exit 1
+fi
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 launcher=$!
 sleep 1
 
 unset QT_QPA_PLATFORM
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-"$binary" >/dev/null 2>&1 &
+# What the program says goes to a file, shown when the check fails.
+log="$(mktemp)"
+"$binary" >"$log" 2>&1 &
 program=$!
 "$python" "$here/atspi_check.py"
+status=$?
+if ((status != 0)); then
+    echo "--- the program's output:" >&2
+    tail -n 40 "$log" >&2
+fi
+rm -f "$log"
+exit "$status"

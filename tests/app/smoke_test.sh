@@ -17,15 +17,11 @@ if [[ "$mode" == x11 ]]; then
         echo "SKIP: Xvfb or xdotool is not installed"
         exit 77
     fi
-    display=":$((100 + RANDOM % 400))"
-    Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'kill $xvfb 2>/dev/null' EXIT
-    for _ in $(seq 50); do
-        DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    export DISPLAY="$display"
+    source "$(dirname "$0")/xvfb.sh"
+    xvfb=""
+    trap '[[ -n "$xvfb" ]] && kill $xvfb 2>/dev/null' EXIT
+    start_xvfb 1920x1080x24 || fail "Xvfb did not start"
+    display="$DISPLAY"
     unset QT_QPA_PLATFORM
 else
     export QT_QPA_PLATFORM=offscreen

@@ -39,20 +39,43 @@ cleanup() {
     [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null
 }
 trap cleanup EXIT
-if ! start_xvfb 1280x900x24; then
-    echo "FAIL: Xvfb did not start" >&2
-    exit 1
-fi
-/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
-launcher=$!
-sleep 1
-
 unset QT_QPA_PLATFORM
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 # What the program says goes to a file, shown when the check fails.
 log="$(mktemp)"
-"$binary" >"$log" 2>&1 &
-program=$!
+
+# The display, the accessibility bus and the program. On a loaded machine
+# the program has been seen to find no display it could connect to although
+# the display answered a moment before; such a start is tried again, on a
+# new display, up to three times, and each failed start is shown.
+start() {
+    start_xvfb 1280x900x24 || return 1
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+    launcher=$!
+    sleep 1
+    "$binary" >"$log" 2>&1 &
+    program=$!
+    sleep 2
+    kill -0 "$program" 2>/dev/null
+}
+started=no
+for attempt in 1 2 3; do
+    if start; then
+        started=yes
+        break
+    fi
+    echo "--- start $attempt failed (DISPLAY=$DISPLAY); the program's output:" >&2
+    tail -n 20 "$log" >&2
+    cleanup
+    program=""
+    launcher=""
+    xvfb=""
+done
+if [[ "$started" != yes ]]; then
+    echo "FAIL: the program did not start on a display of its own" >&2
+    rm -f "$log"
+    exit 1
+fi
 "$python" "$here/atspi_check.py"
 status=$?
 if ((status != 0)); then

@@ -90,18 +90,9 @@ QImage BifurcationWindow::picture() const {
 bool BifurcationWindow::writePictureFile(const std::string& path, gui::PictureFormat format,
                                          const gui::PictureOptions& options) {
     if (!pictureComplete()) return false;
-    gui::PictureRequest request;
-    request.path = path;
-    request.format = format;
-    request.size = gui::pictureSize(options, view_->size());
-    request.title = windowTitle();
-    request.large = view_->large();
-    request.font = view_->font();
-    if (options.caption) {
-        for (const std::string& line : tools::explorerCaption(view(), model_.cursor())) {
-            request.caption << QString::fromStdString(line);
-        }
-    }
+    const gui::PictureRequest request =
+        gui::pictureRequest(path, format, options, *view_, windowTitle(), view_->large(),
+                            tools::explorerCaption(view(), model_.cursor()));
     const ColumnData& shown = *snapshot_.data;
     const QImage shownGrey = image_;
     const View v = view();
@@ -146,9 +137,8 @@ bool BifurcationWindow::exportPicture(gui::PictureFormat format) {
     if (!pictureComplete()) return false;
     const auto path = gui::askPicturePath(this, "bifurcation", format);
     if (!path) return false;
-    const auto options = askOptions_(this, pictureOptions_);
+    const auto options = askPictureOptions();
     if (!options) return false;
-    pictureOptions_ = *options;
     return writePictureFile(*path, format, *options);
 }
 
@@ -195,6 +185,12 @@ bool BifurcationWindow::exportKeptValuesCsv() {
     return finishExport(outcome, target->path);
 }
 
+std::optional<gui::PictureOptions> BifurcationWindow::askPictureOptions() {
+    const auto options = askOptions_(this, pictureOptions_);
+    if (options) pictureOptions_ = *options;
+    return options;
+}
+
 const density::Histogram* BifurcationWindow::densityToExport() {
     const density::Histogram* shown = density_->shown();
     if (!shown) {
@@ -211,22 +207,12 @@ bool BifurcationWindow::exportDensityPicture() {
     if (!shown) return false;
     const auto path = gui::askPicturePath(this, "density", gui::PictureFormat::Png);
     if (!path) return false;
-    const auto options = askOptions_(this, pictureOptions_);
+    const auto options = askPictureOptions();
     if (!options) return false;
-    pictureOptions_ = *options;
     const DensityPlot& plot = density_->plot();
-    gui::PictureRequest request;
-    request.path = *path;
-    request.format = gui::PictureFormat::Png;
-    request.size = gui::pictureSize(*options, plot.size());
-    request.title = windowTitle();
-    request.large = largeText_ ? largeText_->large() : 1.0;
-    request.font = plot.font();
-    if (options->caption) {
-        for (const std::string& line : tools::densityCaption(shown->setup, shown->range)) {
-            request.caption << QString::fromStdString(line);
-        }
-    }
+    const gui::PictureRequest request =
+        gui::pictureRequest(*path, gui::PictureFormat::Png, *options, plot, windowTitle(),
+                            largeText_->large(), tools::densityCaption(shown->setup, shown->range));
     return finishExport(gui::writePicture(request,
                                           [&](QPainter& p, QSizeF size, const gui::Look& look) {
                                               plot.paintPicture(p, size, look);

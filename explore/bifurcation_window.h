@@ -150,6 +150,8 @@ protected:
 private:
     // The density shown, or null with the reason in the status bar.
     const density::Histogram* densityToExport();
+    // The picture options dialog, its last answer kept.
+    std::optional<gui::PictureOptions> askPictureOptions();
     void buildMenus();
     void buildFields();
     void startComputation();

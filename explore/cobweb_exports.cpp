@@ -19,20 +19,10 @@ namespace corvane::explore {
 platform::ExportOutcome CobwebWindow::writePicture(const std::string& path,
                                                    gui::PictureFormat format,
                                                    const gui::PictureOptions& options) const {
-    gui::PictureRequest request;
-    request.path = path;
-    request.format = format;
-    request.size = gui::pictureSize(options, view_->size());
-    request.title = windowTitle();
-    request.large = view_->large();
-    request.font = view_->font();
-    if (options.caption) {
-        const tools::CobwebCaption what{
-            caption().toStdString(), a(), x0(), fold(), steps(), span().from, span().to};
-        for (const std::string& line : tools::cobwebCaption(what)) {
-            request.caption << QString::fromStdString(line);
-        }
-    }
+    const tools::CobwebCaption what{
+        caption().toStdString(), a(), x0(), fold(), steps(), span().from, span().to};
+    const gui::PictureRequest request = gui::pictureRequest(
+        path, format, options, *view_, windowTitle(), view_->large(), tools::cobwebCaption(what));
     return gui::writePicture(request, [this](QPainter& p, QSizeF size, const gui::Look& look) {
         view_->paintPicture(p, size, look);
         return true;

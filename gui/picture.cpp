@@ -212,6 +212,22 @@ std::optional<std::string> askPicturePath(QWidget* owner, const std::string& def
     return path.toStdString();
 }
 
+PictureRequest pictureRequest(std::string path, PictureFormat format, const PictureOptions& options,
+                              const QWidget& plot, const QString& title, double large,
+                              const std::vector<std::string>& caption) {
+    PictureRequest request;
+    request.path = std::move(path);
+    request.format = format;
+    request.size = pictureSize(options, plot.size());
+    request.title = title;
+    request.large = large;
+    request.font = plot.font();
+    if (options.caption) {
+        for (const std::string& line : caption) request.caption << QString::fromStdString(line);
+    }
+    return request;
+}
+
 ExportOutcome writePicture(const PictureRequest& r, const PaintPicture& paint) {
     const QString path = QString::fromStdString(r.path);
     if (r.size.width < 1 || r.size.height < 1) return failed(path, QStringLiteral("empty picture"));

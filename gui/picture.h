@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -117,6 +118,12 @@ struct PictureRequest {
     double large = 1;
     QFont font;  // the window's
 };
+
+// The request for a picture of `plot` (its size sets "window size", its font
+// the text) as `options` ask, with `caption` under it when they ask for one.
+PictureRequest pictureRequest(std::string path, PictureFormat format, const PictureOptions& options,
+                              const QWidget& plot, const QString& title, double large,
+                              const std::vector<std::string>& caption);
 
 // The file, drawn for its own device: PNG pixels, or PDF and SVG vectors
 // (text as text); the caption under the picture and in the file's

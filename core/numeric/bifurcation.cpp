@@ -123,11 +123,14 @@ template <int Map>
 void refold(State& s, int l, double x, double p, std::int64_t e, int steps) {
     const int v = l / W, w = l % W;
     const double a = s.a[v][w];
+    // A formula's next iterate comes with the slope at the current one.
+    double next = 0;
+    if constexpr (Map == kCode) next = s.code->value(a, x);
     for (int n = 0; n < steps; ++n) {
         double d = 0;
         if constexpr (Map == kCode) {
-            x = s.code->value(a, x);
-            s.code->valueAndSlope(a, x, d);
+            x = next;
+            next = s.code->valueAndSlope(a, x, d);
             d = std::fabs(d);
         } else {
             x = Map == 1 ? f1(a, x) : f2(a, x);

@@ -3,13 +3,8 @@
 #include <muParser.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cmath>
-#include <exception>
-#include <limits>
-#include <map>
-#include <sstream>
 
 #include "core/numeric/maps.h"
 

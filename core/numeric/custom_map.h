@@ -45,7 +45,7 @@ public:
     // An evaluator for the calling thread.
     Evaluator evaluator() const;
 
-    // Convenience for one value at a time (each call makes a parser: slow).
+    // One value or slope at a time, through the formula's code.
     double value(double a, double x) const;
     double slope(double a, double x) const;
 

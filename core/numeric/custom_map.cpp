@@ -197,14 +197,17 @@ std::string trimmed(const std::string& s) {
 }
 
 // A parser of the formula, or the error muparser raised.
-void compileInto(mu::Parser& p, const std::string& formula, double* a, double* x) {
+void compileInto(mu::Parser& p, const std::string& formula, double* a, double* x,
+                 double* b = nullptr) {
     configure(p, a, x);
+    if (b) p.DefineVar("b", b);
     p.SetExpr(formula);
 }
 
 }  // namespace
 
-CustomMap::Compiled CustomMap::compile(const std::string& typed, Compiler compiler) {
+CustomMap::Compiled CustomMap::compile(const std::string& typed, Compiler compiler,
+                                       Variables variables) {
     const std::string formula = trimmed(typed);
     Compiled out;
     if (formula.empty()) {
@@ -216,10 +219,11 @@ CustomMap::Compiled CustomMap::compile(const std::string& typed, Compiler compil
         out.column = static_cast<int>(kLongestFormula) + 1;
         return out;
     }
-    double a = 1, x = 0.5;
+    const bool two = variables == Variables::XAB;
+    double a = 1, x = 0.5, b = 1;
     mu::Parser p;
     try {
-        compileInto(p, formula, &a, &x);
+        compileInto(p, formula, &a, &x, two ? &b : nullptr);
         p.Eval();  // reads the formula, unknown names refused
         const mu::varmap_type used = p.GetUsedVar();
         if (const int column = topLevelCommaColumn(formula); column > 0 || p.GetNumResults() > 1) {
@@ -244,16 +248,26 @@ CustomMap::Compiled CustomMap::compile(const std::string& typed, Compiler compil
         return refusal(formula, e);
     }
     // muparser accepted it: its tree, in muparser's own grammar.
-    std::optional<FormulaTree> tree = readFormula(formula);
+    std::optional<FormulaTree> tree = readFormula(formula, variables);
     if (!tree) {
         out.error = "the formula cannot be compiled (a fault of the program: please report it)";
         return out;
     }
     auto map = std::shared_ptr<CustomMap>(new CustomMap());
     map->formula_ = formula;
-    map->code_ = FormulaCode::make(std::move(*tree), compiler == Compiler::Native);
+    const bool native = compiler == Compiler::Native;
+    map->code_ = two ? FormulaCode::makeTwo(std::move(*tree), false, native)
+                     : FormulaCode::make(std::move(*tree), native);
     out.map = std::move(map);
     return out;
+}
+
+std::shared_ptr<const CustomMap> CustomMap::fromTree(FormulaTree tree, std::string caption,
+                                                     Compiler compiler) {
+    auto map = std::shared_ptr<CustomMap>(new CustomMap());
+    map->formula_ = std::move(caption);
+    map->code_ = FormulaCode::make(std::move(tree), compiler == Compiler::Native);
+    return map;
 }
 
 Evaluator CustomMap::evaluator() const { return Evaluator(*this); }

@@ -34,8 +34,15 @@ class Evaluator;
 class CustomMap {
 public:
     struct Compiled;
-    // The formula compiled, or why it was refused.
-    static Compiled compile(const std::string& formula, Compiler compiler = Compiler::Native);
+    // The formula compiled, or why it was refused. With Variables::XAB the
+    // formula may name b as well, and its code is made for a map of two
+    // parameters (FormulaCode::makeTwo).
+    static Compiled compile(const std::string& formula, Compiler compiler = Compiler::Native,
+                            Variables variables = Variables::XA);
+    // A map of x and a built as a tree rather than typed (one pass of a
+    // forcing sequence, say), named `caption`.
+    static std::shared_ptr<const CustomMap> fromTree(FormulaTree tree, std::string caption,
+                                                     Compiler compiler = Compiler::Native);
 
     // The formula as typed, without leading and trailing blanks.
     const std::string& formula() const { return formula_; }

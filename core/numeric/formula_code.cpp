@@ -40,7 +40,9 @@ double least(double u, double w) { return w < u ? w : u; }
 
 // ---- The tree evaluated, with the signatures of the machine code ----
 
-const FormulaTree& treeOf(const void* context) { return *static_cast<const FormulaTree*>(context); }
+const FormulaTree& treeOf(const void* context) {
+    return static_cast<const FormulaCode*>(context)->tree();
+}
 
 double treeValue(const void* c, double a, double x) {
     return evaluate(treeOf(c), a, x, Along::None).value;
@@ -83,6 +85,24 @@ void treeAdvanceSlopes(const void* c, const double* a, double* x, double* next, 
             next[l] = treeSlope(c, a[l], x[l], &d);
             product[l] *= std::fabs(d);
             out[n * kCodeLanes + l] = x[l];
+        }
+    }
+}
+
+void treeAdvanceTwo(const void* c, const double* a, const double* b, double* x, double* product,
+                    double* turns, double* out, std::int64_t steps) {
+    const bool wrap = static_cast<const FormulaCode*>(c)->wraps();
+    for (std::int64_t n = 0; n < steps; ++n) {
+        for (int l = 0; l < kCodeLanes; ++l) {
+            const Dual d = evaluate(treeOf(c), a[l], b[l], x[l]);
+            product[l] *= std::fabs(d.derivative);
+            if (std::fabs(x[l]) < kInfinity) x[l] = d.value;
+            if (wrap) {
+                const double w = std::floor(x[l]);
+                x[l] -= w;
+                turns[l] += w;
+            }
+            if (out) out[n * kCodeLanes + l] = x[l];
         }
     }
 }
@@ -255,6 +275,115 @@ public:
         } else {
             loopLanes(f, p, steps, withSlopes);
         }
+    }
+
+    // advanceTwo, in the signature of FormulaCode::TwoFn: vectors in
+    // registers for arithmetic alone, else lane by lane, as lanes() does.
+    void two(bool wrap, bool vectors) {
+        llvm::Function* f = function(
+            "advanceTwo", ir_.getVoidTy(),
+            {ptr(), ptr(), ptr(), ptr(), ptr(), ptr(), ptr(), ir_.getInt64Ty()});
+        for (unsigned i = 1; i + 1 < f->arg_size(); ++i) {
+            f->addParamAttr(i, llvm::Attribute::NoAlias);
+        }
+        llvm::Value* a = f->getArg(1);
+        llvm::Value* b = f->getArg(2);
+        llvm::Value* x = f->getArg(3);
+        llvm::Value* product = f->getArg(4);
+        llvm::Value* turns = f->getArg(5);
+        llvm::Value* out = f->getArg(6);
+        llvm::Value* steps = f->getArg(7);
+        llvm::Value* scratch =
+            ir_.CreateAlloca(llvm::ArrayType::get(ir_.getDoubleTy(), kCodeLanes));
+        llvm::Value* none = ir_.CreateICmpEQ(
+            out, llvm::ConstantPointerNull::get(llvm::PointerType::get(context_, 0)));
+        out = ir_.CreateSelect(none, scratch, out);
+        llvm::Value* stride = ir_.CreateSelect(none, ir_.getInt64(0), ir_.getInt64(kCodeLanes));
+
+        llvm::Type* t = vectors ? vector() : ir_.getDoubleTy();
+        const int width = vectors ? kWidth : 1;
+        Emitter e{ir_, module_, t};
+        auto load = [&](llvm::Value* array, int g) -> llvm::Value* {
+            return ir_.CreateAlignedLoad(
+                t, ir_.CreateConstGEP1_64(ir_.getDoubleTy(), array, g * width), llvm::Align(8));
+        };
+        auto store = [&](llvm::Value* value, llvm::Value* array, int g) {
+            ir_.CreateAlignedStore(
+                value, ir_.CreateConstGEP1_64(ir_.getDoubleTy(), array, g * width),
+                llvm::Align(8));
+        };
+        llvm::BasicBlock* entry = ir_.GetInsertBlock();
+        llvm::BasicBlock* loop = llvm::BasicBlock::Create(context_, "loop", f);
+        llvm::BasicBlock* done = llvm::BasicBlock::Create(context_, "done", f);
+        // With vectors the groups' state lives in memory the optimiser keeps
+        // in registers; lane by lane it stays in the arrays.
+        llvm::Value *ga[kGroups], *gb[kGroups], *slotX[kGroups], *slotP[kGroups], *slotT[kGroups];
+        for (int g = 0; vectors && g < kGroups; ++g) {
+            ga[g] = load(a, g);
+            gb[g] = load(b, g);
+            auto keep = [&](llvm::Value* array) {
+                llvm::Value* slot = ir_.CreateAlloca(t);
+                ir_.CreateStore(load(array, g), slot);
+                return slot;
+            };
+            slotX[g] = keep(x);
+            slotP[g] = keep(product);
+            slotT[g] = keep(turns);
+        }
+        ir_.CreateCondBr(ir_.CreateICmpSGT(steps, ir_.getInt64(0)), loop, done);
+        ir_.SetInsertPoint(loop);
+        llvm::PHINode* n = ir_.CreatePHI(ir_.getInt64Ty(), 2);
+        n->addIncoming(ir_.getInt64(0), entry);
+        llvm::Value* row = ir_.CreateMul(n, stride);
+        auto stepGroup = [&](llvm::Value* av, llvm::Value* bv, llvm::Value* xs, llvm::Value* ps,
+                             llvm::Value* ts, llvm::Value* at) {
+            std::vector<EmitRules::T> scratchNodes;
+            llvm::Value* xv = ir_.CreateLoad(t, xs);
+            const EmitRules::T r = run(e, tree_, Along::X, av, xv, bv, scratchNodes);
+            ir_.CreateStore(ir_.CreateFMul(ir_.CreateLoad(t, ps),
+                                           r.d ? e.fabs(*r.d) : e.constant(0.0)),
+                            ps);
+            llvm::Value* finite = ir_.CreateFCmpOLT(e.fabs(xv), e.constant(kInfinity));
+            llvm::Value* nx = ir_.CreateSelect(finite, r.v, xv);
+            if (wrap) {
+                llvm::Value* w = e.floor(nx);
+                nx = ir_.CreateFSub(nx, w);
+                ir_.CreateStore(ir_.CreateFAdd(ir_.CreateLoad(t, ts), w), ts);
+            }
+            ir_.CreateStore(nx, xs);
+            ir_.CreateAlignedStore(nx, at, llvm::Align(8));
+        };
+        if (vectors) {
+            for (int g = 0; g < kGroups; ++g) {
+                stepGroup(ga[g], gb[g], slotX[g], slotP[g], slotT[g],
+                          ir_.CreateGEP(ir_.getDoubleTy(), out,
+                                        ir_.CreateAdd(row, ir_.getInt64(g * kWidth))));
+            }
+        } else {
+            llvm::BasicBlock* lane = llvm::BasicBlock::Create(context_, "lane", f);
+            llvm::BasicBlock* latch = llvm::BasicBlock::Create(context_, "next", f);
+            ir_.CreateBr(lane);
+            ir_.SetInsertPoint(lane);
+            llvm::PHINode* l = ir_.CreatePHI(ir_.getInt64Ty(), 2);
+            l->addIncoming(ir_.getInt64(0), loop);
+            auto at = [&](llvm::Value* array) { return ir_.CreateGEP(t, array, l); };
+            stepGroup(ir_.CreateLoad(t, at(a)), ir_.CreateLoad(t, at(b)), at(x), at(product),
+                      at(turns), ir_.CreateGEP(t, out, ir_.CreateAdd(row, l)));
+            llvm::Value* nextLane = ir_.CreateAdd(l, ir_.getInt64(1));
+            l->addIncoming(nextLane, ir_.GetInsertBlock());
+            ir_.CreateCondBr(ir_.CreateICmpSLT(nextLane, ir_.getInt64(kCodeLanes)), lane, latch);
+            ir_.SetInsertPoint(latch);
+        }
+        llvm::Value* following = ir_.CreateAdd(n, ir_.getInt64(1));
+        n->addIncoming(following, ir_.GetInsertBlock());
+        ir_.CreateCondBr(ir_.CreateICmpSLT(following, steps), loop, done);
+        ir_.SetInsertPoint(done);
+        for (int g = 0; vectors && g < kGroups; ++g) {
+            store(ir_.CreateLoad(t, slotX[g]), x, g);
+            store(ir_.CreateLoad(t, slotP[g]), product, g);
+            store(ir_.CreateLoad(t, slotT[g]), turns, g);
+        }
+        ir_.CreateRetVoid();
     }
 
 private:
@@ -476,8 +605,19 @@ void optimise(llvm::Module& module, llvm::TargetMachine& machine) {
 }  // namespace
 
 std::shared_ptr<const FormulaCode> FormulaCode::make(FormulaTree tree, bool native) {
+    return build(std::move(tree), native, false, false);
+}
+
+std::shared_ptr<const FormulaCode> FormulaCode::makeTwo(FormulaTree tree, bool wrap, bool native) {
+    return build(std::move(tree), native, true, wrap);
+}
+
+std::shared_ptr<const FormulaCode> FormulaCode::build(FormulaTree tree, bool native, bool two,
+                                                      bool wrap) {
     std::shared_ptr<FormulaCode> code(new FormulaCode());
     code->tree_ = std::move(tree);
+    code->wrap_ = wrap;
+    code->advanceTwo_ = &treeAdvanceTwo;
     code->value_ = &treeValue;
     code->slope_ = &treeSlope;
     code->parameterSlope_ = &treeParameterSlope;
@@ -508,12 +648,16 @@ std::shared_ptr<const FormulaCode> FormulaCode::make(FormulaTree tree, bool nati
     module->setTargetTriple((*machine)->getTargetTriple().str());
     {
         Generator g(*context, *module, code->tree_);
-        g.scalar("value", false, Along::None);
-        g.scalar("slope", true, Along::X);
-        g.scalar("parameterSlope", true, Along::A);
         const bool vectors = arithmeticOnly(code->tree_);
-        g.lanes("advance", false, vectors);
-        g.lanes("advanceSlopes", true, vectors);
+        if (two) {
+            g.two(wrap, vectors);
+        } else {
+            g.scalar("value", false, Along::None);
+            g.scalar("slope", true, Along::X);
+            g.scalar("parameterSlope", true, Along::A);
+            g.lanes("advance", false, vectors);
+            g.lanes("advanceSlopes", true, vectors);
+        }
     }
     std::string broken;
     llvm::raw_string_ostream why(broken);
@@ -557,17 +701,23 @@ std::shared_ptr<const FormulaCode> FormulaCode::make(FormulaTree tree, bool nati
         }
         return address->toPtr<void*>();
     };
-    void* value = find("value");
-    void* slope = value ? find("slope") : nullptr;
-    void* parameterSlope = slope ? find("parameterSlope") : nullptr;
-    void* advance = parameterSlope ? find("advance") : nullptr;
-    void* advanceSlopes = advance ? find("advanceSlopes") : nullptr;
-    if (!advanceSlopes) return code;
-    code->value_ = reinterpret_cast<ValueFn>(value);
-    code->slope_ = reinterpret_cast<SlopeFn>(slope);
-    code->parameterSlope_ = reinterpret_cast<SlopeFn>(parameterSlope);
-    code->advance_ = reinterpret_cast<AdvanceFn>(advance);
-    code->advanceSlopes_ = reinterpret_cast<SlopesFn>(advanceSlopes);
+    if (two) {
+        void* advanceTwo = find("advanceTwo");
+        if (!advanceTwo) return code;
+        code->advanceTwo_ = reinterpret_cast<TwoFn>(advanceTwo);
+    } else {
+        void* value = find("value");
+        void* slope = value ? find("slope") : nullptr;
+        void* parameterSlope = slope ? find("parameterSlope") : nullptr;
+        void* advance = parameterSlope ? find("advance") : nullptr;
+        void* advanceSlopes = advance ? find("advanceSlopes") : nullptr;
+        if (!advanceSlopes) return code;
+        code->value_ = reinterpret_cast<ValueFn>(value);
+        code->slope_ = reinterpret_cast<SlopeFn>(slope);
+        code->parameterSlope_ = reinterpret_cast<SlopeFn>(parameterSlope);
+        code->advance_ = reinterpret_cast<AdvanceFn>(advance);
+        code->advanceSlopes_ = reinterpret_cast<SlopesFn>(advanceSlopes);
+    }
     code->jit_ = std::make_unique<Jit>(Jit{std::move(*jit)});
     code->seconds_ =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

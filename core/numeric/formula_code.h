@@ -24,6 +24,11 @@ public:
     // Compiles the tree to machine code; with `native` false, or when the
     // compiler fails, the code evaluates the tree (nativeRefusal says why).
     static std::shared_ptr<const FormulaCode> make(FormulaTree tree, bool native = true);
+    // The code of a map of x and two parameters (a tree that may name b):
+    // advanceTwo alone. With `wrap`, every iterate is taken mod 1 and its
+    // whole turns are counted, as for a map of the circle.
+    static std::shared_ptr<const FormulaCode> makeTwo(FormulaTree tree, bool wrap,
+                                                      bool native = true);
     ~FormulaCode();
     FormulaCode(const FormulaCode&) = delete;
     FormulaCode& operator=(const FormulaCode&) = delete;
@@ -63,16 +68,33 @@ public:
         advanceSlopes_(context(), a, x, next, inside, range, product, out, steps);
     }
 
+    // Made by makeTwo: kCodeLanes orbits, lane l at (a[l], b[l]) from x[l],
+    // `steps` steps each: |f′(x)| at each x multiplied into product[l], then
+    // x ↦ f(x) (an orbit no longer finite stays where it is); when the code
+    // wraps, the new x becomes x − ⌊x⌋ and ⌊x⌋ is added to turns[l]. With
+    // `out`, step n's iterates go to out[n·kCodeLanes + l].
+    void advanceTwo(const double* a, const double* b, double* x, double* product, double* turns,
+                    double* out, std::int64_t steps) const {
+        advanceTwo_(context(), a, b, x, product, turns, out, steps);
+    }
+    bool wraps() const { return wrap_; }
+    // The tree the code was made from.
+    const FormulaTree& tree() const { return tree_; }
+
     using ValueFn = double (*)(const void*, double, double);
     using SlopeFn = double (*)(const void*, double, double, double*);
     using AdvanceFn = void (*)(const void*, const double*, double*, double*, const double*, double*,
                                std::int64_t);
     using SlopesFn = void (*)(const void*, const double*, double*, double*, double*, const double*,
                               double*, double*, std::int64_t);
+    using TwoFn = void (*)(const void*, const double*, const double*, double*, double*, double*,
+                           double*, std::int64_t);
 
 private:
     FormulaCode() = default;
-    const void* context() const { return &tree_; }
+    static std::shared_ptr<const FormulaCode> build(FormulaTree tree, bool native, bool two,
+                                                    bool wrap);
+    const void* context() const { return this; }
     struct Jit;
     FormulaTree tree_;
     std::unique_ptr<Jit> jit_;
@@ -83,6 +105,8 @@ private:
     SlopeFn parameterSlope_ = nullptr;
     AdvanceFn advance_ = nullptr;
     SlopesFn advanceSlopes_ = nullptr;
+    TwoFn advanceTwo_ = nullptr;
+    bool wrap_ = false;
 };
 
 }  // namespace corvane::custom

@@ -170,17 +170,20 @@ struct Rules {
             case Op::Number:
             case Op::A:
             case Op::X:
+            case Op::B:
                 break;
         }
         return u;
     }
 };
 
-// Evaluates the tree through backend b: `number`, `a` and `x` make the
-// leaves. Returns the root's value and derivative along `along`.
+// Evaluates the tree through backend b: `number`, `a`, `x` and `second`
+// (the b of a map of two parameters, whose derivative is never taken) make
+// the leaves. Returns the root's value and derivative along `along`.
 template <class B>
 typename Rules<B>::T run(B& b, const FormulaTree& tree, Along along, typename B::Value a,
-                         typename B::Value x, std::vector<typename Rules<B>::T>& scratch) {
+                         typename B::Value x, typename B::Value second,
+                         std::vector<typename Rules<B>::T>& scratch) {
     using T = typename Rules<B>::T;
     Rules<B> rules{b};
     scratch.clear();
@@ -197,6 +200,9 @@ typename Rules<B>::T run(B& b, const FormulaTree& tree, Along along, typename B:
             case Op::X:
                 scratch.push_back(rules.variable(x, along == Along::X));
                 break;
+            case Op::B:
+                scratch.push_back(rules.variable(second, false));
+                break;
             default: {
                 const T& u = n.args[0] >= 0 ? scratch[std::size_t(n.args[0])] : none;
                 const T& w = n.args[1] >= 0 ? scratch[std::size_t(n.args[1])] : none;
@@ -207,6 +213,12 @@ typename Rules<B>::T run(B& b, const FormulaTree& tree, Along along, typename B:
         }
     }
     return scratch.back();
+}
+
+template <class B>
+typename Rules<B>::T run(B& b, const FormulaTree& tree, Along along, typename B::Value a,
+                         typename B::Value x, std::vector<typename Rules<B>::T>& scratch) {
+    return run(b, tree, along, a, x, b.constant(0.0), scratch);
 }
 
 }  // namespace corvane::custom

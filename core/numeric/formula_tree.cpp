@@ -31,7 +31,7 @@ constexpr Function kFunctions[] = {
 //   ^ (right to left, its exponent may carry a sign), operands.
 class Reader {
 public:
-    explicit Reader(const std::string& text) : s_(text) {}
+    Reader(const std::string& text, Variables variables) : s_(text), variables_(variables) {}
 
     std::optional<FormulaTree> read() {
         const int root = choose();
@@ -182,6 +182,7 @@ private:
         at_ = end;
         if (name == "x") return add(Op::X);
         if (name == "a") return add(Op::A);
+        if (name == "b" && variables_ == Variables::XAB) return add(Op::B);
         if (name == "pi") return add(Op::Number, -1, -1, -1, kPi);
         if (name == "e") return add(Op::Number, -1, -1, -1, std::exp(1.0));
         for (const Function& f : kFunctions) {
@@ -229,6 +230,7 @@ private:
     static constexpr std::size_t kMostNodes = 4096;
     static constexpr int kDeepest = 1000;
     const std::string& s_;
+    Variables variables_;
     std::size_t at_ = 0;
     int depth_ = 0;
     bool failed_ = false;
@@ -305,14 +307,21 @@ struct Doubles {
 
 }  // namespace
 
-std::optional<FormulaTree> readFormula(const std::string& formula) {
-    return Reader(formula).read();
+std::optional<FormulaTree> readFormula(const std::string& formula, Variables variables) {
+    return Reader(formula, variables).read();
 }
 
 Dual evaluate(const FormulaTree& tree, double a, double x, Along along) {
     Doubles b;
     thread_local std::vector<Rules<Doubles>::T> scratch;
     const auto r = run(b, tree, along, a, x, scratch);
+    return {r.v, r.d ? *r.d : 0.0};
+}
+
+Dual evaluate(const FormulaTree& tree, double a, double second, double x) {
+    Doubles b;
+    thread_local std::vector<Rules<Doubles>::T> scratch;
+    const auto r = run(b, tree, Along::X, a, x, second, scratch);
     return {r.v, r.d ? *r.d : 0.0};
 }
 

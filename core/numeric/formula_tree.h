@@ -18,6 +18,7 @@ enum class Op : unsigned char {
     Number,
     A,
     X,
+    B,  // the second parameter of a map of two (b); 0 elsewhere
     Negate,
     Add,
     Subtract,
@@ -65,9 +66,13 @@ struct FormulaTree {
     std::vector<Node> nodes;  // the last node is the formula's value
 };
 
+// The variables a formula may name: x and a, or x, a and b.
+enum class Variables { XA, XAB };
+
 // The tree of a formula that muparser accepted (with the names of
 // custom_map.h); nullopt for anything outside the grammar read here.
-std::optional<FormulaTree> readFormula(const std::string& formula);
+std::optional<FormulaTree> readFormula(const std::string& formula,
+                                       Variables variables = Variables::XA);
 
 // Which derivative is taken: f′(x), ∂f/∂a or none (the value alone).
 enum class Along { X, A, None };
@@ -82,5 +87,7 @@ struct Dual {
 // conditional) the derivative is the one of the branch taken; floor, ceil
 // and comparisons have derivative 0.
 Dual evaluate(const FormulaTree& tree, double a, double x, Along along);
+// A map of x and two parameters: its value and f′(x) at (a, b).
+Dual evaluate(const FormulaTree& tree, double a, double b, double x);
 
 }  // namespace corvane::custom

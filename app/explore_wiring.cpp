@@ -4,6 +4,7 @@
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_window.h"
 #include "explore/feigenbaum_window.h"
+#include "explore/plane_window.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
 
@@ -17,6 +18,16 @@ ExploreWiring::ExploreWiring(Program& program) : program_(program) {
     });
     cobwebListener_ = cursor_.listen([this](double a) {
         if (cobweb_) cobweb_->setA(a);
+    });
+    // The plane's cursor follows a while the cobweb or the explorer shows
+    // the map of one pass the plane opened them on.
+    planeListener_ = cursor_.listen([this](double a) {
+        if (!plane_ || !plane_->linkedMap()) return;
+        const Map& linked = *plane_->linkedMap();
+        if ((cobweb_ && cobweb_->map() == linked) ||
+            (bifurcation_ && bifurcation_->view().map == linked)) {
+            plane_->linkedAMoved(a);
+        }
     });
 }
 
@@ -104,6 +115,36 @@ void ExploreWiring::showFeigenbaum(const std::optional<Map>& map) {
     feigenbaum_->show();
     feigenbaum_->raise();
     feigenbaum_->activateWindow();
+}
+
+void ExploreWiring::openPlane(int mapChoice) { showPlane(chosenMap(mapChoice)); }
+
+void ExploreWiring::showPlane(const std::optional<Map>& map) {
+    if (!plane_) {
+        plane::PlaneMap start;
+        start.map = map.value_or(Map());
+        plane_ = std::make_unique<explore::PlaneWindow>(start);
+        plane_->setRecentFormulas(recent_);
+        plane_->setLargeText(largeText_);
+        plane_->setOpenCobweb([this](const Map& m, double a) {
+            showCobweb(m, a);
+            cursor_.set(a, planeListener_);
+        });
+        plane_->setOpenExplorer([this](const Map& m, double aMin, double aMax, double a) {
+            showBifurcation(m);
+            bifurcation_->showRange(m, aMin, aMax, {});
+            cursor_.set(a, planeListener_);
+            bifurcation_->setCursorA(a);
+        });
+    } else if (map && plane_->view().map.mode == plane::Mode::Forcing &&
+               !(*map == plane_->view().map.map)) {
+        plane::PlaneMap m = plane_->view().map;
+        m.map = *map;
+        plane_->selectMap(m);
+    }
+    plane_->show();
+    plane_->raise();
+    plane_->activateWindow();
 }
 
 }  // namespace corvane

@@ -24,6 +24,7 @@ namespace explore {
 class BifurcationWindow;
 class CobwebWindow;
 class FeigenbaumWindow;
+class PlaneWindow;
 }  // namespace explore
 
 class ExploreWiring : public ExploreLink {
@@ -34,16 +35,19 @@ public:
     void openBifurcation(int mapChoice) override;
     void openCobweb(int mapChoice, std::optional<double> a) override;
     void openFeigenbaum(int mapChoice) override;
+    void openPlane(int mapChoice) override;
     // The tool windows for a map (none: the map they show, a new one the
     // logistic map).
     void showBifurcation(const std::optional<Map>& map);
     void showCobweb(const std::optional<Map>& map, std::optional<double> a);
     void showFeigenbaum(const std::optional<Map>& map);
+    void showPlane(const std::optional<Map>& map);
 
     // The windows once they have been opened.
     explore::BifurcationWindow* bifurcation() const { return bifurcation_.get(); }
     explore::CobwebWindow* cobweb() const { return cobweb_.get(); }
     explore::FeigenbaumWindow* feigenbaum() const { return feigenbaum_.get(); }
+    explore::PlaneWindow* plane() const { return plane_.get(); }
     const explore::ACursor& cursor() const { return cursor_; }
     // The formulas used in this run, offered by both windows' dialogs.
     const explore::RecentFormulas& recentFormulas() const { return *recent_; }
@@ -60,9 +64,11 @@ private:
     std::shared_ptr<gui::LargeTextSetting> largeText_ = std::make_shared<gui::LargeTextSetting>();
     int bifurcationListener_ = -1;
     int cobwebListener_ = -1;
+    int planeListener_ = -1;
     std::unique_ptr<explore::BifurcationWindow> bifurcation_;
     std::unique_ptr<explore::CobwebWindow> cobweb_;
     std::unique_ptr<explore::FeigenbaumWindow> feigenbaum_;
+    std::unique_ptr<explore::PlaneWindow> plane_;
 };
 
 }  // namespace corvane

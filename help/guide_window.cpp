@@ -24,6 +24,7 @@ QStringList GuideWindow::pages() {
         QStringLiteral("index.html"),       QStringLiteral("maps.html"),
         QStringLiteral("main-window.html"), QStringLiteral("zoom-difference.html"),
         QStringLiteral("histograms.html"),  QStringLiteral("function-graphs.html"),
+        QStringLiteral("parameter-plane.html"),
         QStringLiteral("exercises.html"),   QStringLiteral("keyboard.html"),
     };
 }

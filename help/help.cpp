@@ -30,6 +30,7 @@ QString pageAbout(const QWidget* window) {
     if (name == QLatin1String("Form3")) return QStringLiteral("histograms.html");
     if (name == QLatin1String("Form4")) return QStringLiteral("function-graphs.html");
     if (name == QLatin1String("CobwebWindow")) return QStringLiteral("function-graphs.html");
+    if (name == QLatin1String("PlaneWindow")) return QStringLiteral("parameter-plane.html");
     return QStringLiteral("index.html");
 }
 

@@ -20,6 +20,9 @@ public:
     // Opens the table of Feigenbaum's constants (or raises it when open)
     // for the map chosen in the main window: 1, 2, or 0 for none chosen yet.
     virtual void openFeigenbaum(int mapChoice) = 0;
+    // Opens the parameter plane (or raises it when open): the forcing plane
+    // of the map chosen in the main window: 1, 2, or 0 for none chosen yet.
+    virtual void openPlane(int mapChoice) = 0;
 };
 
 }  // namespace corvane

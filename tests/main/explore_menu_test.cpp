@@ -27,6 +27,8 @@ struct RecordingLink : ExploreLink {
     }
     std::vector<int> feigenbaums;
     void openFeigenbaum(int mapChoice) override { feigenbaums.push_back(mapChoice); }
+    std::vector<int> planes;
+    void openPlane(int mapChoice) override { planes.push_back(mapChoice); }
 };
 
 class ExploreMenu : public ProgramTest {};
@@ -43,7 +45,8 @@ TEST_F(ExploreMenu, ComesAfterExportAndBeforeHelpWithItsThreeWindows) {
               (std::vector<std::string>{"Export", "Explore", "Help"}));
     EXPECT_EQ(explore, (std::vector<std::string>{"mnuExploreBifurcation=Bifurcation diagram",
                                                  "mnuExploreCobweb=Cobweb",
-                                                 "mnuExploreFeigenbaum=Feigenbaum constants"}));
+                                                 "mnuExploreFeigenbaum=Feigenbaum constants",
+                                                 "mnuExplorePlane=Parameter plane"}));
 }
 
 TEST_F(ExploreMenu, OpensTheBifurcationDiagramForTheChosenMap) {
@@ -58,15 +61,16 @@ TEST_F(ExploreMenu, OpensTheBifurcationDiagramForTheChosenMap) {
     program.setExploreLink(nullptr);
 }
 
-TEST_F(ExploreMenu, OpensFeigenbaumsConstantsForTheChosenMap) {
+TEST_F(ExploreMenu, OpensFeigenbaumsConstantsAndThePlaneForTheChosenMap) {
     RecordingLink link;
     program.setExploreLink(&link);
-    form1().click("mnuExploreFeigenbaum");
+    for (const char* item : {"mnuExploreFeigenbaum", "mnuExplorePlane"}) form1().click(item);
     chooseMap(2);
-    form1().click("mnuExploreFeigenbaum");
+    for (const char* item : {"mnuExploreFeigenbaum", "mnuExplorePlane"}) form1().click(item);
     chooseMap(1);
-    form1().click("mnuExploreFeigenbaum");
+    for (const char* item : {"mnuExploreFeigenbaum", "mnuExplorePlane"}) form1().click(item);
     EXPECT_EQ(link.feigenbaums, (std::vector<int>{0, 2, 1}));
+    EXPECT_EQ(link.planes, (std::vector<int>{0, 2, 1}));
     EXPECT_TRUE(link.opened.empty());
     EXPECT_TRUE(link.cobwebs.empty());
     program.setExploreLink(nullptr);
@@ -98,7 +102,8 @@ TEST_F(ExploreMenu, OpensTheCobwebForTheChosenMapAtTheAFieldsValue) {
 }
 
 TEST_F(ExploreMenu, WithoutAnExplorerTheItemsDoNothing) {
-    for (const char* item : {"mnuExploreBifurcation", "mnuExploreCobweb", "mnuExploreFeigenbaum"}) {
+    for (const char* item : {"mnuExploreBifurcation", "mnuExploreCobweb", "mnuExploreFeigenbaum",
+                             "mnuExplorePlane"}) {
         form1().click(item);
         EXPECT_TRUE(form1().blank()) << item;
         EXPECT_TRUE(ui.dialogs().empty()) << item;

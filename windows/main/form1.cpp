@@ -54,7 +54,8 @@ Form1::Form1(Program& program)
            [this] { mnuExploreBifurcation_Click(); }, {}},
           {"mnuExploreCobweb", "Cobweb", [this] { mnuExploreCobweb_Click(); }, {}},
           {"mnuExploreFeigenbaum", "Feigenbaum constants",
-           [this] { mnuExploreFeigenbaum_Click(); }, {}}}},
+           [this] { mnuExploreFeigenbaum_Click(); }, {}},
+          {"mnuExplorePlane", "Parameter plane", [this] { mnuExplorePlane_Click(); }, {}}}},
         helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.
@@ -105,6 +106,10 @@ void Form1::mnuExploreCobweb_Click() {
 
 void Form1::mnuExploreFeigenbaum_Click() {
     if (ExploreLink* link = program_.exploreLink()) link->openFeigenbaum(m_.funcChoice);
+}
+
+void Form1::mnuExplorePlane_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->openPlane(m_.funcChoice);
 }
 
 void Form1::mnuSin_Click() { m_.funcChoice = 2; }

@@ -74,6 +74,7 @@ public:
     void mnuExploreBifurcation_Click();
     void mnuExploreCobweb_Click();
     void mnuExploreFeigenbaum_Click();
+    void mnuExplorePlane_Click();
 
     // Export: the orbits of the panels in use, as plotted.
     bool writeData(CsvWriter& csv);

@@ -322,7 +322,11 @@ void PlaneWindow::poll() {
                                    .arg(g.columns)
                                    .arg(g.rows)
                                    .arg(f.seconds, 0, 'f', 2)
-                                   .arg(steps / std::max(f.seconds, 1e-9), 0, 'g', 3));
+                                   .arg(steps / std::max(f.seconds, 1e-9), 0, 'g', 3) +
+                               (code_->code().isNative()
+                                    ? QString()
+                                    : QStringLiteral(" (step by step: %1)")
+                                          .arg(QString::fromStdString(code_->nativeRefusal()))));
         }
     }
     if (!snapshot.finished) {

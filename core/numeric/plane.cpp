@@ -174,6 +174,10 @@ Map passMap(const PlaneMap& map, double q, Interval pRange) {
     return Map::formula(std::move(compiled), pRange, x, x0);
 }
 
+std::string PlaneCode::nativeRefusal() const {
+    return refusal_.empty() ? code_->nativeRefusal() : refusal_;
+}
+
 PlaneCode::Made PlaneCode::make(const PlaneMap& map, custom::Compiler compiler) {
     Made made;
     if (map.mode == Mode::Forcing && !readSequence(map.sequence)) {
@@ -191,8 +195,16 @@ PlaneCode::Made PlaneCode::make(const PlaneMap& map, custom::Compiler compiler) 
     auto code = std::make_shared<PlaneCode>();
     code->map_ = map;
     code->steps_ = map.mode == Mode::Forcing ? static_cast<int>(map.sequence.size()) : 1;
-    code->code_ = custom::FormulaCode::makeTwo(passTree(map), map.isCircle(),
-                                               compiler == custom::Compiler::Native);
+    custom::FormulaTree tree = passTree(map);
+    // A long formula over a long sequence would keep the compiler busy for
+    // seconds, out of reach of Cancel: such a pass runs as its tree.
+    const bool native =
+        compiler == custom::Compiler::Native && tree.nodes.size() <= kMostCompiledNodes;
+    if (compiler == custom::Compiler::Native && !native) {
+        code->refusal_ = "one pass has " + std::to_string(tree.nodes.size()) +
+                         " operations, more than are compiled";
+    }
+    code->code_ = custom::FormulaCode::makeTwo(std::move(tree), map.isCircle(), native);
     made.code = std::move(code);
     return made;
 }

@@ -73,6 +73,9 @@ custom::FormulaTree passTree(const PlaneMap& map, std::optional<double> fixedB =
 // map's x-range (θ mod 1 for the sine-circle map).
 Map passMap(const PlaneMap& map, double q, Interval pRange);
 
+// The largest pass compiled to machine code; a larger one runs as its tree.
+inline constexpr std::size_t kMostCompiledNodes = 20000;
+
 // A plane's map ready to run: its pass compiled.
 class PlaneCode {
 public:
@@ -85,8 +88,11 @@ public:
     // Steps of the map one pass takes (the sequence's letters, else 1).
     int stepsPerPass() const { return steps_; }
     bool circle() const { return map_.isCircle(); }
+    // Why the pass runs as its tree, not as machine code; empty when not.
+    std::string nativeRefusal() const;
 
 private:
+    std::string refusal_;
     PlaneMap map_;
     std::shared_ptr<const custom::FormulaCode> code_;
     int steps_ = 1;

@@ -226,6 +226,13 @@ TEST(PlaneKernel, SequencesAndFormulasRefused) {
     // A formula in x and a alone still has a forcing plane; b is only for
     // maps of two parameters.
     EXPECT_FALSE(custom::CustomMap::compile("a*x*b").map);
+    // A pass too long to compile runs as its tree, and says why.
+    std::string longFormula = "a";
+    for (int i = 0; i < 200; ++i) longFormula += "*x";
+    const auto formula = Map::formula(custom::CustomMap::compile(longFormula).map, {0, 1}, {0, 1}, 0.5);
+    auto slow = made(forcing(formula, std::string(64, 'A')));
+    EXPECT_FALSE(slow->code().isNative());
+    EXPECT_NE(slow->nativeRefusal().find("more than are compiled"), std::string::npos);
 }
 
 }  // namespace

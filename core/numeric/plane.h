@@ -74,7 +74,7 @@ custom::FormulaTree passTree(const PlaneMap& map, std::optional<double> fixedB =
 Map passMap(const PlaneMap& map, double q, Interval pRange);
 
 // The largest pass compiled to machine code; a larger one runs as its tree.
-inline constexpr std::size_t kMostCompiledNodes = 20000;
+inline constexpr std::size_t kMostCompiledNodes = 2048;
 
 // A plane's map ready to run: its pass compiled.
 class PlaneCode {

@@ -169,7 +169,12 @@ Map passMap(const PlaneMap& map, double q, Interval pRange) {
     std::string caption = planeCaption(map);
     caption += map.mode == Mode::Forcing ? ", one pass at B = " : " at b = ";
     caption += csvNumber(q);
-    auto compiled = custom::CustomMap::fromTree(std::move(tree), caption);
+    // Compiled on the interface thread, five functions of it: a long pass
+    // runs as its tree.
+    const custom::Compiler compiler = tree.nodes.size() <= kMostCompiledNodes / 4
+                                          ? custom::Compiler::Native
+                                          : custom::Compiler::Tree;
+    auto compiled = custom::CustomMap::fromTree(std::move(tree), caption, compiler);
     const double x0 = map.mode == Mode::Forcing ? map.map.startX0() : 0.5 * (x.from + x.to);
     return Map::formula(std::move(compiled), pRange, x, x0);
 }

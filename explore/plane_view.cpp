@@ -124,8 +124,10 @@ QRectF PlaneView::plotRect(QSizeF size, const gui::Look& look) const {
 }
 
 QSize PlaneView::plotPixels() const {
+    // One pixel of the plane a pixel of the screen, at 2× too.
     const QRectF r = plotRect(QSizeF(size()), screenLook());
-    return QSize(std::max(1, int(r.width())), std::max(1, int(r.height())));
+    const double ratio = devicePixelRatioF();
+    return QSize(std::max(1, int(r.width() * ratio)), std::max(1, int(r.height() * ratio)));
 }
 
 std::optional<std::pair<double, double>> PlaneView::pointAt(QPointF at) const {

@@ -38,7 +38,8 @@ public:
     const tools::PlaneView& view() const { return view_; }
     // The outcome of the pixel under (p, q), when computed.
     const plane::PointOutcome* outcomeAt(double p, double q) const;
-    // The pixels the plot area holds at the window's size.
+    // The pixels the plot area holds at the window's size, in the screen's
+    // own pixels.
     QSize plotPixels() const;
 
     void paintPicture(QPainter& painter, QSizeF size, const gui::Look& look) const;

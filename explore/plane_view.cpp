@@ -73,6 +73,7 @@ QColor planeColour(const plane::PointOutcome& o, tools::PlaneColouring colouring
             break;
     }
     const double l = o.lyapunov;
+    if (std::isnan(l)) return QColor(205, 205, 205);  // a slope that is no number
     if (l < 0) return mix(kNeutral, kStable, std::sqrt(std::min(-l / kDeepest, 1.0)));
     return mix(kNeutral, kChaotic, std::sqrt(std::min(l / kHottest, 1.0)));
 }

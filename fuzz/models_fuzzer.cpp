@@ -4,7 +4,9 @@
 // moves. After every command the view shown is one the model accepts, its
 // history stays within its limit, Undo then Redo comes back to the same
 // view, the cursor lies in the view, and every map's verdicts and density
-// stay defined.
+// stay defined. The bytes left over drive the parameter plane's model the
+// same way (sequences and formulas in x, a and b too), with the readout of
+// the point at its cursor computed.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -16,7 +18,9 @@
 #include "core/numeric/bifurcation.h"
 #include "core/numeric/custom_map.h"
 #include "core/numeric/invariant_density.h"
+#include "core/numeric/plane.h"
 #include "core/tools/explorer_model.h"
+#include "core/tools/plane_model.h"
 #include "core/tools/field_check.h"
 #include "core/tools/verdicts.h"
 
@@ -70,6 +74,88 @@ void checkInvariants(ExplorerModel& m) {
         check(m.undo());
         check(m.redo());
         check(m.view() == before);
+    }
+}
+
+const std::vector<std::string> kSequences = {"AB", "a b", "", "ABC", "A", "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBBB", "AABAB"};
+const std::vector<std::string> kTwoParameter = {"", "a - x*x + b*sin(x)", "x*b", "a*c", "b/x", "x^b"};
+
+void runPlane(FuzzedDataProvider& in) {
+    using corvane::tools::PlaneModel;
+    using corvane::tools::PlaneView;
+    PlaneModel model;
+    for (int command = 0; command < 32 && in.remaining_bytes() > 0; ++command) {
+        switch (in.ConsumeIntegralInRange<int>(0, 7)) {
+            case 0: {
+                PlaneView v = model.view();
+                v.pMin = number(in);
+                v.pMax = number(in);
+                v.qMin = number(in);
+                v.qMax = number(in);
+                v.x0 = number(in);
+                v.transient = in.ConsumeIntegralInRange<std::int64_t>(-5, 300);
+                v.kept = in.ConsumeIntegralInRange<std::int64_t>(-5, 300);
+                const PlaneView before = model.view();
+                if (!model.show(v).empty()) check(model.view() == before);
+                break;
+            }
+            case 1:
+                model.zoomRect(number(in), number(in), number(in), number(in));
+                break;
+            case 2:
+                model.wheel(number(in), number(in), in.ConsumeBool() ? 1.25 : 0.8);
+                break;
+            case 3:
+                in.ConsumeBool() ? model.undo() : model.redo();
+                break;
+            case 4:
+                model.home();
+                break;
+            case 5: {  // another map, sequence or formula of two parameters
+                corvane::plane::PlaneMap m;
+                if (in.ConsumeBool()) {
+                    m.map = mapOf(in);
+                    const std::string& typed = kSequences[in.ConsumeIntegralInRange<std::size_t>(
+                        0, kSequences.size() - 1)];
+                    m.sequence = corvane::plane::readSequence(typed).value_or(typed);
+                } else {
+                    m.mode = corvane::plane::Mode::TwoParameter;
+                    m.formula = kTwoParameter[in.ConsumeIntegralInRange<std::size_t>(
+                        0, kTwoParameter.size() - 1)];
+                    // The window offers only formulas it could compile.
+                    if (!m.isCircle() && !corvane::plane::PlaneCode::make(m).code) break;
+                }
+                const auto before = model.view();
+                if (!model.selectMap(m).empty()) check(model.view() == before);
+                break;
+            }
+            case 6:
+                model.setColouring(
+                    static_cast<corvane::tools::PlaneColouring>(in.ConsumeIntegralInRange<int>(0, 2)));
+                check(model.colouring() != corvane::tools::PlaneColouring::Winding ||
+                      model.view().map.isCircle());
+                break;
+            case 7: {  // the point at the cursor, as the readout tells it
+                model.setCursor(number(in), number(in));
+                model.keepCursorInView();
+                if (!model.cursor()) break;
+                const PlaneView& v = model.view();
+                const auto code = corvane::plane::PlaneCode::make(v.map).code;
+                check(code != nullptr);
+                corvane::plane::Orbit orbit = v.orbit();
+                orbit.transient = std::min<std::int64_t>(orbit.transient, 100);
+                orbit.kept = std::min<std::int64_t>(orbit.kept, 100);
+                const double p = model.cursor()->first, q = model.cursor()->second;
+                corvane::plane::PointOutcome o;
+                check(corvane::plane::computePoints(*code, orbit, std::span(&p, 1),
+                                                    std::span(&q, 1), std::span(&o, 1)));
+                check(o.period >= 0 && o.period <= corvane::plane::kMaxPeriod);
+                check(!corvane::tools::planeReadout(v, p, q, o).empty());
+                break;
+            }
+        }
+        check(corvane::tools::planeRefusal(model.view()).empty());
+        check(model.historySize() >= 1 && model.historySize() <= PlaneModel::kHistoryLimit);
     }
 }
 
@@ -150,5 +236,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         checkInvariants(model);
     }
+    runPlane(in);
     return 0;
 }

@@ -116,7 +116,8 @@ std::int64_t passesOf(std::int64_t steps, int stepsPerPass);
 
 struct PointOutcome {
     // (1/steps)·Σ ln|f′| over the kept steps (per step of the map, not per
-    // pass); −∞ when some f′ was exactly 0; +∞ when the orbit escaped.
+    // pass); −∞ when some f′ was exactly 0; +∞ when the orbit escaped; NaN
+    // when some f′ was no number (0/0 in a formula's derivative).
     double lyapunov = 0;
     // The smallest p ≤ kMaxPeriod (in passes) with x_{n+p} = x_n within
     // kPeriodTolerance over the last min(passes, 2·kMaxPeriod) kept passes

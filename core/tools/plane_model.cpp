@@ -81,7 +81,9 @@ std::string planeReadout(const PlaneView& view, double p, double q,
     const ParameterNames n = parameterNames(view.map);
     std::string s = n.p + " = " + shortNumber(p, 8) + ", " + n.q + " = " + shortNumber(q, 8) + ": ";
     if (o.escaped) return s + "the orbit escapes";
-    if (std::isinf(o.lyapunov)) {
+    if (std::isnan(o.lyapunov)) {
+        s += "λ undefined (a slope is no number)";
+    } else if (std::isinf(o.lyapunov)) {
         s += "λ = −∞ (a slope of 0)";
     } else {
         s += "λ = " + shortNumber(o.lyapunov, 5);

@@ -84,6 +84,9 @@ TEST(PlaneModel, ReadoutNamesTheParametersAndWhatThePointDoes) {
     EXPECT_EQ(planeReadout(forcing, 3.2, 3.8, cycle), "A = 3.2, B = 3.8: λ = -0.25, period 2 passes");
     plane::PointOutcome chaos{0.3, 0, NAN, false};
     EXPECT_EQ(planeReadout(forcing, 3.9, 3.9, chaos), "A = 3.9, B = 3.9: λ = 0.3, chaotic");
+    plane::PointOutcome undefined{NAN, 0, NAN, false};
+    EXPECT_EQ(planeReadout(forcing, 3, 3, undefined),
+              "A = 3, B = 3: λ undefined (a slope is no number), no period up to 64");
     plane::PointOutcome gone{INFINITY, 0, NAN, true};
     EXPECT_EQ(planeReadout(forcing, 4.5, 2, gone), "A = 4.5, B = 2: the orbit escapes");
     PlaneView c = startPlaneView(circle());

@@ -90,16 +90,20 @@ void PlaneView::setPlane(std::shared_ptr<const PlanePixels> pixels, const tools:
     pixels_ = std::move(pixels);
     view_ = view;
     colouring_ = colouring;
-    image_ = QImage();
-    if (pixels_ && pixels_->grid.columns > 0 && pixels_->grid.rows > 0) {
-        const plane::Grid& g = pixels_->grid;
-        image_ = QImage(g.columns, g.rows, QImage::Format_RGB32);
-        for (int r = 0; r < g.rows; ++r) {
-            auto* line = reinterpret_cast<QRgb*>(image_.scanLine(r));
-            for (int c = 0; c < g.columns; ++c) line[c] = planeColour(pixels_->at(c, r), colouring).rgb();
-        }
-    }
+    image_ = pixels_ ? planeImage(*pixels_, colouring) : QImage();
     update();
+}
+
+QImage PlaneView::planeImage(const PlanePixels& pixels, tools::PlaneColouring colouring) {
+    const plane::Grid& g = pixels.grid;
+    if (g.columns <= 0 || g.rows <= 0) return {};
+    QImage image(g.columns, g.rows, QImage::Format_RGB32);
+    if (image.isNull()) return image;
+    for (int r = 0; r < g.rows; ++r) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(r));
+        for (int c = 0; c < g.columns; ++c) line[c] = planeColour(pixels.at(c, r), colouring).rgb();
+    }
+    return image;
 }
 
 void PlaneView::setCursor(std::optional<std::pair<double, double>> cursor) {
@@ -114,7 +118,7 @@ void PlaneView::setLarge(double large) {
 
 gui::Look PlaneView::screenLook() const { return gui::makeLook(font(), large_, 1.0); }
 
-QRectF PlaneView::plotRect(QSizeF size, const gui::Look& look) const {
+QRectF PlaneView::plotRectFor(QSizeF size, const gui::Look& look) {
     const QFontMetricsF m(look.font);
     const double left = m.horizontalAdvance(QStringLiteral("-0.00000")) + look.len(14);
     const double bottom = 2 * m.height() + look.len(12);
@@ -158,18 +162,20 @@ void PlaneView::paintEvent(QPaintEvent*) {
     }
 }
 
-void PlaneView::paintPicture(QPainter& p, QSizeF size, const gui::Look& look) const {
+void PlaneView::paintPicture(QPainter& p, QSizeF size, const gui::Look& look,
+                             const QImage* raster) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
     p.setFont(look.font);
     const QFontMetricsF m(look.font);
     const QRectF r = plotRect(size, look);
-    if (!image_.isNull()) {
+    const QImage& image = raster ? *raster : image_;
+    if (!image.isNull()) {
         // The pixels as squares: smoothing would invent colours between
         // periods.
         p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-        p.drawImage(r, image_);
+        p.drawImage(r, image);
     } else {
         p.fillRect(r, QColor(235, 235, 235));
     }

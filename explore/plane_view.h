@@ -42,7 +42,14 @@ public:
     // own pixels.
     QSize plotPixels() const;
 
-    void paintPicture(QPainter& painter, QSizeF size, const gui::Look& look) const;
+    // Draws the plane into [0, size]; `raster`, when given, in place of the
+    // pixels shown (a file's own, computed for its size).
+    void paintPicture(QPainter& painter, QSizeF size, const gui::Look& look,
+                      const QImage* raster = nullptr) const;
+    // Where the plane lies in a picture of `size`.
+    static QRectF plotRectFor(QSizeF size, const gui::Look& look);
+    // The pixels coloured.
+    static QImage planeImage(const PlanePixels& pixels, tools::PlaneColouring colouring);
 
     std::function<void(double p1, double p2, double q1, double q2)> onZoom;
     std::function<void(double p, double q)> onClick;
@@ -58,7 +65,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    QRectF plotRect(QSizeF size, const gui::Look& look) const;
+    QRectF plotRect(QSizeF size, const gui::Look& look) const { return plotRectFor(size, look); }
     std::optional<std::pair<double, double>> pointAt(QPointF at) const;
     gui::Look screenLook() const;
 

@@ -1,6 +1,7 @@
 #include "explore/plane_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QActionGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "core/numeric/csv.h"
@@ -318,6 +320,7 @@ void PlaneWindow::poll() {
         if (f.whole) {
             const plane::Grid& g = shown_->grid;
             const double steps = double(stepsPerPixel(*code_, f.view.orbit())) * g.columns * g.rows;
+            stepsPerSecond_ = steps / std::max(f.seconds, 1e-9);
             progress_->setText(QStringLiteral("%1 × %2 in %3 s, %4 steps a second")
                                    .arg(g.columns)
                                    .arg(g.rows)
@@ -510,10 +513,59 @@ platform::ExportOutcome PlaneWindow::writePicture(const std::string& path,
     const gui::PictureRequest request =
         gui::pictureRequest(path, format, options, *view_, windowTitle(), view_->large(),
                             captionLines(view_->view(), model_.colouring(), model_.cursor()));
-    return gui::writePicture(request, [this](QPainter& p, QSizeF size, const gui::Look& look) {
-        view_->paintPicture(p, size, look);
-        return true;
-    });
+    const std::shared_ptr<const PlanePixels> shown = shown_;
+    const std::shared_ptr<const plane::PlaneCode> code = code_;
+    const tools::PlaneView v = view_->view();
+    const tools::PlaneColouring colouring = model_.colouring();
+    const double rate = stepsPerSecond_;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto outcome =
+        gui::writePicture(request, [&](QPainter& p, QSizeF size, const gui::Look& look) {
+            // One pixel of the plane a pixel of the file: the window's own
+            // when they are the same, else computed again for the file
+            // when that is quick enough.
+            const QRectF r = PlaneView::plotRectFor(size, look);
+            const int columns = std::max(1, int(std::lround(r.width() * look.device)));
+            const int rows = std::max(1, int(std::lround(r.height() * look.device)));
+            const bool same = shown && shown->grid.columns == columns && shown->grid.rows == rows;
+            const double steps = code ? double(stepsPerPixel(*code, v.orbit())) * columns * rows : 0;
+            if (same || !shown || !code || !(steps <= rate * kMostExportSeconds)) {
+                view_->paintPicture(p, size, look);
+                return true;
+            }
+            // On a runner of its own, waited for, in bands of rows so that
+            // only the picture's colours stay in memory.
+            JobRunner<QImage> runner;
+            runner.start([&](JobRunner<QImage>::Control& control) {
+                auto image = std::make_shared<QImage>(columns, rows, QImage::Format_RGB32);
+                if (image->isNull()) {
+                    control.publish(nullptr, true);
+                    return;
+                }
+                constexpr int kBand = 32;
+                PlanePixels band;
+                for (int from = 0; from < rows; from += kBand) {
+                    const int n = std::min(kBand, rows - from);
+                    const double h = (v.qMax - v.qMin) / rows;
+                    const plane::Grid grid{v.pMin, v.pMax, v.qMax - h * (from + n),
+                                           v.qMax - h * from, columns, n};
+                    computePlane(*code, v.orbit(), grid, band);
+                    const QImage colours = PlaneView::planeImage(band, colouring);
+                    for (int y = 0; y < n; ++y) {
+                        std::memcpy(image->scanLine(from + y), colours.constScanLine(y),
+                                    std::size_t(columns) * sizeof(QRgb));
+                    }
+                }
+                control.publish(std::move(image), true);
+            });
+            runner.waitIdle();
+            const std::shared_ptr<const QImage> image = runner.poll().result;
+            if (!image) return false;  // no memory for its pixels
+            view_->paintPicture(p, size, look, image.get());
+            return true;
+        });
+    QApplication::restoreOverrideCursor();
+    return outcome;
 }
 
 platform::ExportOutcome PlaneWindow::writeData(const std::string& path) const {

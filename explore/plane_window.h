@@ -49,6 +49,11 @@ public:
     std::shared_ptr<const PlanePixels> pixels() const { return shown_; }
     bool isComputing() const;
     bool isComplete() const { return complete_; }
+    // A file's picture is computed again for its own pixels when that takes
+    // at most this long at the speed the window saw; else it is drawn from
+    // the window's pixels, enlarged.
+    static constexpr double kMostExportSeconds = 10;
+
     // Blocks until the newest computation has been drawn (for tests).
     void waitForPicture();
 
@@ -124,6 +129,7 @@ private:
     std::shared_ptr<const plane::PlaneCode> code_;
     std::shared_ptr<const PlanePixels> shown_;
     bool complete_ = false;
+    double stepsPerSecond_ = 0;  // as the last whole plane was computed
     std::optional<Map> linked_;
     std::function<void(const Map&, double)> openCobweb_;
     std::function<void(const Map&, double, double, double)> openExplorer_;

@@ -15,7 +15,9 @@
 #include "app/explore_wiring.h"
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_window.h"
+#include "explore/plane_view.h"
 #include "explore/plane_window.h"
+#include "gui/picture.h"
 #include "tests/explore/formula_map.h"
 #include "tests/explore/wired_program.h"
 
@@ -141,6 +143,46 @@ TEST_F(Plane, DataFileHasARowAPixelAndTheCircleItsWindingNumbers) {
     }
     EXPECT_EQ(rows, g.columns * g.rows);
     EXPECT_NE(lines.join('\n').indexOf("sine-circle map"), -1);
+}
+
+// A file larger than the window gets pixels of its own, each the colour of
+// the point at its centre, not the window's enlarged.
+TEST_F(Plane, PictureLargerThanTheWindowIsComputedForItsOwnPixels) {
+    explore::PlaneWindow* w = open();
+    ASSERT_TRUE(w->isComplete());
+    auto* view = w->findChild<explore::PlaneView*>(QStringLiteral("plane"));
+    ASSERT_NE(view, nullptr);
+    gui::PictureOptions options;
+    options.size = gui::PictureOptions::Size::Custom;
+    options.customWidth = 1000;
+    options.customHeight = 700;
+    options.caption = false;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("plane.png"));
+    ASSERT_EQ(w->writePicture(path.toStdString(), gui::PictureFormat::Png, options).status,
+              platform::ExportOutcome::Status::Written);
+    const QImage image(path);
+    ASSERT_EQ(image.size(), QSize(1000, 700));
+    const QRectF r = explore::PlaneView::plotRectFor(QSizeF(1000, 700), gui::makeLook(view->font(), 1, 1));
+    const tools::PlaneView& v = w->view();
+    const plane::Grid grid{v.pMin, v.pMax, v.qMin, v.qMax, int(std::lround(r.width())),
+                           int(std::lround(r.height()))};
+    const auto code = plane::PlaneCode::make(v.map).code;
+    int same = 0, samples = 0;
+    for (int i = 1; i <= 5; ++i) {
+        for (int j = 1; j <= 4; ++j) {
+            const int x = int(r.left()) + int(r.width() * i / 6);
+            const int y = int(r.top()) + int(r.height() * j / 5);
+            const int c = int(std::floor(x + 0.5 - r.left())), row = int(std::floor(y + 0.5 - r.top()));
+            const double p = grid.p(c), q = grid.q(row);
+            plane::PointOutcome o;
+            ASSERT_TRUE(plane::computePoints(*code, v.orbit(), std::span(&p, 1), std::span(&q, 1),
+                                             std::span(&o, 1)));
+            ++samples;
+            if (image.pixel(x, y) == explore::planeColour(o, w->model().colouring()).rgb()) ++same;
+        }
+    }
+    EXPECT_GE(same, samples - 2) << same << " of " << samples;
 }
 
 }  // namespace

@@ -54,7 +54,14 @@ Form1::Form1(Program& program)
            [this] { mnuExploreBifurcation_Click(); }, {}},
           {"mnuExploreCobweb", "Cobweb", [this] { mnuExploreCobweb_Click(); }, {}},
           {"mnuExploreFeigenbaum", "Feigenbaum constants",
-           [this] { mnuExploreFeigenbaum_Click(); }, {}}}},
+           [this] { mnuExploreFeigenbaum_Click(); }, {}},
+          {"mnuExploreSeparator", "", nullptr, {}},
+          {"mnuExploreOpenSession", "Open session...", [this] { mnuExploreOpenSession_Click(); },
+           {}},
+          {"mnuExploreSaveSession", "Save session...", [this] { mnuExploreSaveSession_Click(); },
+           {}},
+          {"mnuExploreOpenRecent", "Open recent...", [this] { mnuExploreOpenRecent_Click(); },
+           {}}}},
         helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.
@@ -105,6 +112,18 @@ void Form1::mnuExploreCobweb_Click() {
 
 void Form1::mnuExploreFeigenbaum_Click() {
     if (ExploreLink* link = program_.exploreLink()) link->openFeigenbaum(m_.funcChoice);
+}
+
+void Form1::mnuExploreOpenSession_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->openSession();
+}
+
+void Form1::mnuExploreSaveSession_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->saveSession();
+}
+
+void Form1::mnuExploreOpenRecent_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->openRecentSession();
 }
 
 void Form1::mnuSin_Click() { m_.funcChoice = 2; }

@@ -75,6 +75,9 @@ public:
         std::vector<std::string> notes;
     };
     Opened openSessionFile(const std::string& path);
+    // Opens the file as File → Open session… does: a refusal or what was
+    // left out told over `owner`, the file remembered as recent.
+    void openSessionFrom(QWidget* owner, const QString& path);
     // Writes the session shown, whole or not at all.
     platform::ExportOutcome saveSessionFile(const std::string& path) const;
     // The sessions opened or saved last, newest first, kept in the settings
@@ -95,7 +98,6 @@ private:
     void makeFeigenbaum(const Map& map);
     void askOpenSession(QWidget* owner);
     void askSaveSession(QWidget* owner);
-    void openSessionFrom(QWidget* owner, const QString& path);
     void rememberSession(const QString& path, bool keep);
     // Shows the cobweb at a (else at the shared a-cursor's) and shares it.
     void showCobwebAt(std::optional<double> a);

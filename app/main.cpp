@@ -118,5 +118,10 @@ int main(int argc, char** argv) {
     program.startUp();
     platform.flushDrawing();
     if (platform.endRequested()) return 0;
+    // corvane FILE.corvane: the lesson opens over the main window.
+    if (!commandLine.session.empty()) {
+        explore.openSessionFrom(platform.dialogOwner(),
+                                QString::fromLocal8Bit(commandLine.session.c_str()));
+    }
     return QApplication::exec();
 }

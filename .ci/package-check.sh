@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/setup.sh
 corvane_install_packages "${CORVANE_PACKAGES[@]}" dpkg-dev desktop-file-utils appstream lintian \
-    man-db file xvfb xdotool
+    man-db file xvfb xdotool xdg-utils libfile-mimeinfo-perl
 
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
@@ -56,6 +56,7 @@ for png in "$tree"/usr/share/icons/hicolor/*/apps/org.corvane.Corvane.png; do
     file "$png" | grep -q "PNG image data, ${size/x/ x }," || fail "$png is not $size"
 done
 [[ -f $tree/usr/share/icons/hicolor/scalable/apps/org.corvane.Corvane.svg ]] || fail "no SVG icon"
+[[ -f $tree/usr/share/mime/packages/org.corvane.Corvane.xml ]] || fail "no session type (MIME XML)"
 warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l \
     "$tree/usr/share/man/man1/corvane.1.gz" 2>&1 >/dev/null)"
 [[ -z $warnings ]] || fail "the manual page renders with warnings: $warnings"
@@ -76,6 +77,19 @@ for f in /usr/share/applications/org.corvane.Corvane.desktop \
     /usr/share/metainfo/org.corvane.Corvane.metainfo.xml /usr/share/man/man1/corvane.1.gz; do
     [[ -f $f ]] || fail "$f is not installed"
 done
+
+part "the session type"
+# A lesson double-clicked in a file manager: its type, and Corvane to open it.
+session="$tree/lesson.corvane"
+printf '%s\n' '{"format": "corvane-session", "version": 1,' \
+    ' "main": {"a": "3.7", "x0": "0.2", "n": "100", "map": 1}, "windows": {}}' >"$session"
+filetype="$(xdg-mime query filetype "$session")"
+[[ $filetype == application/x-corvane-session* ]] ||
+    fail "xdg-mime says $session is '$filetype'"
+default="$(xdg-mime query default application/x-corvane-session)"
+[[ $default == org.corvane.Corvane.desktop ]] ||
+    fail "xdg-mime names '$default' for application/x-corvane-session"
+echo "$filetype, opened by $default"
 
 part "the installed corvane"
 answer="$(/usr/bin/corvane --version)"

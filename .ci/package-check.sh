@@ -80,12 +80,11 @@ done
 
 part "the session type"
 # A lesson double-clicked in a file manager: its type, and Corvane to open it.
-session="$tree/lesson.corvane"
-printf '%s\n' '{"format": "corvane-session", "version": 1,' \
-    ' "main": {"a": "3.7", "x0": "0.2", "n": "100", "map": 1}, "windows": {}}' >"$session"
-filetype="$(xdg-mime query filetype "$session")"
+lessons=(/usr/share/corvane/lessons/*.corvane)
+((${#lessons[@]} >= 4)) || fail "the lessons are not installed"
+filetype="$(xdg-mime query filetype "${lessons[0]}")"
 [[ $filetype == application/x-corvane-session* ]] ||
-    fail "xdg-mime says $session is '$filetype'"
+    fail "xdg-mime says ${lessons[0]} is '$filetype'"
 default="$(xdg-mime query default application/x-corvane-session)"
 [[ $default == org.corvane.Corvane.desktop ]] ||
     fail "xdg-mime names '$default' for application/x-corvane-session"
@@ -98,6 +97,7 @@ echo "$answer"
 tests/app/options_test.sh /usr/bin/corvane "$version"
 tests/app/smoke_test.sh /usr/bin/corvane offscreen
 tests/app/smoke_test.sh /usr/bin/corvane x11
+tests/app/render_test.sh /usr/bin/corvane /usr/share/corvane/lessons
 
 part "apt remove"
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt remove -y -qq corvane

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QWidget>
 #include <algorithm>
 #include <memory>
@@ -202,8 +203,15 @@ void ExploreWiring::openSessionFrom(QWidget* owner, const QString& path) {
 }
 
 void ExploreWiring::askOpenSession(QWidget* owner) {
-    const QString path = QFileDialog::getOpenFileName(owner, QStringLiteral("Open session"),
-                                                      gui::lastExportFolder(), kFilter);
+    // The folder of the last file of the run, else the lessons shipped.
+    QString folder = gui::lastExportFolder();
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                        QStringLiteral("corvane/lessons"),
+                                        QStandardPaths::LocateDirectory);
+    }
+    const QString path =
+        QFileDialog::getOpenFileName(owner, QStringLiteral("Open session"), folder, kFilter);
     if (path.isEmpty()) return;
     gui::lastExportFolder() = QFileInfo(path).absolutePath();
     openSessionFrom(owner, path);

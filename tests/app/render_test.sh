@@ -2,9 +2,11 @@
 # corvane --render without a display: each window of a session drawn into
 # the folder, a line per file on standard output; a session it cannot open
 # whole, or a file it cannot write, ends with status 1 and the reason.
-# Usage: render_test.sh PATH_TO_CORVANE
+# The lessons shipped render whole.
+# Usage: render_test.sh PATH_TO_CORVANE LESSONS_DIR
 set -uo pipefail
 binary="$1"
+lessons="$2"
 
 fail() {
     echo "FAIL: $*" >&2
@@ -88,3 +90,16 @@ for row in "${refusals[@]}"; do
     fi
     echo "ok: $session refused with status 1"
 done
+
+# Every lesson shipped: each of its windows drawn, nothing refused.
+count=0
+for lesson in "$lessons"/*.corvane; do
+    name="$(basename "$lesson" .corvane)"
+    render "$lesson" --output "$work/lessons/$name" --size 800x500
+    status=$?
+    [[ $status -eq 0 ]] || { cat "$work/err" >&2; fail "$name: exit status $status"; }
+    grep -q "explorer.png$" "$work/out" || fail "$name: no explorer picture"
+    count=$((count + 1))
+    echo "ok: $name rendered ($(wc -l <"$work/out") files)"
+done
+((count >= 4)) || fail "only $count lessons in $lessons"

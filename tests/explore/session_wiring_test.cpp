@@ -25,6 +25,14 @@
 namespace corvane {
 namespace {
 
+// A session without its windows' places, as text (which a failure shows).
+std::string withoutPlaces(tools::Session s) {
+    if (s.explorer) s.explorer->geometry.reset();
+    if (s.cobweb) s.cobweb->geometry.reset();
+    if (s.feigenbaum) s.feigenbaum->geometry.reset();
+    return tools::writeSession(s);
+}
+
 class Sessions : public WiredProgram {
 protected:
     void SetUp() override {
@@ -99,14 +107,7 @@ TEST_F(Sessions, ALessonSavedWithEveryWindowOpensAsItWasInAnotherProgram) {
     EXPECT_EQ(other.wiring.feigenbaum()->mostN(), 10);
     EXPECT_EQ(other.wiring.feigenbaum()->map(), Map::sine());
     // What it shows is what was saved, window places aside.
-    tools::Session after = other.wiring.session();
-    tools::Session expected = before;
-    for (auto* s : {&after, &expected}) {
-        s->explorer->geometry.reset();
-        s->cobweb->geometry.reset();
-        s->feigenbaum->geometry.reset();
-    }
-    EXPECT_EQ(after, expected);
+    EXPECT_EQ(withoutPlaces(other.wiring.session()), withoutPlaces(before));
     other.wiring.feigenbaum()->wait();
     wiring.feigenbaum()->wait();
 }
@@ -186,6 +187,26 @@ TEST_F(Sessions, ASessionClosesTheWindowsItDoesNotNameAndNotesAFormulaLeftOut) {
     EXPECT_FALSE(wiring.bifurcation()->isVisible());
     EXPECT_FALSE(wiring.feigenbaum()->isVisible());
     EXPECT_EQ(wiring.cobweb(), nullptr);
+}
+
+TEST_F(Sessions, EveryLessonShippedOpensWhole) {
+    const QDir lessons(QStringLiteral(CORVANE_LESSONS_DIR));
+    const QStringList files = lessons.entryList({QStringLiteral("*.corvane")}, QDir::Files);
+    EXPECT_EQ(files, (QStringList{"feigenbaum-constants.corvane", "gauss-map-formula.corvane",
+                                  "period-3-window.corvane", "route-to-chaos.corvane"}));
+    for (const QString& name : files) {
+        SCOPED_TRACE(name.toStdString());
+        const std::string file = lessons.filePath(name).toStdString();
+        const tools::SessionRead read = tools::readSessionFile(file);
+        ASSERT_TRUE(read.session) << read.error;
+        EXPECT_TRUE(read.notes.empty());
+        OtherProgram other;
+        const ExploreWiring::Opened opened = other.wiring.openSessionFile(file);
+        ASSERT_TRUE(opened.ok) << opened.error;
+        // The program shows what the lesson holds.
+        EXPECT_EQ(withoutPlaces(other.wiring.session()), withoutPlaces(*read.session));
+        if (other.wiring.feigenbaum()) other.wiring.feigenbaum()->wait();
+    }
 }
 
 TEST_F(Sessions, EveryToolWindowsFileMenuOffersThem) {

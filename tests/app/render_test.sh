@@ -103,3 +103,19 @@ for lesson in "$lessons"/*.corvane; do
     echo "ok: $name rendered ($(wc -l <"$work/out") files)"
 done
 ((count >= 4)) || fail "only $count lessons in $lessons"
+
+# What is drawn is what the lesson holds: the view shown, the cobweb's values,
+# the formula.
+# file | a line it holds
+holds=(
+    "period-3-window/cobweb-orbit.csv|# parameters: a = 3.835; k = 3; x0 = 0.2; n = 300"
+    "period-3-window/explorer-lyapunov.csv|# parameters: a from 3.82 to 3.86 in"
+    "route-to-chaos/explorer-lyapunov.csv|# parameters: a from 2.5 to 4 in"
+    "gauss-map-formula/cobweb-points.csv|# map: f(x) = exp(-6.2*x^2)+a"
+    "feigenbaum-constants/feigenbaum.csv|# map: f(x) = a*x*(1-x)"
+)
+for row in "${holds[@]}"; do
+    IFS='|' read -r file line <<<"$row"
+    grep -qF -- "$line" "$work/lessons/$file" || fail "$file lacks '$line'"
+done
+echo "ok: the lessons' files hold their views and values"

@@ -95,7 +95,9 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     if (commandLine.render) {
-        return corvane::app::renderSession(commandLine.session, *commandLine.render, stdout, stderr);
+        corvane::platform::QtPlatform platform;
+        return corvane::app::renderSession(platform, commandLine.session, *commandLine.render,
+                                           stdout, stderr);
     }
 
     corvane::platform::QtPlatform platform;

@@ -13,7 +13,6 @@
 #include "explore/cobweb_window.h"
 #include "explore/explore_export.h"
 #include "explore/feigenbaum_window.h"
-#include "platform/qt/qt_platform.h"
 #include "windows/program.h"
 
 namespace corvane::app {
@@ -115,8 +114,8 @@ private:
 
 }  // namespace
 
-int renderSession(const std::string& sessionPath, const CommandLine::Render& render,
-                  std::FILE* out, std::FILE* err) {
+int renderSession(platform::Platform& platform, const std::string& sessionPath,
+                  const CommandLine::Render& render, std::FILE* out, std::FILE* err) {
     Renderer renderer(render, out, err);
     const tools::SessionRead read = tools::readSessionFile(sessionPath);
     if (!read.session) {
@@ -128,7 +127,6 @@ int renderSession(const std::string& sessionPath, const CommandLine::Render& ren
         renderer.failed("Cannot make the folder " + render.output);
         return 1;
     }
-    platform::QtPlatform platform;
     Program program(platform);
     ExploreWiring wiring(program);
     program.setExploreLink(&wiring);

@@ -7,17 +7,21 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <memory>
 #include <string>
 
 #include "app/explore_wiring.h"
+#include "app/render.h"
 #include "core/tools/session.h"
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_window.h"
 #include "explore/feigenbaum_window.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/explore/explorer_wait.h"
 #include "tests/explore/formula_map.h"
 #include "tests/explore/wired_program.h"
 #include "windows/program.h"
@@ -206,6 +210,41 @@ TEST_F(Sessions, EveryLessonShippedOpensWhole) {
         // The program shows what the lesson holds.
         EXPECT_EQ(withoutPlaces(other.wiring.session()), withoutPlaces(*read.session));
         if (other.wiring.feigenbaum()) other.wiring.feigenbaum()->wait();
+    }
+}
+
+TEST_F(Sessions, RenderDrawsWhatTheWindowsOfTheLessonExport) {
+    const std::string lesson = std::string(CORVANE_LESSONS_DIR) + "/period-3-window.corvane";
+    app::CommandLine::Render render;
+    render.output = dir.filePath("out").toStdString();
+    render.width = 640;
+    render.height = 400;
+    fake::FakePlatform renderUi;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_EQ(app::renderSession(renderUi, lesson, render, out, err), 0);
+    std::fclose(out);
+    std::fclose(err);
+    // The lesson opened in the windows, each picture exported at that size.
+    ASSERT_TRUE(wiring.openSessionFile(lesson).ok);
+    gui::PictureOptions options;
+    options.size = gui::PictureOptions::Size::Custom;
+    options.customWidth = render.width;
+    options.customHeight = render.height;
+    explore::CobwebWindow& cobweb = *wiring.cobweb();
+    cobweb.waitIdle();
+    ASSERT_EQ(cobweb.writePicture(path("cobweb.png"), gui::PictureFormat::Png, options).status,
+              platform::ExportOutcome::Status::Written);
+    explore::BifurcationWindow& explorer = *wiring.bifurcation();
+    ASSERT_TRUE(explore::waitIdle(explorer));
+    ASSERT_TRUE(explorer.writePictureFile(path("explorer.png"), gui::PictureFormat::Png, options));
+    for (const char* name : {"cobweb.png", "explorer.png"}) {
+        SCOPED_TRACE(name);
+        const QImage rendered(dir.filePath(QStringLiteral("out/") + name));
+        const QImage exported(dir.filePath(name));
+        ASSERT_FALSE(rendered.isNull());
+        EXPECT_EQ(rendered.size(), QSize(640, 400));
+        EXPECT_TRUE(rendered == exported);
     }
 }
 

@@ -80,6 +80,9 @@ tools::Session ExploreWiring::session() const {
     s.main.map = choice == 1 || choice == 2 ? choice : 0;
     if (bifurcation_ && bifurcation_->isVisible()) {
         s.explorer = tools::explorerPart(bifurcation_->model());
+        if (const auto lambda = bifurcation_->lambdaRange()) {
+            s.explorer->lambda = Interval{lambda->first, lambda->second};
+        }
         s.explorer->geometry = geometryOf(*bifurcation_);
     }
     if (cobweb_ && cobweb_->isVisible()) {
@@ -116,6 +119,9 @@ void ExploreWiring::applySession(const tools::Session& s) {
         const tools::ExplorerModel model = tools::explorerModel(*s.explorer);
         showBifurcation(model.view().map);
         bifurcation_->restoreModel(model);
+        const auto& lambda = s.explorer->lambda;
+        bifurcation_->setLambdaRange(lambda ? std::optional(std::pair(lambda->from, lambda->to))
+                                            : std::nullopt);
         place(*bifurcation_, s.explorer->geometry);
         if (!s.cobweb && model.cursor()) cursor_.set(*model.cursor(), bifurcationListener_);
     } else if (bifurcation_) {

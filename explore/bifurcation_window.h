@@ -58,6 +58,10 @@ public:
     // taken whole (a session opened): the view it shows is computed.
     const tools::ExplorerModel& model() const { return model_; }
     void restoreModel(const tools::ExplorerModel& model);
+    // The λ strip's range from its fields (none: automatic), and another one
+    // shown in them and in the strip.
+    std::optional<std::pair<double, double>> lambdaRange() const;
+    void setLambdaRange(std::optional<std::pair<double, double>> range);
     // Shows another view after checking it; false (with a message in the
     // status bar) when it is refused, the view then stays.
     bool showView(const View& view);

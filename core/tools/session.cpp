@@ -7,6 +7,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -238,7 +239,7 @@ View viewOf(const json& item, const std::string& at, const Map& map) {
 std::optional<ExplorerPart> explorer(const json& part, Maps& maps,
                                      std::vector<std::string>& notes) {
     const std::string where = "windows.explorer";
-    onlyKeys(part, where, {"history", "at", "cursor", "geometry"});
+    onlyKeys(part, where, {"history", "at", "cursor", "lambda", "geometry"});
     const json& history = member(part, where, "history");
     if (!history.is_array() || history.empty()) {
         refuse(where + ".history", "must be a list of one or more views");
@@ -253,6 +254,9 @@ std::optional<ExplorerPart> explorer(const json& part, Maps& maps,
         cursor = number(part, where, "cursor", -kFarthestA, kFarthestA);
     }
     ExplorerPart out;
+    if (part.contains("lambda") && !part["lambda"].is_null()) {
+        out.lambda = interval(part, where, "lambda", std::numeric_limits<double>::max());
+    }
     out.geometry = geometry(part, where);
     std::size_t shown = 0;
     std::vector<std::string> failed;
@@ -375,6 +379,7 @@ std::string writeSession(const Session& s) {
         part["history"] = std::move(history);
         part["at"] = s.explorer->at;
         part["cursor"] = s.explorer->cursor ? json(*s.explorer->cursor) : json(nullptr);
+        if (s.explorer->lambda) part["lambda"] = {s.explorer->lambda->from, s.explorer->lambda->to};
         putGeometry(part, s.explorer->geometry);
         windows["explorer"] = std::move(part);
     }

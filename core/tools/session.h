@@ -62,6 +62,8 @@ struct ExplorerPart {
     std::vector<View> history;  // oldest first, at most ExplorerModel::kHistoryLimit
     std::size_t at = 0;         // the view shown
     std::optional<double> cursor;
+    // The λ strip's range typed into its fields; none: automatic.
+    std::optional<Interval> lambda;
     std::optional<Geometry> geometry;
     bool operator==(const ExplorerPart&) const = default;
 };

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -77,6 +78,9 @@ TEST_F(Sessions, ALessonSavedWithEveryWindowOpensAsItWasInAnotherProgram) {
     zoomed.aMax = -0.2;
     ASSERT_TRUE(explorer->showView(zoomed));
     explorer->undo();  // the history has a redo step
+    explorer->findChild<QLineEdit*>("lambdaMin")->setText("-1.5");
+    explorer->findChild<QLineEdit*>("lambdaMax")->setText("0.25");
+    ASSERT_TRUE(explorer->applyFields());
     form1.click("mnuExploreCobweb");
     explore::CobwebWindow* cobweb = wiring.cobweb();
     cobweb->selectMap(Map::logistic());
@@ -103,6 +107,8 @@ TEST_F(Sessions, ALessonSavedWithEveryWindowOpensAsItWasInAnotherProgram) {
     EXPECT_EQ(other.wiring.bifurcation()->model().history(), explorer->model().history());
     EXPECT_TRUE(other.wiring.bifurcation()->canRedo());
     EXPECT_EQ(other.wiring.bifurcation()->cursorA(), std::optional<double>(-0.5));
+    EXPECT_EQ(other.wiring.bifurcation()->lambdaRange(), std::optional(std::pair(-1.5, 0.25)));
+    EXPECT_EQ(other.wiring.bifurcation()->findChild<QLineEdit*>("lambdaMax")->text(), "0.25");
     ASSERT_NE(other.wiring.cobweb(), nullptr);
     EXPECT_EQ(other.wiring.cobweb()->a(), 3.83);
     EXPECT_EQ(other.wiring.cobweb()->fold(), 3);

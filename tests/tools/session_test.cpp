@@ -76,6 +76,7 @@ Session lesson() {
     e.setCursor(3.83);
     s.explorer = explorerPart(e);
     s.explorer->geometry = Geometry{10, 20, 1200, 800};
+    s.explorer->lambda = Interval{-2, 0.5};
     s.cobweb = cobwebPart(CobwebModel(gauss()));
     s.feigenbaum = FeigenbaumPart{Map::sine(), 12, Geometry{-5, 0, 640, 480}};
     return s;
@@ -89,7 +90,10 @@ TEST(Session, EverySessionReadsBackAsItWasWritten) {
     for (int i = 0; i < 40; ++i) {
         Session s;
         s.main = {"x" + std::to_string(i), "0,5", "", int(random() % 3)};
-        if (random() % 4) s.explorer = explorerPart(randomExplorer(random));
+        if (random() % 4) {
+            s.explorer = explorerPart(randomExplorer(random));
+            if (random() % 2) s.explorer->lambda = Interval{-1e300, double(random() % 10)};
+        }
         if (random() % 4) s.cobweb = cobwebPart(randomCobweb(random));
         sessions.push_back(std::move(s));
     }
@@ -171,6 +175,9 @@ TEST(Session, AFileThatCannotBeUsedWholeIsRefusedWithTheReason) {
          "kept: 0 is out of range"},
         {"at past the history", edited([](json& j) { j["windows"]["explorer"]["at"] = 2; }),
          "windows.explorer.at: 2 is out of range (0 to 1)"},
+        {"lambda turned over",
+         edited([](json& j) { j["windows"]["explorer"]["lambda"] = {0.5, -2}; }),
+         "windows.explorer.lambda: must run from a smaller"},
         {"empty history", edited([](json& j) { j["windows"]["explorer"]["history"] = json::array(); }),
          "one or more views"},
         {"window off every screen",

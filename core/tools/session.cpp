@@ -219,9 +219,11 @@ MainPart mainPart(const json& root) {
     return part;
 }
 
-// A view's values checked against its map's ranges.
+// A view's values checked against the farthest a and x any map takes: a
+// view need not lie within its map's ranges (Feigenbaum's "Show in
+// explorer" may go beyond them), only within what the program can draw.
 View viewOf(const json& item, const std::string& at, const Map& map) {
-    const Interval as = map.parameterRange(), xs = map.xRange();
+    const Interval as{-kFarthestA, kFarthestA}, xs{-kFarthestX, kFarthestX};
     View v;
     v.map = map;
     v.aMin = number(item, at, "aMin", as.from, as.to);

@@ -163,9 +163,9 @@ TEST(Session, AFileThatCannotBeUsedWholeIsRefusedWithTheReason) {
          "unknown map \"tent\""},
         {"mostN", edited([](json& j) { j["windows"]["feigenbaum"]["mostN"] = 1; }),
          "windows.feigenbaum.mostN: 1 is out of range (2 to 24)"},
-        {"view beyond the map",
-         edited([](json& j) { j["windows"]["explorer"]["history"][0]["aMax"] = 7; }),
-         "windows.explorer.history[0].aMax: 7 is out of range (0 to 5)"},
+        {"view beyond any map",
+         edited([](json& j) { j["windows"]["explorer"]["history"][0]["aMax"] = 1001; }),
+         "windows.explorer.history[0].aMax: 1001 is out of range (-1000 to 1000)"},
         {"view turned over", edited([](json& j) {
              auto& v = j["windows"]["explorer"]["history"][1];
              std::swap(v["aMin"], v["aMax"]);

@@ -86,12 +86,12 @@ tools::Session ExploreWiring::session() const {
         s.explorer->geometry = geometryOf(*bifurcation_);
     }
     if (cobweb_ && cobweb_->isVisible()) {
-        s.cobweb = tools::CobwebPart{cobweb_->map(), cobweb_->a(),     cobweb_->x0(),
+        s.cobweb = tools::CobwebPart{cobweb_->map(),  cobweb_->a(),     cobweb_->x0(),
                                      cobweb_->fold(), cobweb_->steps(), geometryOf(*cobweb_)};
     }
     if (feigenbaum_ && feigenbaum_->isVisible()) {
-        s.feigenbaum =
-            tools::FeigenbaumPart{feigenbaum_->map(), feigenbaum_->mostN(), geometryOf(*feigenbaum_)};
+        s.feigenbaum = tools::FeigenbaumPart{feigenbaum_->map(), feigenbaum_->mostN(),
+                                             geometryOf(*feigenbaum_)};
     }
     return s;
 }

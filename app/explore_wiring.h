@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "core/tools/session.h"
-
 #include "explore/a_cursor.h"
 #include "explore/bifurcation_compute.h"
 #include "explore/recent_formulas.h"

@@ -59,10 +59,10 @@ public:
         }
     }
     void written(const std::string& file, bool done, const QString& why) {
-        written(file, done ? platform::ExportOutcome{}
-                           : platform::ExportOutcome{platform::ExportOutcome::Status::Failed,
-                                                     "Cannot write " + file + ": " +
-                                                         why.toStdString()});
+        written(file,
+                done ? platform::ExportOutcome{}
+                     : platform::ExportOutcome{platform::ExportOutcome::Status::Failed,
+                                               "Cannot write " + file + ": " + why.toStdString()});
     }
 
     void explorer(explore::BifurcationWindow& w) {

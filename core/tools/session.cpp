@@ -46,12 +46,13 @@ json mapJson(const Map& map) {
 }
 
 void putGeometry(json& part, const std::optional<Geometry>& g) {
-    if (g) part["geometry"] = {{"x", g->x}, {"y", g->y}, {"width", g->width}, {"height", g->height}};
+    if (g)
+        part["geometry"] = {{"x", g->x}, {"y", g->y}, {"width", g->width}, {"height", g->height}};
 }
 
 json viewJson(const View& v) {
-    return {{"map", mapJson(v.map)},   {"aMin", v.aMin},           {"aMax", v.aMax},
-            {"xMin", v.xMin},          {"xMax", v.xMax},           {"x0", v.x0},
+    return {{"map", mapJson(v.map)},    {"aMin", v.aMin}, {"aMax", v.aMax},
+            {"xMin", v.xMin},           {"xMax", v.xMax}, {"x0", v.x0},
             {"transient", v.transient}, {"kept", v.kept}};
 }
 
@@ -155,57 +156,57 @@ std::optional<Geometry> geometry(const json& part, const std::string& where) {
 }
 
 // A map as the file names it, its formula not compiled yet.
-struct MapSpec {
+struct MapEntry {
     Map::Kind kind = Map::Kind::Logistic;
     std::string formula;
     Interval a, x;
     double x0 = 0;
 };
 
-MapSpec mapSpec(const json& part, const std::string& where) {
+MapEntry mapEntry(const json& part, const std::string& where) {
     const std::string at = where + ".map";
     const json& m = member(part, where, "map");
     if (!m.is_object()) refuse(at, "must be an object");
     const std::string kind = text(m, at, "kind", 20);
-    MapSpec spec;
+    MapEntry entry;
     if (kind == "logistic" || kind == "sine") {
         onlyKeys(m, at, {"kind"});
-        spec.kind = kind == "logistic" ? Map::Kind::Logistic : Map::Kind::Sine;
-        return spec;
+        entry.kind = kind == "logistic" ? Map::Kind::Logistic : Map::Kind::Sine;
+        return entry;
     }
     if (kind != "formula") refuse(at + ".kind", "unknown map \"" + kind + "\"");
     onlyKeys(m, at, {"kind", "formula", "a", "x", "x0"});
-    spec.kind = Map::Kind::Formula;
-    spec.formula = text(m, at, "formula", kMostFormulaText);
-    spec.a = interval(m, at, "a", kFarthestA);
-    spec.x = interval(m, at, "x", kFarthestX);
-    spec.x0 = number(m, at, "x0", spec.x.from, spec.x.to);
-    return spec;
+    entry.kind = Map::Kind::Formula;
+    entry.formula = text(m, at, "formula", kMostFormulaText);
+    entry.a = interval(m, at, "a", kFarthestA);
+    entry.x = interval(m, at, "x", kFarthestX);
+    entry.x0 = number(m, at, "x0", entry.x.from, entry.x.to);
+    return entry;
 }
 
 // Compiles each formula once; a formula refused is kept with its reason.
 class Maps {
 public:
     // The map, or the reason its formula does not compile.
-    std::pair<std::optional<Map>, std::string> make(const MapSpec& spec) {
-        if (spec.kind != Map::Kind::Formula) {
-            return {spec.kind == Map::Kind::Sine ? Map::sine() : Map::logistic(), {}};
+    std::pair<std::optional<Map>, std::string> make(const MapEntry& entry) {
+        if (entry.kind != Map::Kind::Formula) {
+            return {entry.kind == Map::Kind::Sine ? Map::sine() : Map::logistic(), {}};
         }
-        auto it = compiled_.find(spec.formula);
+        auto it = compiled_.find(entry.formula);
         if (it == compiled_.end()) {
-            it = compiled_.emplace(spec.formula, custom::CustomMap::compile(spec.formula)).first;
+            it = compiled_.emplace(entry.formula, custom::CustomMap::compile(entry.formula)).first;
         }
         const custom::CustomMap::Compiled& c = it->second;
         if (!c.map) return {std::nullopt, c.error};
-        return {Map::formula(c.map, spec.a, spec.x, spec.x0), {}};
+        return {Map::formula(c.map, entry.a, entry.x, entry.x0), {}};
     }
 
 private:
     std::map<std::string, custom::CustomMap::Compiled> compiled_;
 };
 
-std::string noLongerCompiles(const MapSpec& spec, const std::string& why) {
-    return "The formula " + spec.formula + " no longer compiles (" + why + ")";
+std::string noLongerCompiles(const MapEntry& entry, const std::string& why) {
+    return "The formula " + entry.formula + " no longer compiles (" + why + ")";
 }
 
 MainPart mainPart(const json& root) {
@@ -247,8 +248,8 @@ std::optional<ExplorerPart> explorer(const json& part, Maps& maps,
         refuse(where + ".history", "must be a list of one or more views");
     }
     if (history.size() > ExplorerModel::kHistoryLimit) {
-        refuse(where + ".history", "holds more than " +
-                                       std::to_string(ExplorerModel::kHistoryLimit) + " views");
+        refuse(where + ".history",
+               "holds more than " + std::to_string(ExplorerModel::kHistoryLimit) + " views");
     }
     const auto at = std::size_t(whole(part, where, "at", 0, std::int64_t(history.size()) - 1));
     std::optional<double> cursor;
@@ -265,19 +266,20 @@ std::optional<ExplorerPart> explorer(const json& part, Maps& maps,
     for (std::size_t i = 0; i < history.size(); ++i) {
         const std::string itemAt = where + ".history[" + std::to_string(i) + "]";
         const json& item = history[i];
-        onlyKeys(item, itemAt,
-                 {"map", "aMin", "aMax", "xMin", "xMax", "x0", "transient", "kept"});
-        const MapSpec spec = mapSpec(item, itemAt);
-        const auto [map, why] = maps.make(spec);
+        onlyKeys(item, itemAt, {"map", "aMin", "aMax", "xMin", "xMax", "x0", "transient", "kept"});
+        const MapEntry entry = mapEntry(item, itemAt);
+        const auto [map, why] = maps.make(entry);
         if (!map) {
-            const std::string note = noLongerCompiles(spec, why);
-            if (std::find(failed.begin(), failed.end(), note) == failed.end()) failed.push_back(note);
+            const std::string note = noLongerCompiles(entry, why);
+            if (std::find(failed.begin(), failed.end(), note) == failed.end())
+                failed.push_back(note);
             continue;
         }
         if (i <= at) shown = out.history.size();
         out.history.push_back(viewOf(item, itemAt, *map));
     }
-    for (const std::string& note : failed) notes.push_back(note + ": the explorer's views of it were left out.");
+    for (const std::string& note : failed)
+        notes.push_back(note + ": the explorer's views of it were left out.");
     if (out.history.empty()) return std::nullopt;
     out.at = shown;
     out.cursor = cursor;
@@ -287,12 +289,12 @@ std::optional<ExplorerPart> explorer(const json& part, Maps& maps,
 std::optional<CobwebPart> cobweb(const json& part, Maps& maps, std::vector<std::string>& notes) {
     const std::string where = "windows.cobweb";
     onlyKeys(part, where, {"map", "a", "x0", "k", "n", "geometry"});
-    const MapSpec spec = mapSpec(part, where);
+    const MapEntry entry = mapEntry(part, where);
     CobwebPart out;
     out.geometry = geometry(part, where);
-    const auto [map, why] = maps.make(spec);
+    const auto [map, why] = maps.make(entry);
     if (!map) {
-        notes.push_back(noLongerCompiles(spec, why) + ": the cobweb was left closed.");
+        notes.push_back(noLongerCompiles(entry, why) + ": the cobweb was left closed.");
         return std::nullopt;
     }
     const CobwebModel model(*map);
@@ -309,13 +311,13 @@ std::optional<FeigenbaumPart> feigenbaum(const json& part, Maps& maps,
                                          std::vector<std::string>& notes) {
     const std::string where = "windows.feigenbaum";
     onlyKeys(part, where, {"map", "mostN", "geometry"});
-    const MapSpec spec = mapSpec(part, where);
+    const MapEntry entry = mapEntry(part, where);
     FeigenbaumPart out;
     out.mostN = int(whole(part, where, "mostN", kLeastFeigenbaumN, feigenbaum::kMostN));
     out.geometry = geometry(part, where);
-    const auto [map, why] = maps.make(spec);
+    const auto [map, why] = maps.make(entry);
     if (!map) {
-        notes.push_back(noLongerCompiles(spec, why) +
+        notes.push_back(noLongerCompiles(entry, why) +
                         ": the table of Feigenbaum's constants was left closed.");
         return std::nullopt;
     }
@@ -386,8 +388,11 @@ std::string writeSession(const Session& s) {
         windows["explorer"] = std::move(part);
     }
     if (s.cobweb) {
-        json part = {{"map", mapJson(s.cobweb->map)}, {"a", s.cobweb->a}, {"x0", s.cobweb->x0},
-                     {"k", s.cobweb->k},              {"n", s.cobweb->n}};
+        json part = {{"map", mapJson(s.cobweb->map)},
+                     {"a", s.cobweb->a},
+                     {"x0", s.cobweb->x0},
+                     {"k", s.cobweb->k},
+                     {"n", s.cobweb->n}};
         putGeometry(part, s.cobweb->geometry);
         windows["cobweb"] = std::move(part);
     }

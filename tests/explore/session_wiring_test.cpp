@@ -184,15 +184,17 @@ TEST_F(Sessions, ASessionClosesTheWindowsItDoesNotNameAndNotesAFormulaLeftOut) {
     s.cobweb = tools::CobwebPart{};
     std::string text = tools::writeSession(s);
     const std::string logistic = R"("kind": "logistic")";
-    text.replace(text.find(logistic), logistic.size(),
-                 R"("kind": "formula", "formula": "a*x*(1-x", "a": [0, 4], "x": [0, 1], "x0": 0.5)");
+    text.replace(
+        text.find(logistic), logistic.size(),
+        R"("kind": "formula", "formula": "a*x*(1-x", "a": [0, 4], "x": [0, 1], "x0": 0.5)");
     QFile out(dir.filePath("broken.corvane"));
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     out.write(QByteArray::fromStdString(text));
     out.close();
     wiring.sessionCommands()->openPath(nullptr, dir.filePath("broken.corvane"));
     ASSERT_EQ(told.size(), 1);
-    EXPECT_TRUE(told[0].contains("The formula a*x*(1-x no longer compiles")) << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains("The formula a*x*(1-x no longer compiles"))
+        << told[0].toStdString();
     EXPECT_EQ(ui.window("Form1").field("Text1").text(), "3.9");
     EXPECT_FALSE(wiring.bifurcation()->isVisible());
     EXPECT_FALSE(wiring.feigenbaum()->isVisible());
@@ -265,8 +267,8 @@ TEST_F(Sessions, EveryToolWindowsFileMenuOffersThem) {
         ASSERT_NE(file, nullptr);
         QStringList names;
         for (const QAction* a : file->actions()) names << a->objectName();
-        EXPECT_EQ(names.mid(0, 3), (QStringList{"actionOpenSession", "actionSaveSession",
-                                                "menuOpenRecent"}));
+        EXPECT_EQ(names.mid(0, 3),
+                  (QStringList{"actionOpenSession", "actionSaveSession", "menuOpenRecent"}));
     }
     wiring.feigenbaum()->wait();
 }

@@ -39,12 +39,24 @@ ExplorerModel randomExplorer(std::mt19937_64& random) {
         const double x1 = v.xMin + unit(random) * (v.xMax - v.xMin);
         const double x2 = v.xMin + unit(random) * (v.xMax - v.xMin);
         switch (random() % 7) {
-            case 0: m.zoomRect(a1, a2, x1, x2); break;
-            case 1: m.wheel(a1, x1, 0.5 + 2 * unit(random)); break;
-            case 2: m.undo(); break;
-            case 3: m.redo(); break;
-            case 4: m.selectMap(maps[random() % 3]); break;
-            case 5: m.setCursor(a1); break;
+            case 0:
+                m.zoomRect(a1, a2, x1, x2);
+                break;
+            case 1:
+                m.wheel(a1, x1, 0.5 + 2 * unit(random));
+                break;
+            case 2:
+                m.undo();
+                break;
+            case 3:
+                m.redo();
+                break;
+            case 4:
+                m.selectMap(maps[random() % 3]);
+                break;
+            case 5:
+                m.setCursor(a1);
+                break;
             default: {
                 View next = v;
                 next.transient = std::int64_t(random() % 5000);
@@ -135,8 +147,8 @@ TEST(Session, AFileThatCannotBeUsedWholeIsRefusedWithTheReason) {
         {"truncated", [&] { return good.substr(0, good.size() / 2); }, "corrupt or cut short"},
         {"empty", [] { return std::string(); }, "corrupt or cut short"},
         {"binary", [] { return std::string("\x89PNG\r\n\x1a\n", 8); }, "corrupt or cut short"},
-        {"overflowing number", [&] { return std::string(good).replace(good.find("1200"), 4, "1e999"); },
-         "corrupt"},
+        {"overflowing number",
+         [&] { return std::string(good).replace(good.find("1200"), 4, "1e999"); }, "corrupt"},
         {"other JSON", [] { return std::string("[1, 2]"); }, "not a Corvane session"},
         {"newer version", edited([](json& j) { j["version"] = 2; }),
          "written by a newer Corvane (format version 2; this one reads up to version 1)"},
@@ -156,8 +168,9 @@ TEST(Session, AFileThatCannotBeUsedWholeIsRefusedWithTheReason) {
          "windows.cobweb.a: 1001 is out of range (-1 to 5)"},
         {"x0 beyond the span", edited([](json& j) { j["windows"]["cobweb"]["x0"] = 2; }),
          "windows.cobweb.x0"},
-        {"empty formula range",
-         edited([](json& j) { j["windows"]["cobweb"]["map"]["a"] = {1, 1}; }),
+        {"empty formula range", edited([](json& j) {
+             j["windows"]["cobweb"]["map"]["a"] = {1, 1};
+         }),
          "windows.cobweb.map.a: must run from a smaller"},
         {"unknown map", edited([](json& j) { j["windows"]["feigenbaum"]["map"]["kind"] = "tent"; }),
          "unknown map \"tent\""},
@@ -175,10 +188,12 @@ TEST(Session, AFileThatCannotBeUsedWholeIsRefusedWithTheReason) {
          "kept: 0 is out of range"},
         {"at past the history", edited([](json& j) { j["windows"]["explorer"]["at"] = 2; }),
          "windows.explorer.at: 2 is out of range (0 to 1)"},
-        {"lambda turned over",
-         edited([](json& j) { j["windows"]["explorer"]["lambda"] = {0.5, -2}; }),
+        {"lambda turned over", edited([](json& j) {
+             j["windows"]["explorer"]["lambda"] = {0.5, -2};
+         }),
          "windows.explorer.lambda: must run from a smaller"},
-        {"empty history", edited([](json& j) { j["windows"]["explorer"]["history"] = json::array(); }),
+        {"empty history",
+         edited([](json& j) { j["windows"]["explorer"]["history"] = json::array(); }),
          "one or more views"},
         {"window off every screen",
          edited([](json& j) { j["windows"]["explorer"]["geometry"]["width"] = 0; }),
@@ -202,8 +217,8 @@ TEST(Session, AFormulaThatNoLongerCompilesIsLeftOutAndTheRestOpens) {
     json j = json::parse(writeSession(s));
     // The explorer showed the formula between two views of the logistic map.
     json formulaView = j["windows"]["explorer"]["history"][0];
-    formulaView["map"] = {{"kind", "formula"}, {"formula", "sni(x)*a"}, {"a", {0, 4}},
-                          {"x", {0, 1}},       {"x0", 0.5}};
+    formulaView["map"] = {
+        {"kind", "formula"}, {"formula", "sni(x)*a"}, {"a", {0, 4}}, {"x", {0, 1}}, {"x0", 0.5}};
     j["windows"]["explorer"]["history"].insert(j["windows"]["explorer"]["history"].begin() + 1,
                                                formulaView);
     j["windows"]["explorer"]["at"] = 1;
@@ -232,8 +247,7 @@ TEST(Session, AFileIsNamedInEveryRefusal) {
     }
     SessionRead read = readSessionFile(path);
     EXPECT_FALSE(read.session);
-    EXPECT_EQ(read.error.rfind("Cannot open " + path + ": the file is corrupt or cut short", 0),
-              0u)
+    EXPECT_EQ(read.error.rfind("Cannot open " + path + ": the file is corrupt or cut short", 0), 0u)
         << read.error;
     {
         std::ofstream out(path, std::ios::binary);

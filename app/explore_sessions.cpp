@@ -169,7 +169,12 @@ platform::ExportOutcome ExploreWiring::saveSessionFile(const std::string& path) 
 }
 
 QStringList ExploreWiring::recentSessions() const {
-    return settingsAt(settingsFile_)->value(kRecentKey).toStringList().mid(0, kMostRecent);
+    // Files since moved or deleted are not offered.
+    QStringList recent;
+    for (const QString& path : settingsAt(settingsFile_)->value(kRecentKey).toStringList()) {
+        if (QFileInfo::exists(path) && recent.size() < kMostRecent) recent << path;
+    }
+    return recent;
 }
 
 void ExploreWiring::rememberSession(const QString& path, bool keep) {

@@ -79,8 +79,9 @@ public:
     void openSessionFrom(QWidget* owner, const QString& path);
     // Writes the session shown, whole or not at all.
     platform::ExportOutcome saveSessionFile(const std::string& path) const;
-    // The sessions opened or saved last, newest first, kept in the settings
-    // file (by default the user's Corvane settings; tests give their own).
+    // The sessions opened or saved last that are still there, newest first,
+    // kept in the settings file (by default the user's Corvane settings;
+    // tests give their own).
     QStringList recentSessions() const;
     void setSettingsFile(const QString& path) { settingsFile_ = path; }
     // How the program tells the user (by default a message box over

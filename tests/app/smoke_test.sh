@@ -52,7 +52,8 @@ cat >"$lesson/period 3.corvane" <<'JSON'
  "main": {"a": "3.83", "x0": "0.2", "n": "100", "map": 1},
  "windows": {"cobweb": {"map": {"kind": "logistic"}, "a": 3.83, "x0": 0.2, "k": 3, "n": 200}}}
 JSON
-"$binary" "$lesson/period 3.corvane" &
+# Its recent list goes to a settings folder of the test's own.
+XDG_CONFIG_HOME="$lesson/config" "$binary" "$lesson/period 3.corvane" &
 pid=$!
 sleep 3
 kill -0 "$pid" 2>/dev/null || fail "corvane with a session ended within three seconds"

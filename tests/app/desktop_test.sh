@@ -27,6 +27,8 @@ done
 desktop-file-validate "$data/$app.desktop" || fail "the desktop entry does not validate"
 grep -qx "MimeType=$type;" "$data/$app.desktop" || fail "the desktop entry does not list $type"
 grep -Eqx 'Exec=corvane %f' "$data/$app.desktop" || fail "the desktop entry does not take a file"
+grep -q "<mediatype>$type</mediatype>" "$data/$app.metainfo.xml" ||
+    fail "the AppStream metadata does not name $type"
 
 xmllint --noout "$data/$app.xml" || fail "$app.xml is not well-formed XML"
 # The schema, where the system has one.

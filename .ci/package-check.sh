@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/setup.sh
 corvane_install_packages "${CORVANE_PACKAGES[@]}" dpkg-dev desktop-file-utils appstream lintian \
-    man-db file xvfb xdotool
+    man-db file xvfb xdotool xdg-utils libfile-mimeinfo-perl
 
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
@@ -56,6 +56,7 @@ for png in "$tree"/usr/share/icons/hicolor/*/apps/org.corvane.Corvane.png; do
     file "$png" | grep -q "PNG image data, ${size/x/ x }," || fail "$png is not $size"
 done
 [[ -f $tree/usr/share/icons/hicolor/scalable/apps/org.corvane.Corvane.svg ]] || fail "no SVG icon"
+[[ -f $tree/usr/share/mime/packages/org.corvane.Corvane.xml ]] || fail "no session type (MIME XML)"
 warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l \
     "$tree/usr/share/man/man1/corvane.1.gz" 2>&1 >/dev/null)"
 [[ -z $warnings ]] || fail "the manual page renders with warnings: $warnings"
@@ -77,6 +78,18 @@ for f in /usr/share/applications/org.corvane.Corvane.desktop \
     [[ -f $f ]] || fail "$f is not installed"
 done
 
+part "the session type"
+# A lesson double-clicked in a file manager: its type, and Corvane to open it.
+lessons=(/usr/share/corvane/lessons/*.corvane)
+((${#lessons[@]} >= 4)) || fail "the lessons are not installed"
+filetype="$(xdg-mime query filetype "${lessons[0]}")"
+[[ $filetype == application/x-corvane-session* ]] ||
+    fail "xdg-mime says ${lessons[0]} is '$filetype'"
+default="$(xdg-mime query default application/x-corvane-session)"
+[[ $default == org.corvane.Corvane.desktop ]] ||
+    fail "xdg-mime names '$default' for application/x-corvane-session"
+echo "$filetype, opened by $default"
+
 part "the installed corvane"
 answer="$(/usr/bin/corvane --version)"
 echo "$answer"
@@ -84,6 +97,7 @@ echo "$answer"
 tests/app/options_test.sh /usr/bin/corvane "$version"
 tests/app/smoke_test.sh /usr/bin/corvane offscreen
 tests/app/smoke_test.sh /usr/bin/corvane x11
+tests/app/render_test.sh /usr/bin/corvane /usr/share/corvane/lessons
 
 part "apt remove"
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt remove -y -qq corvane

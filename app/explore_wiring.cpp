@@ -29,6 +29,14 @@ ExploreWiring::ExploreWiring(Program& program) : program_(program) {
             plane_->linkedAMoved(a);
         }
     });
+    auto commands = std::make_shared<explore::SessionCommands>();
+    commands->open = [this](QWidget* owner) { askOpenSession(owner); };
+    commands->save = [this](QWidget* owner) { askSaveSession(owner); };
+    commands->recent = [this] { return recentSessions(); };
+    commands->openPath = [this](QWidget* owner, const QString& path) {
+        openSessionFrom(owner, path);
+    };
+    sessionCommands_ = std::move(commands);
 }
 
 ExploreWiring::~ExploreWiring() = default;
@@ -57,6 +65,7 @@ void ExploreWiring::showBifurcation(const std::optional<Map>& map) {
         bifurcation_->setRecentFormulas(recent_);
         bifurcation_->setLargeText(largeText_);
         bifurcation_->setOpenFeigenbaum([this](const Map& m) { showFeigenbaum(m); });
+        bifurcation_->setSessionCommands(sessionCommands_);
         if (const auto a = cursor_.value()) bifurcation_->setCursorA(*a);
     } else if (map && !(*map == bifurcation_->view().map)) {
         bifurcation_->selectMap(*map);
@@ -76,6 +85,7 @@ void ExploreWiring::showCobweb(const std::optional<Map>& map, std::optional<doub
         cobweb_->onAChanged = [this](double value) { cursor_.set(value, cobwebListener_); };
         cobweb_->setRecentFormulas(recent_);
         cobweb_->setLargeText(largeText_);
+        cobweb_->setSessionCommands(sessionCommands_);
         if (map && map->isFormula()) cobweb_->showCustomMap(*map);
     }
     // The map first, so that a is taken within its own range.
@@ -96,19 +106,24 @@ void ExploreWiring::showCobwebAt(std::optional<double> a) {
 
 void ExploreWiring::openFeigenbaum(int mapChoice) { showFeigenbaum(chosenMap(mapChoice)); }
 
+void ExploreWiring::makeFeigenbaum(const Map& map) {
+    feigenbaum_ = std::make_unique<explore::FeigenbaumWindow>(map);
+    feigenbaum_->setLargeText(largeText_);
+    feigenbaum_->setSessionCommands(sessionCommands_);
+    feigenbaum_->setShowInExplorer(
+        [this](const Map& m, double aMin, double aMax, const std::vector<double>& s) {
+            showBifurcation(m);
+            std::vector<explore::AMark> marks;
+            for (std::size_t i = 0; i < s.size(); ++i) {
+                marks.push_back({s[i], QStringLiteral("s%1").arg(i + 1)});
+            }
+            bifurcation_->showRange(m, aMin, aMax, std::move(marks));
+        });
+}
+
 void ExploreWiring::showFeigenbaum(const std::optional<Map>& map) {
     if (!feigenbaum_) {
-        feigenbaum_ = std::make_unique<explore::FeigenbaumWindow>(map.value_or(Map()));
-        feigenbaum_->setLargeText(largeText_);
-        feigenbaum_->setShowInExplorer(
-            [this](const Map& m, double aMin, double aMax, const std::vector<double>& s) {
-                showBifurcation(m);
-                std::vector<explore::AMark> marks;
-                for (std::size_t i = 0; i < s.size(); ++i) {
-                    marks.push_back({s[i], QStringLiteral("s%1").arg(i + 1)});
-                }
-                bifurcation_->showRange(m, aMin, aMax, std::move(marks));
-            });
+        makeFeigenbaum(map.value_or(Map()));
     } else if (map && !(*map == feigenbaum_->map())) {
         feigenbaum_->selectMap(*map);
     }

@@ -8,12 +8,19 @@
 // the run are one list for both windows.
 #pragma once
 
+#include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "core/tools/session.h"
 #include "explore/a_cursor.h"
 #include "explore/bifurcation_compute.h"
 #include "explore/recent_formulas.h"
+#include "explore/tool_menus.h"
 #include "gui/picture.h"
 #include "windows/explore_link.h"
 
@@ -36,6 +43,9 @@ public:
     void openCobweb(int mapChoice, std::optional<double> a) override;
     void openFeigenbaum(int mapChoice) override;
     void openPlane(int mapChoice) override;
+    void openSession() override;
+    void saveSession() override;
+    void openRecentSession() override;
     // The tool windows for a map (none: the map they show, a new one the
     // logistic map).
     void showBifurcation(const std::optional<Map>& map);
@@ -53,7 +63,46 @@ public:
     const explore::RecentFormulas& recentFormulas() const { return *recent_; }
     const gui::LargeTextSetting& largeText() const { return *largeText_; }
 
+    // Sessions (app/explore_sessions.cpp). What is shown now: the main
+    // window's fields and map, each tool window that is open with its model
+    // and place.
+    tools::Session session() const;
+    // Shows a session read and checked already: the main window's fields
+    // and map, the tool windows it names where they stood, the others closed.
+    void applySession(const tools::Session& session);
+    // Reads the file and shows it; the refusal (naming the file) with
+    // nothing changed, or the notes on what was left out.
+    struct Opened {
+        bool ok = false;
+        std::string error;
+        std::vector<std::string> notes;
+    };
+    Opened openSessionFile(const std::string& path);
+    // Opens the file as File → Open session… does: a refusal or what was
+    // left out told over `owner`, the file remembered as recent.
+    void openSessionFrom(QWidget* owner, const QString& path);
+    // Writes the session shown, whole or not at all.
+    platform::ExportOutcome saveSessionFile(const std::string& path) const;
+    // The sessions opened or saved last that are still there, newest first,
+    // kept in the settings file (by default the user's Corvane settings;
+    // tests give their own).
+    QStringList recentSessions() const;
+    void setSettingsFile(const QString& path) { settingsFile_ = path; }
+    // How the program tells the user (by default a message box over
+    // `owner`); tests read the messages instead.
+    using Tell = std::function<void(QWidget* owner, const QString& text, bool problem)>;
+    void setTell(Tell tell) { tell_ = std::move(tell); }
+    // What the tool windows' File menus do with sessions.
+    const std::shared_ptr<const explore::SessionCommands>& sessionCommands() const {
+        return sessionCommands_;
+    }
+
 private:
+    // Makes the table of Feigenbaum's constants, not shown yet.
+    void makeFeigenbaum(const Map& map);
+    void askOpenSession(QWidget* owner);
+    void askSaveSession(QWidget* owner);
+    void rememberSession(const QString& path, bool keep);
     // Shows the cobweb at a (else at the shared a-cursor's) and shares it.
     void showCobwebAt(std::optional<double> a);
 
@@ -65,6 +114,9 @@ private:
     int bifurcationListener_ = -1;
     int cobwebListener_ = -1;
     int planeListener_ = -1;
+    QString settingsFile_;
+    Tell tell_;
+    std::shared_ptr<const explore::SessionCommands> sessionCommands_;
     std::unique_ptr<explore::BifurcationWindow> bifurcation_;
     std::unique_ptr<explore::CobwebWindow> cobweb_;
     std::unique_ptr<explore::FeigenbaumWindow> feigenbaum_;

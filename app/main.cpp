@@ -16,6 +16,7 @@
 
 #include "app/command_line.h"
 #include "app/explore_wiring.h"
+#include "app/render.h"
 #include "help/help.h"
 #include "platform/qt/qt_platform.h"
 #include "windows/program.h"
@@ -71,6 +72,9 @@ int main(int argc, char** argv) {
         return commandLine.exitStatus;
     }
 
+    // --render draws without a display, on Qt's offscreen platform.
+    if (commandLine.render) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
     if (!displayConfigured(argc, argv)) {
         std::fprintf(stderr,
                      "corvane: no display found (DISPLAY is not set); start it under a desktop "
@@ -89,6 +93,12 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.corvane.Corvane")));
     // Only the program ends the program (closing its main window does).
     QApplication::setQuitOnLastWindowClosed(false);
+
+    if (commandLine.render) {
+        corvane::platform::QtPlatform platform;
+        return corvane::app::renderSession(platform, commandLine.session, *commandLine.render,
+                                           stdout, stderr);
+    }
 
     corvane::platform::QtPlatform platform;
 
@@ -118,5 +128,10 @@ int main(int argc, char** argv) {
     program.startUp();
     platform.flushDrawing();
     if (platform.endRequested()) return 0;
+    // corvane FILE.corvane: the lesson opens over the main window.
+    if (!commandLine.session.empty()) {
+        explore.openSessionFrom(platform.dialogOwner(),
+                                QString::fromLocal8Bit(commandLine.session.c_str()));
+    }
     return QApplication::exec();
 }

@@ -88,6 +88,18 @@ void BifurcationWindow::showFields(const View& v) {
     show(fields_.kept, double(v.kept), QString::number(v.kept));
 }
 
+std::optional<std::pair<double, double>> BifurcationWindow::lambdaRange() const {
+    return view_->userLyapunovRange();
+}
+
+void BifurcationWindow::setLambdaRange(std::optional<std::pair<double, double>> range) {
+    fields_.lambdaMin->setText(range ? text(range->first) : QString());
+    fields_.lambdaMax->setText(range ? text(range->second) : QString());
+    TypedField::of(fields_.lambdaMin)->clearRefusal();
+    TypedField::of(fields_.lambdaMax)->clearRefusal();
+    view_->setLyapunovRange(range);
+}
+
 QString BifurcationWindow::fieldRefusal(const char* name) const {
     const auto* field = findChild<QLineEdit*>(QString::fromLatin1(name));
     const TypedField* typed = TypedField::of(field);

@@ -57,6 +57,8 @@ public:
     // the values shown, within [−3, 1].
     void setLyapunovRange(std::optional<std::pair<double, double>> range);
     std::pair<double, double> lyapunovRange() const;
+    // The range the user set; none: automatic.
+    const std::optional<std::pair<double, double>>& userLyapunovRange() const { return userRange_; }
 
     void setCursorA(std::optional<double> a);
     std::optional<double> cursorA() const { return cursorA_; }

@@ -118,6 +118,7 @@ BifurcationWindow::~BifurcationWindow() { engine_.cancel(); }
 void BifurcationWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("menuFile"));
+    addSessionActions(file, this, [this] { return sessions_; });
     struct Export {
         const char* name;
         const char* caption;
@@ -226,6 +227,14 @@ bool BifurcationWindow::showRange(const Map& map, double aMin, double aMax,
     marksMap_ = v.map;
     view_->setAMarks(std::move(marks));
     return true;
+}
+
+void BifurcationWindow::restoreModel(const tools::ExplorerModel& model) {
+    model_ = model;
+    marksMap_.reset();
+    say(QString());
+    mapShown();
+    startComputation();
 }
 
 void BifurcationWindow::selectMap(const Map& map) {

@@ -21,6 +21,7 @@
 #include "explore/custom_map_dialog.h"
 #include "explore/explore_export.h"
 #include "explore/recent_formulas.h"
+#include "explore/tool_menus.h"
 #include "gui/picture.h"
 #include "platform/platform.h"
 
@@ -46,9 +47,21 @@ public:
 
     // "Bifurcation diagram: " and the map's formula.
     static QString titleFor(const Map& map);
+    // File → Open session…, Save session…, Open recent: the wiring's.
+    void setSessionCommands(std::shared_ptr<const SessionCommands> commands) {
+        sessions_ = std::move(commands);
+    }
 
     // The view shown (or being computed).
     const View& view() const { return model_.view(); }
+    // The model behind it (its views, history and cursor), and another one
+    // taken whole (a session opened): the view it shows is computed.
+    const tools::ExplorerModel& model() const { return model_; }
+    void restoreModel(const tools::ExplorerModel& model);
+    // The λ strip's range from its fields (none: automatic), and another one
+    // shown in them and in the strip.
+    std::optional<std::pair<double, double>> lambdaRange() const;
+    void setLambdaRange(std::optional<std::pair<double, double>> range);
     // Shows another view after checking it; false (with a message in the
     // status bar) when it is refused, the view then stays.
     bool showView(const View& view);
@@ -219,6 +232,7 @@ private:
     QAction* largeTextAction_ = nullptr;
     gui::PictureOptionsAsker askOptions_ = gui::askPictureOptions;
     gui::PictureOptions pictureOptions_;
+    std::shared_ptr<const SessionCommands> sessions_;
 };
 
 }  // namespace corvane::explore

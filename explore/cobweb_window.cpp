@@ -158,6 +158,7 @@ CobwebWindow::~CobwebWindow() {
 void CobwebWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("menuFile"));
+    addSessionActions(file, this, [this] { return sessions_; });
     struct Export {
         const char* name;
         const char* caption;

@@ -25,6 +25,7 @@
 #include "explore/custom_map_dialog.h"
 #include "explore/job_runner.h"
 #include "explore/recent_formulas.h"
+#include "explore/tool_menus.h"
 #include "gui/picture.h"
 #include "platform/platform.h"
 
@@ -51,6 +52,10 @@ public:
     ~CobwebWindow() override;
 
     static QString titleFor(const Map& map);
+    // File → Open session…, Save session…, Open recent: the wiring's.
+    void setSessionCommands(std::shared_ptr<const SessionCommands> commands) {
+        sessions_ = std::move(commands);
+    }
 
     // The ranges of the controls: a in the map's parameter range (for the
     // built-in maps [0, kMostA]).
@@ -214,6 +219,7 @@ private:
     QElapsedTimer* playClock_ = nullptr;
     double playDue_ = 0;  // steps owed to the clock
     QTimer* pollTimer_ = nullptr;
+    std::shared_ptr<const SessionCommands> sessions_;
     JobRunner<Computed> runner_{1};  // last: its job ends before the members go
 };
 

@@ -250,6 +250,7 @@ FeigenbaumWindow::~FeigenbaumWindow() = default;
 void FeigenbaumWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("menuFile"));
+    addSessionActions(file, this, [this] { return sessions_; });
     exportAction_ = file->addAction(QStringLiteral("Export table as &CSV\u2026"), this,
                                     [this] { exportCsv(); });
     exportAction_->setObjectName(QStringLiteral("actionExportCsv"));

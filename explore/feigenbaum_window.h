@@ -16,6 +16,7 @@
 
 #include "core/numeric/feigenbaum.h"
 #include "explore/job_runner.h"
+#include "explore/tool_menus.h"
 #include "gui/picture.h"
 #include "platform/platform.h"
 
@@ -42,6 +43,10 @@ public:
     ~FeigenbaumWindow() override;
 
     static QString titleFor(const Map& map);
+    // File → Open session…, Save session…, Open recent: the wiring's.
+    void setSessionCommands(std::shared_ptr<const SessionCommands> commands) {
+        sessions_ = std::move(commands);
+    }
     static constexpr int kDefaultMostN = 16;
 
     const Map& map() const { return map_; }
@@ -115,6 +120,7 @@ private:
     bool searching_ = false;
     // Cancel: the search ends early and still hands over its outcome.
     std::stop_source windUp_;
+    std::shared_ptr<const SessionCommands> sessions_;
     JobRunner<Found> runner_{1};
 
     FeigenbaumModel* model_ = nullptr;

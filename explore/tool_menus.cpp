@@ -14,6 +14,35 @@ QString text(double value) { return QString::fromStdString(numberText(value)); }
 
 QString mapCaption(const Map& map) { return QString::fromStdString(map.caption()); }
 
+void addSessionActions(QMenu* file, QWidget* window,
+                       std::function<std::shared_ptr<const SessionCommands>()> commands) {
+    QAction* open = file->addAction(QStringLiteral("&Open session\u2026"), window, [window, commands] {
+        if (const auto c = commands(); c && c->open) c->open(window);
+    });
+    open->setObjectName(QStringLiteral("actionOpenSession"));
+    open->setShortcut(QKeySequence::Open);
+    QAction* save = file->addAction(QStringLiteral("&Save session\u2026"), window, [window, commands] {
+        if (const auto c = commands(); c && c->save) c->save(window);
+    });
+    save->setObjectName(QStringLiteral("actionSaveSession"));
+    save->setShortcut(QKeySequence::Save);
+    QMenu* recent = file->addMenu(QStringLiteral("Open &recent"));
+    recent->setObjectName(QStringLiteral("menuOpenRecent"));
+    recent->menuAction()->setObjectName(QStringLiteral("menuOpenRecent"));
+    QObject::connect(recent, &QMenu::aboutToShow, window, [recent, window, commands] {
+        recent->clear();
+        const auto c = commands();
+        const QStringList paths = c && c->recent ? c->recent() : QStringList();
+        for (const QString& path : paths) {
+            recent->addAction(path, window, [window, commands, path] {
+                if (const auto now = commands(); now && now->openPath) now->openPath(window, path);
+            });
+        }
+        if (paths.isEmpty()) recent->addAction(QStringLiteral("(none)"))->setEnabled(false);
+    });
+    file->addSeparator();
+}
+
 QAction* addCloseAction(QMenu* file, QWidget* window) {
     QAction* close =
         file->addAction(QStringLiteral("&Close"), window, [window] { window->close(); });

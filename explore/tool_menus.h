@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "core/numeric/map.h"
 
@@ -21,6 +23,22 @@ QString text(double value);
 
 // A map's formula as titles and menus show it.
 QString mapCaption(const Map& map);
+
+// What File → "Open session…", "Save session…" and "Open recent" do: the
+// program's wiring supplies one set for every tool window; `owner` is the
+// window whose menu was used.
+struct SessionCommands {
+    std::function<void(QWidget* owner)> open;
+    std::function<void(QWidget* owner)> save;
+    // The sessions opened or saved last, newest first.
+    std::function<QStringList()> recent;
+    std::function<void(QWidget* owner, const QString& path)> openPath;
+};
+// The three entries (actionOpenSession, actionSaveSession, the submenu
+// menuOpenRecent filled as it opens) and a separator; nothing happens
+// while `commands` gives null.
+void addSessionActions(QMenu* file, QWidget* window,
+                       std::function<std::shared_ptr<const SessionCommands>()> commands);
 
 // File → Close (actionClose, the platform's Close shortcut) for `window`.
 QAction* addCloseAction(QMenu* file, QWidget* window);

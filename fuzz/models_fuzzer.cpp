@@ -21,6 +21,7 @@
 #include "core/numeric/plane.h"
 #include "core/tools/explorer_model.h"
 #include "core/tools/plane_model.h"
+#include "core/tools/session.h"
 #include "core/tools/field_check.h"
 #include "core/tools/verdicts.h"
 
@@ -236,6 +237,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         checkInvariants(model);
     }
+    // Saved as a session and read back, the model's state is itself, when
+    // its views lie where a session's may.
+    corvane::tools::Session session;
+    session.explorer = corvane::tools::explorerPart(model);
+    bool within = true;
+    for (const View& v : session.explorer->history) {
+        for (double a : {v.aMin, v.aMax}) within = within && std::fabs(a) <= corvane::kFarthestA;
+        for (double x : {v.xMin, v.xMax, v.x0}) within = within && std::fabs(x) <= corvane::kFarthestX;
+    }
+    if (session.explorer->cursor) {
+        within = within && std::fabs(*session.explorer->cursor) <= corvane::kFarthestA;
+    }
+    const corvane::tools::SessionRead read =
+        corvane::tools::readSession(corvane::tools::writeSession(session));
+    check(read.session ? *read.session == session : !within && !read.error.empty());
     runPlane(in);
     return 0;
 }

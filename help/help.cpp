@@ -51,6 +51,7 @@ constexpr LinkedLibrary kLinkedLibraries[] = {
     {"libcups", "printing", "Apache-2.0 with the GPL-2.0 and LGPL-2.0 exception"},
     {"oneTBB", "parallel work", "Apache-2.0"},
     {"muparser", "checking formulas", "MIT"},
+    {"nlohmann/json", "reading and writing sessions (built in from its headers)", "MIT"},
     {"LLVM", "compiling formulas to machine code", "Apache-2.0 with the LLVM exception"},
     {"libffi, libedit, libxml2, zlib, libtinfo and Z3", "LLVM's own libraries",
      "MIT, BSD-3-Clause, Zlib, X11 and MIT"},

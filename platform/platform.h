@@ -21,7 +21,8 @@ struct Font {
 };
 
 // One entry of a menu bar. A top-level entry with sub-items raises onClick
-// when its menu opens; one without sub-items runs onClick when clicked.
+// when its menu opens; one without sub-items runs onClick when clicked. An
+// entry without caption, onClick and sub-items is a separator.
 struct MenuItem {
     std::string name;
     std::string caption;

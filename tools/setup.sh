@@ -9,7 +9,7 @@ CORVANE_PACKAGES=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-svg-dev libgl-dev libcups2-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev libtbb-dev
-    libmuparser-dev llvm-15-dev
+    libmuparser-dev llvm-15-dev nlohmann-json3-dev
     fonts-dejavu-core librsvg2-bin
 )
 

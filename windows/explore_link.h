@@ -23,6 +23,12 @@ public:
     // Opens the parameter plane (or raises it when open): the forcing plane
     // of the map chosen in the main window: 1, 2, or 0 for none chosen yet.
     virtual void openPlane(int mapChoice) = 0;
+    // A lesson as a file: asks for a session and opens it (the main window's
+    // fields and map, and the tool windows it names); asks where to save
+    // the session shown; offers the sessions opened or saved last.
+    virtual void openSession() = 0;
+    virtual void saveSession() = 0;
+    virtual void openRecentSession() = 0;
 };
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/numeric/number_text.h"
 
@@ -64,6 +65,20 @@ std::string ExplorerModel::show(const View& v) {
     at_ = history_.size() - 1;
     keepCursorInView();
     return {};
+}
+
+bool ExplorerModel::restore(std::vector<View> history, std::size_t at,
+                            std::optional<double> cursor) {
+    if (history.empty() || history.size() > kHistoryLimit || at >= history.size()) return false;
+    for (const View& v : history) {
+        if (!refusal(v).empty()) return false;
+    }
+    if (cursor && !std::isfinite(*cursor)) return false;
+    history_ = std::move(history);
+    at_ = at;
+    cursor_ = cursor;
+    keepCursorInView();
+    return true;
 }
 
 bool ExplorerModel::undo() {

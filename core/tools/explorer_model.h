@@ -61,6 +61,14 @@ public:
     bool undo();
     bool redo();
     std::size_t historySize() const { return history_.size(); }
+    // The history, oldest first, and the index of the view shown in it.
+    const std::vector<View>& history() const { return history_; }
+    std::size_t historyAt() const { return at_; }
+    // Takes a history back (a session read from a file): at most
+    // kHistoryLimit views, each one refusal() lets through, `at` one of
+    // them; the cursor kept while the view shown holds it. False with
+    // nothing changed otherwise.
+    bool restore(std::vector<View> history, std::size_t at, std::optional<double> cursor);
 
     // The a and x the fields and the wheel take for the map shown.
     Interval aLimits() const { return view().map.parameterRange(); }

@@ -331,13 +331,17 @@ private:
 void fillMenu(QMenu* menu, const std::vector<MenuItem>& items, const Desktop& desktop,
               const QPointer<QWidget>& window);
 
-// Adds one entry to a menu bar or menu of `window`: a sub-menu (raising
-// onClick as it opens) for an entry with items, an action (raising onClick
-// when chosen) otherwise.
+// Adds one entry to a menu bar or menu of `window`: a separator for an entry
+// without caption, handler or items, a sub-menu (raising onClick as it opens) for an entry with
+// items, an action (raising onClick when chosen) otherwise.
 template <typename Container>
 void addMenuEntry(Container* container, const MenuItem& item, const Desktop& desktop,
                   const QPointer<QWidget>& window) {
     const std::function<void()> onClick = item.onClick;
+    if (item.caption.empty() && !item.onClick && item.items.empty()) {
+        container->addSeparator()->setObjectName(toQString(item.name));
+        return;
+    }
     if (item.items.empty()) {
         QAction* action = container->addAction(menuCaption(item.caption));
         action->setObjectName(toQString(item.name));

@@ -17,6 +17,8 @@ cases=(
     "2|err|Usage: corvane [options]|--bogus"
     "2|err|Missing value after '-platform'|-platform"
     "2|err|Unexpected argument 'lesson'|lesson"
+    "2|err|--render needs --output DIR|--render lesson.corvane"
+    "2|err|--format takes png, svg or pdf|--render lesson.corvane --output o --format gif"
     "1|err|no display found|"
 )
 

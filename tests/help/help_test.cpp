@@ -64,6 +64,7 @@ TEST(AboutText, NamesTheVersionTheLicencesAndEveryLinkedLibrary) {
         {QStringLiteral("libcups"), "Apache-2.0 with the GPL-2.0 and LGPL-2.0 exception"},
         {QStringLiteral("oneTBB"), "Apache-2.0"},
         {QStringLiteral("muparser"), "MIT"},
+        {QStringLiteral("nlohmann/json"), "MIT"},
         {QStringLiteral("LLVM"), "Apache-2.0 with the LLVM exception"},
         {QStringLiteral("Z3"), "MIT, BSD-3-Clause"},
         {QStringLiteral("GMP"), "LGPL-2.1-or-later, LGPL-3.0-or-later or GPL-2.0-or-later"},

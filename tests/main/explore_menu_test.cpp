@@ -29,11 +29,15 @@ struct RecordingLink : ExploreLink {
     void openFeigenbaum(int mapChoice) override { feigenbaums.push_back(mapChoice); }
     std::vector<int> planes;
     void openPlane(int mapChoice) override { planes.push_back(mapChoice); }
+    std::vector<std::string> sessions;
+    void openSession() override { sessions.push_back("open"); }
+    void saveSession() override { sessions.push_back("save"); }
+    void openRecentSession() override { sessions.push_back("recent"); }
 };
 
 class ExploreMenu : public ProgramTest {};
 
-TEST_F(ExploreMenu, ComesAfterExportAndBeforeHelpWithItsThreeWindows) {
+TEST_F(ExploreMenu, ComesAfterExportAndBeforeHelpWithItsWindowsThenSessions) {
     std::vector<std::string> top, explore;
     for (const auto& item : form1().menu()) {
         top.push_back(item.caption);
@@ -46,7 +50,23 @@ TEST_F(ExploreMenu, ComesAfterExportAndBeforeHelpWithItsThreeWindows) {
     EXPECT_EQ(explore, (std::vector<std::string>{"mnuExploreBifurcation=Bifurcation diagram",
                                                  "mnuExploreCobweb=Cobweb",
                                                  "mnuExploreFeigenbaum=Feigenbaum constants",
-                                                 "mnuExplorePlane=Parameter plane"}));
+                                                 "mnuExplorePlane=Parameter plane",
+                                                 "mnuExploreSeparator=",
+                                                 "mnuExploreOpenSession=Open session...",
+                                                 "mnuExploreSaveSession=Save session...",
+                                                 "mnuExploreOpenRecent=Open recent..."}));
+}
+
+TEST_F(ExploreMenu, HandsTheSessionEntriesToTheLink) {
+    RecordingLink link;
+    program.setExploreLink(&link);
+    form1().click("mnuExploreSaveSession");
+    form1().click("mnuExploreOpenSession");
+    form1().click("mnuExploreOpenRecent");
+    EXPECT_EQ(link.sessions, (std::vector<std::string>{"save", "open", "recent"}));
+    EXPECT_TRUE(link.opened.empty());
+    program.setExploreLink(nullptr);
+    form1().click("mnuExploreOpenSession");  // without a link: nothing
 }
 
 TEST_F(ExploreMenu, OpensTheBifurcationDiagramForTheChosenMap) {

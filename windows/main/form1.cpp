@@ -55,7 +55,14 @@ Form1::Form1(Program& program)
           {"mnuExploreCobweb", "Cobweb", [this] { mnuExploreCobweb_Click(); }, {}},
           {"mnuExploreFeigenbaum", "Feigenbaum constants",
            [this] { mnuExploreFeigenbaum_Click(); }, {}},
-          {"mnuExplorePlane", "Parameter plane", [this] { mnuExplorePlane_Click(); }, {}}}},
+          {"mnuExplorePlane", "Parameter plane", [this] { mnuExplorePlane_Click(); }, {}},
+          {"mnuExploreSeparator", "", nullptr, {}},
+          {"mnuExploreOpenSession", "Open session...", [this] { mnuExploreOpenSession_Click(); },
+           {}},
+          {"mnuExploreSaveSession", "Save session...", [this] { mnuExploreSaveSession_Click(); },
+           {}},
+          {"mnuExploreOpenRecent", "Open recent...", [this] { mnuExploreOpenRecent_Click(); },
+           {}}}},
         helpMenu(),
     }));
     // The input row, in twips, at the top of the client area.
@@ -110,6 +117,18 @@ void Form1::mnuExploreFeigenbaum_Click() {
 
 void Form1::mnuExplorePlane_Click() {
     if (ExploreLink* link = program_.exploreLink()) link->openPlane(m_.funcChoice);
+}
+
+void Form1::mnuExploreOpenSession_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->openSession();
+}
+
+void Form1::mnuExploreSaveSession_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->saveSession();
+}
+
+void Form1::mnuExploreOpenRecent_Click() {
+    if (ExploreLink* link = program_.exploreLink()) link->openRecentSession();
 }
 
 void Form1::mnuSin_Click() { m_.funcChoice = 2; }

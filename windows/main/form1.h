@@ -75,6 +75,11 @@ public:
     void mnuExploreCobweb_Click();
     void mnuExploreFeigenbaum_Click();
     void mnuExplorePlane_Click();
+    // Explore → Open session..., Save session..., Open recent...: through the
+    // explorer's link.
+    void mnuExploreOpenSession_Click();
+    void mnuExploreSaveSession_Click();
+    void mnuExploreOpenRecent_Click();
 
     // Export: the orbits of the panels in use, as plotted.
     bool writeData(CsvWriter& csv);

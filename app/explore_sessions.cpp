@@ -20,6 +20,7 @@
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_window.h"
 #include "explore/feigenbaum_window.h"
+#include "explore/plane_window.h"
 #include "gui/export.h"
 #include "windows/main/form1.h"
 #include "windows/program.h"
@@ -93,6 +94,10 @@ tools::Session ExploreWiring::session() const {
         s.feigenbaum = tools::FeigenbaumPart{feigenbaum_->map(), feigenbaum_->mostN(),
                                              geometryOf(*feigenbaum_)};
     }
+    if (plane_ && plane_->isVisible()) {
+        s.plane = tools::planePart(plane_->model());
+        s.plane->geometry = geometryOf(*plane_);
+    }
     return s;
 }
 
@@ -144,6 +149,13 @@ void ExploreWiring::applySession(const tools::Session& s) {
         place(*feigenbaum_, s.feigenbaum->geometry);
     } else if (feigenbaum_) {
         feigenbaum_->close();
+    }
+    if (s.plane) {
+        showPlane(std::nullopt);
+        plane_->restoreModel(tools::planeModel(*s.plane));
+        place(*plane_, s.plane->geometry);
+    } else if (plane_) {
+        plane_->close();
     }
 }
 

@@ -141,6 +141,7 @@ void ExploreWiring::showPlane(const std::optional<Map>& map) {
         plane_ = std::make_unique<explore::PlaneWindow>(start);
         plane_->setRecentFormulas(recent_);
         plane_->setLargeText(largeText_);
+        plane_->setSessionCommands(sessionCommands_);
         plane_->setOpenCobweb([this](const Map& m, double a) {
             showCobweb(m, a);
             cursor_.set(a, planeListener_);

@@ -13,6 +13,7 @@
 #include "explore/cobweb_window.h"
 #include "explore/explore_export.h"
 #include "explore/feigenbaum_window.h"
+#include "explore/plane_window.h"
 #include "windows/program.h"
 
 namespace corvane::app {
@@ -101,6 +102,16 @@ public:
         written(csv, w.writeCsv(csv));
     }
 
+    void plane(explore::PlaneWindow& w) {
+        progress("computing the parameter plane");
+        QApplication::processEvents();
+        w.waitForPicture();
+        const std::string file = picture("plane");
+        written(file, w.writePicture(file, format_, options_));
+        const std::string csv = path("plane.csv");
+        written(csv, w.writeData(csv));
+    }
+
     bool ok() const { return ok_; }
 
 private:
@@ -133,12 +144,13 @@ int renderSession(platform::Platform& platform, const std::string& sessionPath,
     renderer.progress("opening " + sessionPath);
     wiring.applySession(*read.session);
     const tools::Session& s = *read.session;
-    if (!s.explorer && !s.cobweb && !s.feigenbaum) {
+    if (!s.explorer && !s.cobweb && !s.feigenbaum && !s.plane) {
         renderer.progress("the session has no tool window open: nothing to draw");
     }
     if (s.explorer) renderer.explorer(*wiring.bifurcation());
     if (s.cobweb) renderer.cobweb(*wiring.cobweb());
     if (s.feigenbaum) renderer.feigenbaum(*wiring.feigenbaum());
+    if (s.plane) renderer.plane(*wiring.plane());
     program.setExploreLink(nullptr);
     return renderer.ok() ? 0 : 1;
 }

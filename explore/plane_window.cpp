@@ -92,6 +92,7 @@ PlaneWindow::PlaneWindow(const plane::PlaneMap& map, QWidget* parent)
     // --- Menus ---
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("menuFile"));
+    addSessionActions(file, this, [this] { return sessions_; });
     QAction* png = file->addAction(QStringLiteral("Export picture as PNG or PDF…"), this, [this] {
         const auto target = gui::askExportTarget(this, "parameter-plane.png", true);
         if (!target) return;
@@ -221,6 +222,11 @@ bool PlaneWindow::showView(const tools::PlaneView& v) {
     return true;
 }
 
+void PlaneWindow::restoreModel(const tools::PlaneModel& model) {
+    model_ = model;
+    refresh();
+}
+
 bool PlaneWindow::selectMap(const plane::PlaneMap& map) {
     if (const std::string why = model_.selectMap(map); !why.empty()) {
         say(QString::fromStdString(why));
@@ -344,6 +350,11 @@ void PlaneWindow::poll() {
 bool PlaneWindow::isComputing() const { return !runner_.idle(); }
 
 void PlaneWindow::waitForPicture() {
+    // A new size waiting to be computed is computed now.
+    if (resized_->isActive()) {
+        resized_->stop();
+        compute();
+    }
     runner_.waitIdle();
     poll();
 }

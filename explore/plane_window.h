@@ -17,6 +17,7 @@
 #include "explore/job_runner.h"
 #include "explore/plane_compute.h"
 #include "explore/recent_formulas.h"
+#include "explore/tool_menus.h"
 #include "gui/picture.h"
 #include "platform/platform.h"
 
@@ -36,6 +37,8 @@ public:
     const tools::PlaneModel& model() const { return model_; }
     const tools::PlaneView& view() const { return model_.view(); }
     bool showView(const tools::PlaneView& view);
+    // Takes a model whole (a session's): views, history, cursor, colouring.
+    void restoreModel(const tools::PlaneModel& model);
     // Another map or sequence (the same map's view kept for a new sequence).
     bool selectMap(const plane::PlaneMap& map);
     void undo();
@@ -74,6 +77,10 @@ public:
     void explorerHere();
 
     void setRecentFormulas(std::shared_ptr<RecentFormulas> recent) { recent_ = std::move(recent); }
+    // File → Open session…, Save session…, Open recent: the wiring's.
+    void setSessionCommands(std::shared_ptr<const SessionCommands> commands) {
+        sessions_ = std::move(commands);
+    }
     void setCustomMapAsker(CustomMapAsker asker) { askCustom_ = std::move(asker); }
     void setLargeText(std::shared_ptr<gui::LargeTextSetting> setting);
     void setPictureOptionsAsker(gui::PictureOptionsAsker asker) { askOptions_ = std::move(asker); }
@@ -134,6 +141,7 @@ private:
     std::function<void(const Map&, double)> openCobweb_;
     std::function<void(const Map&, double, double, double)> openExplorer_;
     std::shared_ptr<RecentFormulas> recent_ = std::make_shared<RecentFormulas>();
+    std::shared_ptr<const SessionCommands> sessions_;
     CustomMapAsker askCustom_ = &askCustomMap;
     std::shared_ptr<gui::LargeTextSetting> largeText_ = std::make_shared<gui::LargeTextSetting>();
     gui::PictureOptionsAsker askOptions_ = &gui::askPictureOptions;

@@ -54,43 +54,36 @@ std::string refusal(const View& v) {
     return {};
 }
 
-ExplorerModel::ExplorerModel(const Map& map) : history_{startView(map)} {}
+ExplorerModel::ExplorerModel(const Map& map) : history_(startView(map), kHistoryLimit) {}
 
 std::string ExplorerModel::show(const View& v) {
     std::string why = refusal(v);
     if (!why.empty()) return why;
-    history_.resize(at_ + 1);
-    history_.push_back(v);
-    if (history_.size() > kHistoryLimit) history_.erase(history_.begin());
-    at_ = history_.size() - 1;
+    history_.push(v);
     keepCursorInView();
     return {};
 }
 
 bool ExplorerModel::restore(std::vector<View> history, std::size_t at,
                             std::optional<double> cursor) {
-    if (history.empty() || history.size() > kHistoryLimit || at >= history.size()) return false;
     for (const View& v : history) {
         if (!refusal(v).empty()) return false;
     }
     if (cursor && !std::isfinite(*cursor)) return false;
-    history_ = std::move(history);
-    at_ = at;
+    if (!history_.restore(std::move(history), at)) return false;
     cursor_ = cursor;
     keepCursorInView();
     return true;
 }
 
 bool ExplorerModel::undo() {
-    if (!canUndo()) return false;
-    --at_;
+    if (!history_.undo()) return false;
     keepCursorInView();
     return true;
 }
 
 bool ExplorerModel::redo() {
-    if (!canRedo()) return false;
-    ++at_;
+    if (!history_.redo()) return false;
     keepCursorInView();
     return true;
 }

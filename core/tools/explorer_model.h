@@ -12,6 +12,7 @@
 
 #include "core/numeric/map.h"
 #include "core/tools/field_check.h"
+#include "core/tools/view_history.h"
 
 namespace corvane::tools {
 
@@ -52,18 +53,18 @@ public:
 
     explicit ExplorerModel(const Map& map);
 
-    const View& view() const { return history_[at_]; }
+    const View& view() const { return history_.current(); }
     // Shows `view` as the next step of the history (Redo's steps are
     // dropped); the refusal, with nothing changed, when refusal() gives one.
     std::string show(const View& view);
-    bool canUndo() const { return at_ > 0; }
-    bool canRedo() const { return at_ + 1 < history_.size(); }
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
     bool undo();
     bool redo();
     std::size_t historySize() const { return history_.size(); }
     // The history, oldest first, and the index of the view shown in it.
-    const std::vector<View>& history() const { return history_; }
-    std::size_t historyAt() const { return at_; }
+    const std::vector<View>& history() const { return history_.views(); }
+    std::size_t historyAt() const { return history_.at(); }
     // Takes a history back (a session read from a file): at most
     // kHistoryLimit views, each one refusal() lets through, `at` one of
     // them; the cursor kept while the view shown holds it. False with
@@ -91,8 +92,7 @@ public:
     bool keepCursorInView();
 
 private:
-    std::vector<View> history_;
-    std::size_t at_ = 0;
+    ViewHistory<View> history_;
     std::optional<double> cursor_;
 };
 

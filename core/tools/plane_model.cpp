@@ -70,7 +70,8 @@ std::string planeRefusal(const PlaneView& v) {
     }
     if (v.kept < keptRule().least || v.kept > keptRule().most) return refusalOf(keptRule());
     if (!std::isfinite(v.x0)) return "x0 must be a finite number.";
-    if (v.map.mode == plane::Mode::Forcing && !plane::readSequence(v.map.sequence)) {
+    if (v.map.mode == plane::Mode::Forcing &&
+        plane::readSequence(v.map.sequence) != std::optional(v.map.sequence)) {
         return "The sequence must be 1 to 64 letters A and B.";
     }
     return {};
@@ -100,15 +101,13 @@ std::string planeReadout(const PlaneView& view, double p, double q,
     return s;
 }
 
-PlaneModel::PlaneModel(const plane::PlaneMap& map) : history_{startPlaneView(map)} {}
+PlaneModel::PlaneModel(const plane::PlaneMap& map)
+    : history_(startPlaneView(map), kHistoryLimit) {}
 
 std::string PlaneModel::show(const PlaneView& v) {
     std::string why = planeRefusal(v);
     if (!why.empty()) return why;
-    history_.resize(at_ + 1);
-    history_.push_back(v);
-    if (history_.size() > kHistoryLimit) history_.erase(history_.begin());
-    at_ = history_.size() - 1;
+    history_.push(v);
     keepCursorInView();
     if (colouring_ == PlaneColouring::Winding && !v.map.isCircle()) {
         colouring_ = PlaneColouring::Lyapunov;
@@ -117,16 +116,28 @@ std::string PlaneModel::show(const PlaneView& v) {
 }
 
 bool PlaneModel::undo() {
-    if (!canUndo()) return false;
-    --at_;
+    if (!history_.undo()) return false;
     keepCursorInView();
     return true;
 }
 
 bool PlaneModel::redo() {
-    if (!canRedo()) return false;
-    ++at_;
+    if (!history_.redo()) return false;
     keepCursorInView();
+    return true;
+}
+
+bool PlaneModel::restore(std::vector<PlaneView> history, std::size_t at,
+                         std::optional<std::pair<double, double>> cursor,
+                         PlaneColouring colouring) {
+    for (const PlaneView& v : history) {
+        if (!planeRefusal(v).empty()) return false;
+    }
+    if (cursor && !(std::isfinite(cursor->first) && std::isfinite(cursor->second))) return false;
+    if (!history_.restore(std::move(history), at)) return false;
+    cursor_ = cursor;
+    keepCursorInView();
+    setColouring(colouring);
     return true;
 }
 

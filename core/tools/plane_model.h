@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/numeric/plane.h"
+#include "core/tools/view_history.h"
 
 namespace corvane::tools {
 
@@ -52,13 +53,22 @@ public:
 
     explicit PlaneModel(const plane::PlaneMap& map = {});
 
-    const PlaneView& view() const { return history_[at_]; }
+    const PlaneView& view() const { return history_.current(); }
     std::string show(const PlaneView& view);
-    bool canUndo() const { return at_ > 0; }
-    bool canRedo() const { return at_ + 1 < history_.size(); }
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
     bool undo();
     bool redo();
     std::size_t historySize() const { return history_.size(); }
+    // The history, oldest first, and the index of the view shown in it.
+    const std::vector<PlaneView>& history() const { return history_.views(); }
+    std::size_t historyAt() const { return history_.at(); }
+    // Takes a history back (a session read from a file): at most
+    // kHistoryLimit views, each one planeRefusal() lets through, `at` one
+    // of them; the cursor kept while the view shown holds it. False with
+    // nothing changed otherwise.
+    bool restore(std::vector<PlaneView> history, std::size_t at,
+                 std::optional<std::pair<double, double>> cursor, PlaneColouring colouring);
 
     std::string home() { return show(startPlaneView(view().map)); }
     std::string zoomRect(double p1, double p2, double q1, double q2);
@@ -79,8 +89,7 @@ public:
     void setColouring(PlaneColouring c);
 
 private:
-    std::vector<PlaneView> history_;
-    std::size_t at_ = 0;
+    ViewHistory<PlaneView> history_;
     std::optional<std::pair<double, double>> cursor_;
     PlaneColouring colouring_ = PlaneColouring::Lyapunov;
 };

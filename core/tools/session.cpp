@@ -56,6 +56,29 @@ json viewJson(const View& v) {
             {"transient", v.transient}, {"kept", v.kept}};
 }
 
+const char* const kColourings[] = {"lyapunov", "period", "winding"};
+
+json planeViewJson(const PlaneView& v) {
+    json j;
+    switch (v.map.mode) {
+        case plane::Mode::Forcing:
+            j = {{"mode", "forcing"}, {"map", mapJson(v.map.map)}, {"sequence", v.map.sequence}};
+            break;
+        case plane::Mode::TwoParameter:
+            j = v.map.isCircle() ? json{{"mode", "circle"}}
+                                 : json{{"mode", "formula"}, {"formula", v.map.formula}};
+            break;
+    }
+    j.update({{"pMin", v.pMin},
+              {"pMax", v.pMax},
+              {"qMin", v.qMin},
+              {"qMax", v.qMax},
+              {"x0", v.x0},
+              {"transient", v.transient},
+              {"kept", v.kept}});
+    return j;
+}
+
 // ---- reading ----
 
 // A refusal of the whole file, with where in it and what is wrong.
@@ -325,6 +348,109 @@ std::optional<FeigenbaumPart> feigenbaum(const json& part, Maps& maps,
     return out;
 }
 
+// The plane's views: a forcing sequence's map as the other windows name
+// theirs, a formula in x, a and b compiled once for all views naming it.
+std::optional<PlanePart> planeOf(const json& part, Maps& maps, std::vector<std::string>& notes) {
+    const std::string where = "windows.plane";
+    onlyKeys(part, where, {"history", "at", "cursor", "colouring", "geometry"});
+    const json& history = member(part, where, "history");
+    if (!history.is_array() || history.empty()) {
+        refuse(where + ".history", "must be a list of one or more views");
+    }
+    if (history.size() > PlaneModel::kHistoryLimit) {
+        refuse(where + ".history",
+               "holds more than " + std::to_string(PlaneModel::kHistoryLimit) + " views");
+    }
+    const auto at = std::size_t(whole(part, where, "at", 0, std::int64_t(history.size()) - 1));
+    PlanePart out;
+    if (part.contains("cursor") && !part["cursor"].is_null()) {
+        const Interval c = [&] {
+            const json& v = part["cursor"];
+            if (!v.is_array() || v.size() != 2 || !v[0].is_number() || !v[1].is_number()) {
+                refuse(where + ".cursor", "must be two numbers [p, q]");
+            }
+            return Interval{v[0].get<double>() + 0.0, v[1].get<double>() + 0.0};
+        }();
+        if (!(std::fabs(c.from) <= kFarthestA && std::fabs(c.to) <= kFarthestA)) {
+            refuse(where + ".cursor", "must lie within " + rangeText(-kFarthestA, kFarthestA));
+        }
+        out.cursor = std::pair(c.from, c.to);
+    }
+    const std::string colouring = text(part, where, "colouring", 20);
+    const auto known = std::find(std::begin(kColourings), std::end(kColourings), colouring);
+    if (known == std::end(kColourings)) {
+        refuse(where + ".colouring", "unknown colouring \"" + colouring + "\"");
+    }
+    out.colouring = PlaneColouring(known - std::begin(kColourings));
+    out.geometry = geometry(part, where);
+    std::map<std::string, std::string> twoParameter;  // formula → why it is refused
+    std::vector<std::string> failed;
+    std::size_t shown = 0;
+    for (std::size_t i = 0; i < history.size(); ++i) {
+        const std::string itemAt = where + ".history[" + std::to_string(i) + "]";
+        const json& item = history[i];
+        const std::string mode = text(item, itemAt, "mode", 20);
+        PlaneView v;
+        std::string why;
+        if (mode == "forcing") {
+            onlyKeys(item, itemAt, {"mode", "map", "sequence", "pMin", "pMax", "qMin", "qMax",
+                                    "x0", "transient", "kept"});
+            const MapEntry entry = mapEntry(item, itemAt);
+            v.map.mode = plane::Mode::Forcing;
+            const std::string sequence = text(item, itemAt, "sequence", plane::kLongestSequence);
+            v.map.sequence = plane::readSequence(sequence).value_or(sequence);
+            const auto [map, refused] = maps.make(entry);
+            if (map) {
+                v.map.map = *map;
+            } else {
+                why = noLongerCompiles(entry, refused);
+            }
+        } else if (mode == "circle") {
+            onlyKeys(item, itemAt,
+                     {"mode", "pMin", "pMax", "qMin", "qMax", "x0", "transient", "kept"});
+            v.map = {plane::Mode::TwoParameter, {}, "", ""};
+        } else if (mode == "formula") {
+            onlyKeys(item, itemAt, {"mode", "formula", "pMin", "pMax", "qMin", "qMax", "x0",
+                                    "transient", "kept"});
+            v.map = {plane::Mode::TwoParameter, {}, "",
+                     text(item, itemAt, "formula", kMostFormulaText)};
+            if (v.map.formula.empty()) refuse(itemAt + ".formula", "must not be empty");
+            auto it = twoParameter.find(v.map.formula);
+            if (it == twoParameter.end()) {
+                const auto compiled = custom::CustomMap::compile(
+                    v.map.formula, custom::Compiler::Tree, custom::Variables::XAB);
+                it = twoParameter.emplace(v.map.formula, compiled.error).first;
+            }
+            if (!it->second.empty()) {
+                why = "The formula " + v.map.formula + " no longer compiles (" + it->second + ")";
+            }
+        } else {
+            refuse(itemAt + ".mode", "unknown plane \"" + mode + "\"");
+        }
+        const Interval far{-kFarthestA, kFarthestA};
+        v.pMin = number(item, itemAt, "pMin", far.from, far.to);
+        v.pMax = number(item, itemAt, "pMax", far.from, far.to);
+        v.qMin = number(item, itemAt, "qMin", far.from, far.to);
+        v.qMax = number(item, itemAt, "qMax", far.from, far.to);
+        v.x0 = number(item, itemAt, "x0", -kFarthestX, kFarthestX);
+        v.transient = whole(item, itemAt, "transient", std::int64_t(transientRule().least), kMostSteps);
+        v.kept = whole(item, itemAt, "kept", std::int64_t(keptRule().least), kMostSteps);
+        if (!why.empty()) {
+            if (std::find(failed.begin(), failed.end(), why) == failed.end()) failed.push_back(why);
+            continue;
+        }
+        if (const std::string refused = planeRefusal(v); !refused.empty()) refuse(itemAt, refused);
+        if (i <= at) shown = out.history.size();
+        out.history.push_back(std::move(v));
+    }
+    for (const std::string& note : failed) {
+        notes.push_back(note + ": the parameter plane's views of it were left out.");
+    }
+    if (out.history.empty()) return std::nullopt;
+    out.at = shown;
+    return out;
+}
+
 // The parse error's message without the library's prefix.
 std::string parseProblem(const json::exception& e) {
     std::string what = e.what();
@@ -357,6 +483,23 @@ ExplorerModel explorerModel(const ExplorerPart& part) {
     ExplorerModel model(part.history.at(part.at).map);
     if (!model.restore(part.history, part.at, part.cursor)) {
         throw std::invalid_argument("an explorer history that cannot be shown");
+    }
+    return model;
+}
+
+PlanePart planePart(const PlaneModel& model) {
+    PlanePart part;
+    part.history = model.history();
+    part.at = model.historyAt();
+    part.cursor = model.cursor();
+    part.colouring = model.colouring();
+    return part;
+}
+
+PlaneModel planeModel(const PlanePart& part) {
+    PlaneModel model(part.history.at(part.at).map);
+    if (!model.restore(part.history, part.at, part.cursor, part.colouring)) {
+        throw std::invalid_argument("a parameter plane's history that cannot be shown");
     }
     return model;
 }
@@ -401,6 +544,18 @@ std::string writeSession(const Session& s) {
         putGeometry(part, s.feigenbaum->geometry);
         windows["feigenbaum"] = std::move(part);
     }
+    if (s.plane) {
+        json part;
+        json history = json::array();
+        for (const PlaneView& v : s.plane->history) history.push_back(planeViewJson(v));
+        part["history"] = std::move(history);
+        part["at"] = s.plane->at;
+        part["cursor"] = s.plane->cursor ? json{s.plane->cursor->first, s.plane->cursor->second}
+                                         : json(nullptr);
+        part["colouring"] = kColourings[int(s.plane->colouring)];
+        putGeometry(part, s.plane->geometry);
+        windows["plane"] = std::move(part);
+    }
     root["windows"] = std::move(windows);
     return root.dump(2) + "\n";
 }
@@ -438,7 +593,7 @@ SessionRead readSession(std::string_view textIn) {
         Session s;
         s.main = mainPart(root);
         const json& windows = member(root, "session", "windows");
-        onlyKeys(windows, "windows", {"explorer", "cobweb", "feigenbaum"});
+        onlyKeys(windows, "windows", {"explorer", "cobweb", "feigenbaum", "plane"});
         Maps maps;
         std::vector<std::string> notes;
         if (windows.contains("explorer")) s.explorer = explorer(windows["explorer"], maps, notes);
@@ -446,6 +601,7 @@ SessionRead readSession(std::string_view textIn) {
         if (windows.contains("feigenbaum")) {
             s.feigenbaum = feigenbaum(windows["feigenbaum"], maps, notes);
         }
+        if (windows.contains("plane")) s.plane = planeOf(windows["plane"], maps, notes);
         out.session = std::move(s);
         out.notes = std::move(notes);
     } catch (const Refused& e) {

@@ -1,7 +1,8 @@
 // A lesson as a file: the main window's fields and map, and for each tool
 // window that is open its model (the explorer's views with their undo
 // history and cursor, the cobweb's a, x0, k and n, the Feigenbaum table's
-// map and depth) and where it stood on the screen. Written as JSON
+// map and depth, the parameter plane's views with their history, cursor and
+// colouring) and where it stood on the screen. Written as JSON
 // ("*.corvane") with a format version; read back only whole: a file of a
 // newer version, a corrupt or truncated one, or one with a value out of
 // range is refused with the reason, and nothing of it is used. A formula
@@ -10,7 +11,8 @@
 // The file's form (version 1):
 //   { "format": "corvane-session", "version": 1,
 //     "main": { "a": "3.7", "x0": "0.2", "n": "200", "map": 1 },
-//     "windows": { "explorer": {…}, "cobweb": {…}, "feigenbaum": {…} } }
+//     "windows": { "explorer": {…}, "cobweb": {…}, "feigenbaum": {…},
+//                  "plane": {…} } }
 // A window missing from "windows" is closed; a window this version does
 // not know is refused (a newer program writes a newer version).
 #pragma once
@@ -25,6 +27,7 @@
 #include "core/numeric/map.h"
 #include "core/tools/cobweb_model.h"
 #include "core/tools/explorer_model.h"
+#include "core/tools/plane_model.h"
 
 namespace corvane::tools {
 
@@ -86,12 +89,22 @@ struct FeigenbaumPart {
     bool operator==(const FeigenbaumPart&) const = default;
 };
 
+struct PlanePart {
+    std::vector<PlaneView> history;  // oldest first, at most PlaneModel::kHistoryLimit
+    std::size_t at = 0;              // the view shown
+    std::optional<std::pair<double, double>> cursor;
+    PlaneColouring colouring = PlaneColouring::Lyapunov;
+    std::optional<Geometry> geometry;
+    bool operator==(const PlanePart&) const = default;
+};
+
 // What a session holds; a window without its part is closed.
 struct Session {
     MainPart main;
     std::optional<ExplorerPart> explorer;
     std::optional<CobwebPart> cobweb;
     std::optional<FeigenbaumPart> feigenbaum;
+    std::optional<PlanePart> plane;
     bool operator==(const Session&) const = default;
 };
 
@@ -100,6 +113,8 @@ ExplorerPart explorerPart(const ExplorerModel& model);
 CobwebPart cobwebPart(const CobwebModel& model);
 // The models again; each part read from a file has been checked already.
 ExplorerModel explorerModel(const ExplorerPart& part);
+PlanePart planePart(const PlaneModel& model);
+PlaneModel planeModel(const PlanePart& part);
 CobwebModel cobwebModel(const CobwebPart& part);
 
 // The session as the file holds it (JSON, ending in a newline).

@@ -80,6 +80,50 @@ CobwebModel randomCobweb(std::mt19937_64& random) {
     return m;
 }
 
+plane::PlaneMap circle() { return {plane::Mode::TwoParameter, {}, "", ""}; }
+
+// A parameter plane after a random walk: zooms, wheel turns, Undo, Redo,
+// other maps and sequences, a cursor and a colouring.
+PlaneModel randomPlane(std::mt19937_64& random) {
+    const plane::PlaneMap maps[] = {
+        {},
+        {plane::Mode::Forcing, gauss(), "ABB", ""},
+        circle(),
+        {plane::Mode::TwoParameter, {}, "", "a - x*x + b*sin(x)"},
+    };
+    PlaneModel m(maps[random() % 4]);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const int steps = int(random() % 30);
+    for (int i = 0; i < steps; ++i) {
+        const PlaneView& v = m.view();
+        const double p = v.pMin + unit(random) * (v.pMax - v.pMin);
+        const double q = v.qMin + unit(random) * (v.qMax - v.qMin);
+        switch (random() % 6) {
+            case 0:
+                m.zoomRect(v.pMin, p, q, v.qMax);
+                break;
+            case 1:
+                m.wheel(p, q, 0.5 + unit(random));
+                break;
+            case 2:
+                random() % 2 ? m.undo() : m.redo();
+                break;
+            case 3: {
+                plane::PlaneMap next = maps[random() % 4];
+                if (next.mode == plane::Mode::Forcing && random() % 2) next.sequence = "AABAB";
+                m.selectMap(next);
+                break;
+            }
+            case 4:
+                m.setCursor(p, q);
+                break;
+            default:
+                m.setColouring(PlaneColouring(random() % 3));
+        }
+    }
+    return m;
+}
+
 Session lesson() {
     Session s;
     s.main = {"3.7", "0.2", "200", 1};
@@ -91,6 +135,13 @@ Session lesson() {
     s.explorer->lambda = Interval{-2, 0.5};
     s.cobweb = cobwebPart(CobwebModel(gauss()));
     s.feigenbaum = FeigenbaumPart{Map::sine(), 12, Geometry{-5, 0, 640, 480}};
+    PlaneModel plane;
+    plane.selectMap({plane::Mode::Forcing, Map::logistic(), "AABAB", ""});
+    plane.zoomRect(3.4, 3.9, 3.0, 3.8);
+    plane.setCursor(3.6, 3.5);
+    plane.setColouring(PlaneColouring::Period);
+    s.plane = planePart(plane);
+    s.plane->geometry = Geometry{100, 50, 1000, 760};
     return s;
 }
 
@@ -107,6 +158,7 @@ TEST(Session, EverySessionReadsBackAsItWasWritten) {
             if (random() % 2) s.explorer->lambda = Interval{-1e300, double(random() % 10)};
         }
         if (random() % 4) s.cobweb = cobwebPart(randomCobweb(random));
+        if (random() % 2) s.plane = planePart(randomPlane(random));
         sessions.push_back(std::move(s));
     }
     for (const Session& s : sessions) {
@@ -125,6 +177,11 @@ TEST(Session, EverySessionReadsBackAsItWasWritten) {
         }
         if (s.cobweb) {
             EXPECT_EQ(cobwebPart(cobwebModel(*read.session->cobweb)), *s.cobweb);
+        }
+        if (s.plane) {
+            PlanePart model = *s.plane;
+            model.geometry.reset();  // the window's, not the model's
+            EXPECT_EQ(planePart(planeModel(*read.session->plane)), model);
         }
     }
 }
@@ -155,8 +212,29 @@ TEST(Session, AFileThatCannotBeUsedWholeIsRefusedWithTheReason) {
         {"huge version", edited([](json& j) { j["version"] = 18446744073709551615u; }),
          "newer Corvane"},
         {"version as text", edited([](json& j) { j["version"] = "1"; }), "version: must be"},
-        {"unknown window", edited([](json& j) { j["windows"]["plane"] = json::object(); }),
-         "windows: unknown entry \"plane\""},
+        {"unknown window", edited([](json& j) { j["windows"]["spreadsheet"] = json::object(); }),
+         "windows: unknown entry \"spreadsheet\""},
+        {"unknown plane", edited([](json& j) {
+             j["windows"]["plane"]["history"][0]["mode"] = "mandelbrot";
+         }),
+         "windows.plane.history[0].mode: unknown plane \"mandelbrot\""},
+        {"sequence of other letters", edited([](json& j) {
+             j["windows"]["plane"]["history"][1]["sequence"] = "ABC";
+         }),
+         "windows.plane.history[1]: The sequence must be 1 to 64 letters A and B."},
+        {"plane beyond any map", edited([](json& j) {
+             j["windows"]["plane"]["history"][1]["qMax"] = -1e6;
+         }),
+         "windows.plane.history[1].qMax: -1000000 is out of range"},
+        {"plane cursor", edited([](json& j) { j["windows"]["plane"]["cursor"] = 3.5; }),
+         "windows.plane.cursor: must be two numbers"},
+        {"colouring", edited([](json& j) { j["windows"]["plane"]["colouring"] = "rainbow"; }),
+         "windows.plane.colouring: unknown colouring \"rainbow\""},
+        {"plane history too long", edited([](json& j) {
+             auto& h = j["windows"]["plane"]["history"];
+             while (h.size() <= PlaneModel::kHistoryLimit) h.push_back(h[0]);
+         }),
+         "windows.plane.history: holds more than 100 views"},
         {"unknown entry", edited([](json& j) { j["windows"]["cobweb"]["speed"] = 5; }),
          "windows.cobweb: unknown entry \"speed\""},
         {"k out of range", edited([](json& j) { j["windows"]["cobweb"]["k"] = 65; }),
@@ -223,9 +301,17 @@ TEST(Session, AFormulaThatNoLongerCompilesIsLeftOutAndTheRestOpens) {
                                                formulaView);
     j["windows"]["explorer"]["at"] = 1;
     j["windows"]["cobweb"]["map"]["formula"] = "sni(x)*a";
+    // The plane showed a formula in x, a and b that no longer compiles, and
+    // only that: it stays closed.
+    j["windows"]["plane"]["history"] = json::array(
+        {{{"mode", "formula"}, {"formula", "a*x*c"}, {"pMin", 0}, {"pMax", 1}, {"qMin", 0},
+          {"qMax", 1}, {"x0", 0.5}, {"transient", 10}, {"kept", 10}}});
+    j["windows"]["plane"]["at"] = 0;
     const SessionRead read = readSession(j.dump());
     ASSERT_TRUE(read.session) << read.error;
-    ASSERT_EQ(read.notes.size(), 2u);
+    ASSERT_EQ(read.notes.size(), 3u);
+    EXPECT_NE(read.notes[2].find("a*x*c no longer compiles"), std::string::npos) << read.notes[2];
+    EXPECT_FALSE(read.session->plane);
     EXPECT_NE(read.notes[0].find("sni(x)*a no longer compiles (unknown function"),
               std::string::npos)
         << read.notes[0];

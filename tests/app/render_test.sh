@@ -98,7 +98,7 @@ for lesson in "$lessons"/*.corvane; do
     render "$lesson" --output "$work/lessons/$name" --size 800x500
     status=$?
     [[ $status -eq 0 ]] || { cat "$work/err" >&2; fail "$name: exit status $status"; }
-    grep -q "explorer.png$" "$work/out" || fail "$name: no explorer picture"
+    grep -qE "(explorer|plane)\.png$" "$work/out" || fail "$name: no picture of the explorer or the plane"
     count=$((count + 1))
     echo "ok: $name rendered ($(wc -l <"$work/out") files)"
 done
@@ -113,6 +113,8 @@ holds=(
     "route-to-chaos/explorer-lyapunov.csv|# parameters: a from 2.5 to 4 in"
     "gauss-map-formula/cobweb-points.csv|# map: f(x) = exp(-6.2*x^2)+a"
     "feigenbaum-constants/feigenbaum.csv|# map: f(x) = a*x*(1-x)"
+    "parameter-plane/plane.csv|# map: a*x*(1-x), sequence AB"
+    "arnold-tongues/plane.csv|Omega,K,lambda,period,winding"
 )
 for row in "${holds[@]}"; do
     IFS='|' read -r file line <<<"$row"

@@ -21,6 +21,7 @@
 #include "explore/bifurcation_window.h"
 #include "explore/cobweb_window.h"
 #include "explore/feigenbaum_window.h"
+#include "explore/plane_window.h"
 #include "platform/fake/fake_platform.h"
 #include "tests/explore/explorer_wait.h"
 #include "tests/explore/formula_map.h"
@@ -35,6 +36,7 @@ std::string withoutPlaces(tools::Session s) {
     if (s.explorer) s.explorer->geometry.reset();
     if (s.cobweb) s.cobweb->geometry.reset();
     if (s.feigenbaum) s.feigenbaum->geometry.reset();
+    if (s.plane) s.plane->geometry.reset();
     return tools::writeSession(s);
 }
 
@@ -91,6 +93,15 @@ TEST_F(Sessions, ALessonSavedWithEveryWindowOpensAsItWasInAnotherProgram) {
     explorer->setCursorA(-0.5);  // not the cobweb's a: out of the cobweb's range
     form1.click("mnuExploreFeigenbaum");
     wiring.feigenbaum()->setMostN(10);
+    form1.click("mnuExplorePlane");
+    explore::PlaneWindow* plane = wiring.plane();
+    ASSERT_TRUE(plane->selectMap({plane::Mode::TwoParameter, {}, "", "a - x*x + b*sin(x)"}));
+    tools::PlaneView tongue = plane->view();
+    tongue.qMax = 1.5;
+    tongue.kept = 300;
+    ASSERT_TRUE(plane->showView(tongue));
+    plane->setCursorPoint(1.25, 0.5);
+    plane->setColouring(tools::PlaneColouring::Period);
     const tools::Session before = wiring.session();
     ASSERT_EQ(wiring.saveSessionFile(path("lesson.corvane")).status,
               platform::ExportOutcome::Status::Written);
@@ -116,6 +127,11 @@ TEST_F(Sessions, ALessonSavedWithEveryWindowOpensAsItWasInAnotherProgram) {
     ASSERT_NE(other.wiring.feigenbaum(), nullptr);
     EXPECT_EQ(other.wiring.feigenbaum()->mostN(), 10);
     EXPECT_EQ(other.wiring.feigenbaum()->map(), Map::sine());
+    ASSERT_NE(other.wiring.plane(), nullptr);
+    EXPECT_TRUE(other.wiring.plane()->isVisible());
+    EXPECT_EQ(other.wiring.plane()->model().history(), plane->model().history());
+    EXPECT_EQ(other.wiring.plane()->model().cursor(), std::optional(std::pair(1.25, 0.5)));
+    EXPECT_EQ(other.wiring.plane()->model().colouring(), tools::PlaneColouring::Period);
     // What it shows is what was saved, window places aside.
     EXPECT_EQ(withoutPlaces(other.wiring.session()), withoutPlaces(before));
     other.wiring.feigenbaum()->wait();
@@ -205,7 +221,8 @@ TEST_F(Sessions, ASessionClosesTheWindowsItDoesNotNameAndNotesAFormulaLeftOut) {
 TEST_F(Sessions, EveryLessonShippedOpensWhole) {
     const QDir lessons(QStringLiteral(CORVANE_LESSONS_DIR));
     const QStringList files = lessons.entryList({QStringLiteral("*.corvane")}, QDir::Files);
-    EXPECT_EQ(files, (QStringList{"feigenbaum-constants.corvane", "gauss-map-formula.corvane",
+    EXPECT_EQ(files, (QStringList{"arnold-tongues.corvane", "feigenbaum-constants.corvane",
+                                  "gauss-map-formula.corvane", "parameter-plane.corvane",
                                   "period-3-window.corvane", "route-to-chaos.corvane"}));
     for (const QString& name : files) {
         SCOPED_TRACE(name.toStdString());
@@ -257,11 +274,43 @@ TEST_F(Sessions, RenderDrawsWhatTheWindowsOfTheLessonExport) {
     }
 }
 
+TEST_F(Sessions, RenderDrawsTheParameterPlaneAsItsWindowExportsIt) {
+    const std::string lesson = std::string(CORVANE_LESSONS_DIR) + "/parameter-plane.corvane";
+    app::CommandLine::Render render;
+    render.output = dir.filePath("out").toStdString();
+    render.width = 480;
+    render.height = 360;
+    fake::FakePlatform renderUi;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_EQ(app::renderSession(renderUi, lesson, render, out, err), 0);
+    std::fclose(out);
+    std::fclose(err);
+    ASSERT_TRUE(wiring.openSessionFile(lesson).ok);
+    explore::PlaneWindow& plane = *wiring.plane();
+    plane.waitForPicture();
+    ASSERT_TRUE(plane.isComplete());
+    gui::PictureOptions options;
+    options.size = gui::PictureOptions::Size::Custom;
+    options.customWidth = render.width;
+    options.customHeight = render.height;
+    ASSERT_EQ(plane.writePicture(path("plane.png"), gui::PictureFormat::Png, options).status,
+              platform::ExportOutcome::Status::Written);
+    const QImage rendered(dir.filePath(QStringLiteral("out/plane.png")));
+    ASSERT_EQ(rendered.size(), QSize(480, 360));
+    EXPECT_TRUE(rendered == QImage(dir.filePath(QStringLiteral("plane.png"))));
+    QFile csv(dir.filePath(QStringLiteral("out/plane.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readAll().contains("A,B,lambda,period"));
+}
+
 TEST_F(Sessions, EveryToolWindowsFileMenuOffersThem) {
     ui.window("Form1").click("mnuExploreBifurcation");
     ui.window("Form1").click("mnuExploreCobweb");
     ui.window("Form1").click("mnuExploreFeigenbaum");
-    const QWidget* windows[] = {wiring.bifurcation(), wiring.cobweb(), wiring.feigenbaum()};
+    ui.window("Form1").click("mnuExplorePlane");
+    const QWidget* windows[] = {wiring.bifurcation(), wiring.cobweb(), wiring.feigenbaum(),
+                                wiring.plane()};
     for (const QWidget* w : windows) {
         SCOPED_TRACE(w->windowTitle().toStdString());
         const auto* file = w->findChild<QMenu*>("menuFile");

@@ -146,15 +146,10 @@ void BifurcationWindow::buildMenus() {
     addCloseAction(file, this);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
-    undoAction_ = viewMenu->addAction(QStringLiteral("&Undo view"), this, [this] { undo(); });
-    undoAction_->setObjectName(QStringLiteral("actionUndo"));
-    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    redoAction_ = viewMenu->addAction(QStringLiteral("&Redo view"), this, [this] { redo(); });
-    redoAction_->setObjectName(QStringLiteral("actionRedo"));
-    redoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    QAction* homeAction = viewMenu->addAction(QStringLiteral("&Home"), this, [this] { home(); });
-    homeAction->setObjectName(QStringLiteral("actionHome"));
-    homeAction->setShortcut(QKeySequence(Qt::Key_Home));
+    const ViewHistoryActions history = addViewHistoryActions(
+        viewMenu, this, [this] { undo(); }, [this] { redo(); }, [this] { home(); });
+    undoAction_ = history.undo;
+    redoAction_ = history.redo;
     viewMenu->addSeparator();
     useAAction_ =
         viewMenu->addAction(QStringLiteral("Use this &a"), this, [this] { useCursorA(); });
@@ -188,7 +183,7 @@ void BifurcationWindow::buildMenus() {
     tools->setObjectName(QStringLiteral("toolbar"));
     tools->addAction(undoAction_);
     tools->addAction(redoAction_);
-    tools->addAction(homeAction);
+    tools->addAction(history.home);
     tools->addSeparator();
     tools->addAction(useAAction_);
     tools->addAction(cobwebAction_);

@@ -114,15 +114,10 @@ PlaneWindow::PlaneWindow(const plane::PlaneMap& map, QWidget* parent)
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     viewMenu->setObjectName(QStringLiteral("menuView"));
-    undoAction_ = viewMenu->addAction(QStringLiteral("&Undo view"), this, [this] { undo(); });
-    undoAction_->setObjectName(QStringLiteral("actionUndo"));
-    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    redoAction_ = viewMenu->addAction(QStringLiteral("&Redo view"), this, [this] { redo(); });
-    redoAction_->setObjectName(QStringLiteral("actionRedo"));
-    redoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    QAction* homeAction = viewMenu->addAction(QStringLiteral("&Home"), this, [this] { home(); });
-    homeAction->setObjectName(QStringLiteral("actionHome"));
-    homeAction->setShortcut(QKeySequence(Qt::Key_Home));
+    const ViewHistoryActions history = addViewHistoryActions(
+        viewMenu, this, [this] { undo(); }, [this] { redo(); }, [this] { home(); });
+    undoAction_ = history.undo;
+    redoAction_ = history.redo;
     viewMenu->addSeparator();
     auto* colours = new QActionGroup(this);
     const char* colourNames[] = {"Colour by &Lyapunov exponent", "Colour by &period",

@@ -43,6 +43,22 @@ void addSessionActions(QMenu* file, QWidget* window,
     file->addSeparator();
 }
 
+ViewHistoryActions addViewHistoryActions(QMenu* view, QWidget* window, std::function<void()> undo,
+                                         std::function<void()> redo, std::function<void()> home) {
+    auto add = [&](const QString& text, const char* name, const QKeySequence& key,
+                   std::function<void()> fn) {
+        QAction* a = view->addAction(text, window, std::move(fn));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(key);
+        return a;
+    };
+    return {add(QStringLiteral("&Undo view"), "actionUndo", QKeySequence(Qt::CTRL | Qt::Key_Z),
+                std::move(undo)),
+            add(QStringLiteral("&Redo view"), "actionRedo",
+                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), std::move(redo)),
+            add(QStringLiteral("&Home"), "actionHome", QKeySequence(Qt::Key_Home), std::move(home))};
+}
+
 QAction* addCloseAction(QMenu* file, QWidget* window) {
     QAction* close =
         file->addAction(QStringLiteral("&Close"), window, [window] { window->close(); });

@@ -40,6 +40,16 @@ struct SessionCommands {
 void addSessionActions(QMenu* file, QWidget* window,
                        std::function<std::shared_ptr<const SessionCommands>()> commands);
 
+// View → "Undo view" (Ctrl+Z), "Redo view" (Ctrl+Shift+Z) and "Home" (the
+// Home key): actionUndo, actionRedo and actionHome.
+struct ViewHistoryActions {
+    QAction* undo;
+    QAction* redo;
+    QAction* home;
+};
+ViewHistoryActions addViewHistoryActions(QMenu* view, QWidget* window, std::function<void()> undo,
+                                         std::function<void()> redo, std::function<void()> home);
+
 // File → Close (actionClose, the platform's Close shortcut) for `window`.
 QAction* addCloseAction(QMenu* file, QWidget* window);
 // View → "Large text and lines", checkable; `toggled` gets the user's choice.

@@ -49,6 +49,28 @@ protected:
         wiring.setTell([this](QWidget*, const QString& text, bool) { told << text; });
     }
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
+    // `--render` of a shipped lesson into out/ at width × height; then the
+    // lesson opened in this program's windows, and the options that export
+    // their pictures at that size.
+    gui::PictureOptions renderAndOpen(const char* lesson, int width, int height) {
+        const std::string file = std::string(CORVANE_LESSONS_DIR) + "/" + lesson;
+        app::CommandLine::Render render;
+        render.output = dir.filePath("out").toStdString();
+        render.width = width;
+        render.height = height;
+        fake::FakePlatform renderUi;
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        EXPECT_EQ(app::renderSession(renderUi, file, render, out, err), 0);
+        std::fclose(out);
+        std::fclose(err);
+        EXPECT_TRUE(wiring.openSessionFile(file).ok);
+        gui::PictureOptions options;
+        options.size = gui::PictureOptions::Size::Custom;
+        options.customWidth = width;
+        options.customHeight = height;
+        return options;
+    }
 
     QTemporaryDir dir;
     QStringList told;
@@ -240,23 +262,9 @@ TEST_F(Sessions, EveryLessonShippedOpensWhole) {
 }
 
 TEST_F(Sessions, RenderDrawsWhatTheWindowsOfTheLessonExport) {
-    const std::string lesson = std::string(CORVANE_LESSONS_DIR) + "/period-3-window.corvane";
-    app::CommandLine::Render render;
-    render.output = dir.filePath("out").toStdString();
-    render.width = 640;
-    render.height = 400;
-    fake::FakePlatform renderUi;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ASSERT_EQ(app::renderSession(renderUi, lesson, render, out, err), 0);
-    std::fclose(out);
-    std::fclose(err);
     // The lesson opened in the windows, each picture exported at that size.
-    ASSERT_TRUE(wiring.openSessionFile(lesson).ok);
-    gui::PictureOptions options;
-    options.size = gui::PictureOptions::Size::Custom;
-    options.customWidth = render.width;
-    options.customHeight = render.height;
+    const gui::PictureOptions options = renderAndOpen("period-3-window.corvane", 640, 400);
+    ASSERT_NE(wiring.cobweb(), nullptr);
     explore::CobwebWindow& cobweb = *wiring.cobweb();
     cobweb.waitIdle();
     ASSERT_EQ(cobweb.writePicture(path("cobweb.png"), gui::PictureFormat::Png, options).status,
@@ -275,25 +283,11 @@ TEST_F(Sessions, RenderDrawsWhatTheWindowsOfTheLessonExport) {
 }
 
 TEST_F(Sessions, RenderDrawsTheParameterPlaneAsItsWindowExportsIt) {
-    const std::string lesson = std::string(CORVANE_LESSONS_DIR) + "/parameter-plane.corvane";
-    app::CommandLine::Render render;
-    render.output = dir.filePath("out").toStdString();
-    render.width = 480;
-    render.height = 360;
-    fake::FakePlatform renderUi;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ASSERT_EQ(app::renderSession(renderUi, lesson, render, out, err), 0);
-    std::fclose(out);
-    std::fclose(err);
-    ASSERT_TRUE(wiring.openSessionFile(lesson).ok);
+    const gui::PictureOptions options = renderAndOpen("parameter-plane.corvane", 480, 360);
+    ASSERT_NE(wiring.plane(), nullptr);
     explore::PlaneWindow& plane = *wiring.plane();
     plane.waitForPicture();
     ASSERT_TRUE(plane.isComplete());
-    gui::PictureOptions options;
-    options.size = gui::PictureOptions::Size::Custom;
-    options.customWidth = render.width;
-    options.customHeight = render.height;
     ASSERT_EQ(plane.writePicture(path("plane.png"), gui::PictureFormat::Png, options).status,
               platform::ExportOutcome::Status::Written);
     const QImage rendered(dir.filePath(QStringLiteral("out/plane.png")));

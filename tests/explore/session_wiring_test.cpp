@@ -205,7 +205,9 @@ TEST_F(Sessions, ASessionClosesTheWindowsItDoesNotNameAndNotesAFormulaLeftOut) {
 TEST_F(Sessions, EveryLessonShippedOpensWhole) {
     const QDir lessons(QStringLiteral(CORVANE_LESSONS_DIR));
     const QStringList files = lessons.entryList({QStringLiteral("*.corvane")}, QDir::Files);
-    EXPECT_EQ(files, (QStringList{"feigenbaum-constants.corvane", "gauss-map-formula.corvane",
+    EXPECT_EQ(files, (QStringList{"exercise-density-a4.corvane", "exercise-feigenbaum-s3.corvane",
+                                  "exercise-lyapunov.corvane", "exercise-three-cycle.corvane",
+                                  "feigenbaum-constants.corvane", "gauss-map-formula.corvane",
                                   "period-3-window.corvane", "route-to-chaos.corvane"}));
     for (const QString& name : files) {
         SCOPED_TRACE(name.toStdString());

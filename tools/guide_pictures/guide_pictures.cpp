@@ -193,8 +193,8 @@ QImage histogramOf(const std::string& a, const std::string& n, const std::string
     return s.panels(s.program.form3().window(), 1, 1);
 }
 
-// A tool window as it looks on the screen, docks and status bar included,
-// once `busy` says its computations are done.
+// A tool window (or a part of it) as it looks on the screen, docks and
+// status bar included, once `busy` says its computations are done.
 QImage toolWindow(QWidget& window, const std::function<bool()>& busy) {
     for (int round = 0; round < 3; ++round) {
         QApplication::processEvents();
@@ -280,7 +280,7 @@ const std::map<std::string, std::function<QImage()>>& pictures() {
         {"cobweb",
          [] {
              explore::CobwebWindow w{Map()};
-             w.resize(780, 520);
+             w.resize(740, 500);
              w.show();
              w.pause();
              w.setA(3.835);
@@ -289,7 +289,9 @@ const std::map<std::string, std::function<QImage()>>& pictures() {
              w.setX0(0.15);
              w.setFold(3);
              w.setSteps(30);
-             return toolWindow(w, [&w] {
+             // Without the status bar: the tail of an orbit that has settled
+             // on a stable cycle may go round a cycle of the last bits.
+             return toolWindow(*w.centralWidget(), [&w] {
                  w.waitIdle();
                  return w.isComputing();
              });

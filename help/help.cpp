@@ -1,6 +1,7 @@
 #include "help/help.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -157,9 +158,30 @@ void Help::showGuideAt(const QString& page) {
     if (!page.isEmpty() && (page.contains(QLatin1Char('#')) || guide_->currentPage() != page)) {
         guide_->showPage(page);
     }
+    lendToModalDialog();
     guide_->show();
     guide_->raise();
     guide_->activateWindow();
+}
+
+void Help::lendToModalDialog() {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || guide_->parentWidget() == dialog) return;
+    // A modal dialog blocks every window but its own: the guide opened from
+    // it is its window while it is open, so that it can be read and
+    // scrolled, and a window of its own again when the dialog closes.
+    const QRect frame = guide_->geometry();
+    guide_->setParent(dialog, Qt::Window);
+    guide_->setGeometry(frame);
+    const QPointer<GuideWindow> guide = guide_;
+    QObject::connect(dialog, &QDialog::finished, guide, [guide] {
+        if (!guide) return;
+        const bool shown = guide->isVisible();
+        const QRect frame = guide->geometry();
+        guide->setParent(nullptr, Qt::Window);
+        guide->setGeometry(frame);
+        if (shown) guide->show();
+    }, Qt::SingleShotConnection);
 }
 
 void Help::showAbout() {

@@ -41,6 +41,9 @@ public:
 
 private:
     void showGuideAt(const QString& page);
+    // Under a modal dialog, makes the guide that dialog's window until it
+    // closes, so that the dialog does not block it.
+    void lendToModalDialog();
 
     std::function<QWidget*()> dialogOwner_;
     QPointer<GuideWindow> guide_;

@@ -242,15 +242,25 @@ TEST_F(HelpOnQt, F1InAModalDialogOpensItsSectionAndKeepsItOpen) {
     auto* formula = new QLineEdit(&dialog);
     bool stillOpen = false;
     bool shown = false;
+    bool lent = false;
     whenModalAppears([&](QWidget* modal) {
         QTest::keyClick(formula, Qt::Key_F1);
         shown = guideShows("custom-maps.html#dialog");
         stillOpen = modal->isVisible() && QApplication::activeModalWidget() == modal;
+        // The guide is the dialog's window while it is open: not blocked by it.
+        lent = help.guide() && help.guide()->parentWidget() == modal;
         dialog.reject();
     });
     dialog.exec();
     EXPECT_TRUE(shown);
     EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(lent);
+    // Closed, the dialog gives the guide back as a window of its own, still
+    // open where it was.
+    ASSERT_NE(help.guide(), nullptr);
+    EXPECT_EQ(help.guide()->parentWidget(), nullptr);
+    EXPECT_TRUE(help.guide()->isWindow());
+    EXPECT_TRUE(guideShows("custom-maps.html#dialog"));
 }
 
 TEST_F(HelpOnQt, OtherKeysAndF1UnderAModalDialogAreLeftAlone) {

@@ -174,14 +174,17 @@ void Help::lendToModalDialog() {
     guide_->setParent(dialog, Qt::Window);
     guide_->setGeometry(frame);
     const QPointer<GuideWindow> guide = guide_;
-    QObject::connect(dialog, &QDialog::finished, guide, [guide] {
-        if (!guide) return;
-        const bool shown = guide->isVisible();
-        const QRect frame = guide->geometry();
-        guide->setParent(nullptr, Qt::Window);
-        guide->setGeometry(frame);
-        if (shown) guide->show();
-    }, Qt::SingleShotConnection);
+    QObject::connect(
+        dialog, &QDialog::finished, guide,
+        [guide] {
+            if (!guide) return;
+            const bool shown = guide->isVisible();
+            const QRect frame = guide->geometry();
+            guide->setParent(nullptr, Qt::Window);
+            guide->setGeometry(frame);
+            if (shown) guide->show();
+        },
+        Qt::SingleShotConnection);
 }
 
 void Help::showAbout() {

@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDockWidget>
-#include <QMainWindow>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QRegularExpression>

@@ -8,11 +8,11 @@
 // open are answered from the picture's script; a message box means the
 // script went wrong, and ends the run with an error.
 #include <QApplication>
-#include <QThread>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QRect>
+#include <QThread>
 #include <cmath>
 #include <cstdio>
 #include <deque>

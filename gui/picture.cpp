@@ -75,6 +75,7 @@ PictureSize pictureSize(const PictureOptions& o, QSize window) {
 
 PictureOptionsDialog::PictureOptionsDialog(QWidget* parent, const PictureOptions& options)
     : QDialog(parent) {
+    setObjectName(QStringLiteral("PictureOptionsDialog"));
     setWindowTitle(QStringLiteral("Picture options"));
     size_ = new QComboBox(this);
     size_->setObjectName(QStringLiteral("size"));

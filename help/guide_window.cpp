@@ -21,11 +21,13 @@ const QString kRoot = QStringLiteral("qrc:/guide/");
 
 QStringList GuideWindow::pages() {
     return {
-        QStringLiteral("index.html"),       QStringLiteral("maps.html"),
-        QStringLiteral("main-window.html"), QStringLiteral("zoom-difference.html"),
-        QStringLiteral("histograms.html"),  QStringLiteral("function-graphs.html"),
-        QStringLiteral("parameter-plane.html"),
-        QStringLiteral("exercises.html"),   QStringLiteral("keyboard.html"),
+        QStringLiteral("index.html"),           QStringLiteral("maps.html"),
+        QStringLiteral("main-window.html"),     QStringLiteral("zoom-difference.html"),
+        QStringLiteral("histograms.html"),      QStringLiteral("function-graphs.html"),
+        QStringLiteral("explorer.html"),        QStringLiteral("cobweb.html"),
+        QStringLiteral("feigenbaum.html"),      QStringLiteral("custom-maps.html"),
+        QStringLiteral("parameter-plane.html"), QStringLiteral("sessions.html"),
+        QStringLiteral("exercises.html"),       QStringLiteral("keyboard.html"),
     };
 }
 

@@ -1,6 +1,7 @@
 #include "help/help.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -22,16 +23,37 @@ namespace corvane::help {
 
 namespace {
 
-// The page that explains each of the program's windows.
-QString pageAbout(const QWidget* window) {
-    const QString name = window ? window->objectName() : QString();
-    if (name == QLatin1String("Form1")) return QStringLiteral("main-window.html");
-    if (name == QLatin1String("Form2")) return QStringLiteral("zoom-difference.html");
-    if (name == QLatin1String("Form3")) return QStringLiteral("histograms.html");
-    if (name == QLatin1String("Form4")) return QStringLiteral("function-graphs.html");
-    if (name == QLatin1String("CobwebWindow")) return QStringLiteral("function-graphs.html");
-    if (name == QLatin1String("PlaneWindow")) return QStringLiteral("parameter-plane.html");
-    return QStringLiteral("index.html");
+// Where F1 leads from each part of the program, by the objectName of a
+// window, or of a dock or dialog inside one: the page, and the section on
+// that part where it has one of its own.
+struct Topic {
+    const char* object;
+    const char* page;
+};
+
+constexpr Topic kTopics[] = {
+    {"Form1", "main-window.html"},
+    {"Form2", "zoom-difference.html"},
+    {"Form3", "histograms.html"},
+    {"Form4", "function-graphs.html"},
+    {"BifurcationWindow", "explorer.html"},
+    {"fieldsDock", "explorer.html#view"},
+    {"densityDock", "explorer.html#density"},
+    {"CobwebWindow", "cobweb.html"},
+    {"FeigenbaumWindow", "feigenbaum.html"},
+    {"PlaneWindow", "parameter-plane.html"},
+    {"stepsDialog", "parameter-plane.html#steps"},
+    {"CustomMapDialog", "custom-maps.html#dialog"},
+    {"PictureOptionsDialog", "sessions.html#pictures"},
+};
+
+QString topicOf(const QWidget* widget) {
+    const QString name = widget->objectName();
+    if (name.isEmpty()) return {};
+    for (const Topic& topic : kTopics) {
+        if (name == QLatin1String(topic.object)) return QString::fromLatin1(topic.page);
+    }
+    return {};
 }
 
 // Every library the program links, with the licence its Debian package
@@ -64,6 +86,15 @@ constexpr LinkedLibrary kLinkedLibraries[] = {
 };
 
 }  // namespace
+
+QString guidePageFor(const QWidget* focus, const QWidget* within) {
+    for (const QWidget* w = focus; w; w = w->parentWidget()) {
+        const QString page = topicOf(w);
+        if (!page.isEmpty()) return page;
+        if (w == within) break;
+    }
+    return {};
+}
 
 QString aboutText() {
     QString libraries;
@@ -108,8 +139,9 @@ Help::~Help() { delete guide_.data(); }
 void Help::showGuide() { showGuideAt(guide_ ? QString() : QStringLiteral("index.html")); }
 
 void Help::showGuideFor(const QWidget* from) {
-    if (guide_ && from == guide_) return;  // already reading it
-    showGuideAt(pageAbout(from));
+    if (guide_ && from && from->window() == guide_) return;  // already reading it
+    const QString page = guidePageFor(from);
+    showGuideAt(page.isEmpty() ? QStringLiteral("index.html") : page);
 }
 
 void Help::showGuideAt(const QString& page) {
@@ -121,10 +153,38 @@ void Help::showGuideAt(const QString& page) {
             guide_->move(area.center() - guide_->rect().center());
         }
     }
-    if (!page.isEmpty() && guide_->currentPage() != page) guide_->showPage(page);
+    // A section is shown again even on its page: the reader may have
+    // scrolled away from it.
+    if (!page.isEmpty() && (page.contains(QLatin1Char('#')) || guide_->currentPage() != page)) {
+        guide_->showPage(page);
+    }
+    lendToModalDialog();
     guide_->show();
     guide_->raise();
     guide_->activateWindow();
+}
+
+void Help::lendToModalDialog() {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || guide_->parentWidget() == dialog) return;
+    // A modal dialog blocks every window but its own: the guide opened from
+    // it is its window while it is open, so that it can be read and
+    // scrolled, and a window of its own again when the dialog closes.
+    const QRect frame = guide_->geometry();
+    guide_->setParent(dialog, Qt::Window);
+    guide_->setGeometry(frame);
+    const QPointer<GuideWindow> guide = guide_;
+    QObject::connect(
+        dialog, &QDialog::finished, guide,
+        [guide] {
+            if (!guide) return;
+            const bool shown = guide->isVisible();
+            const QRect frame = guide->geometry();
+            guide->setParent(nullptr, Qt::Window);
+            guide->setGeometry(frame);
+            if (shown) guide->show();
+        },
+        Qt::SingleShotConnection);
 }
 
 void Help::showAbout() {
@@ -145,10 +205,16 @@ bool HelpKey::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     // The key goes to the window's QWindow first, then to the focused
-    // widget: it is taken at the widget. A modal dialog keeps it.
+    // widget: it is taken at the widget, and the guide opens at the section
+    // of the dock, dialog or window it is in. A modal dialog keeps the key
+    // unless the guide has a section on that dialog; the dialog stays open.
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || QApplication::activeModalWidget()) return false;
-    if (!key->isAutoRepeat()) help_.showGuideFor(widget->window());
+    if (!widget) return false;
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (widget != modal && !modal->isAncestorOf(widget)) return false;
+        if (guidePageFor(widget, modal).isEmpty()) return false;
+    }
+    if (!key->isAutoRepeat()) help_.showGuideFor(widget);
     return true;
 }
 

@@ -14,6 +14,11 @@ class QWidget;
 
 namespace corvane::help {
 
+// The guide's page (with "#section" where it has one) about what `focus`
+// is in: the nearest of it and its parents, up to `within` when given, that
+// is a window, dock or dialog the guide explains. Empty when none is.
+QString guidePageFor(const QWidget* focus, const QWidget* within = nullptr);
+
 // The text of the About box: name, version, licence and libraries.
 QString aboutText();
 
@@ -27,8 +32,8 @@ public:
 
     void showGuide() override;
     void showAbout() override;
-    // Opens the guide at the page about the window `from` (Form1 ... Form4),
-    // the contents for any other.
+    // Opens the guide at the page and section about `from` and the dock,
+    // dialog or window it is in (guidePageFor), the contents for any other.
     void showGuideFor(const QWidget* from);
 
     // The guide window once it has been opened; null before.
@@ -36,13 +41,17 @@ public:
 
 private:
     void showGuideAt(const QString& page);
+    // Under a modal dialog, makes the guide that dialog's window until it
+    // closes, so that the dialog does not block it.
+    void lendToModalDialog();
 
     std::function<QWidget*()> dialogOwner_;
     QPointer<GuideWindow> guide_;
 };
 
 // Watches the application's key presses: F1 in any window not blocked by a
-// modal dialog opens the guide at that window's page. Installed on the
+// modal dialog, or in a dialog the guide explains, opens the guide at the
+// page and section of what has the focus. Installed on the
 // application (QApplication::installEventFilter).
 class HelpKey : public QObject {
 public:

@@ -102,7 +102,7 @@ for lesson in "$lessons"/*.corvane; do
     count=$((count + 1))
     echo "ok: $name rendered ($(wc -l <"$work/out") files)"
 done
-((count >= 4)) || fail "only $count lessons in $lessons"
+((count >= 8)) || fail "only $count lessons in $lessons"
 
 # What is drawn is what the lesson holds: the view shown, the cobweb's values,
 # the formula.
@@ -115,6 +115,13 @@ holds=(
     "feigenbaum-constants/feigenbaum.csv|# map: f(x) = a*x*(1-x)"
     "parameter-plane/plane.csv|# map: a*x*(1-x), sequence AB"
     "arnold-tongues/plane.csv|Omega,K,lambda,period,winding"
+    # The numbers the guide's exercises give as answers.
+    "exercise-feigenbaum-s3/feigenbaum.csv|3,3.554640862768825,"
+    "exercise-feigenbaum-s3/feigenbaum.csv|8,3.5699387742333024,"
+    "exercise-lyapunov/cobweb-points.csv|0.15614931568360577,0.3298816964353096,1,3"
+    "exercise-three-cycle/cobweb-points.csv|0,3.835,0,1"
+    "exercise-three-cycle/cobweb-points.csv|0.7392438070404171,-1.8350000000000004,0,1"
+    "exercise-three-cycle/cobweb-orbit.csv|0.9586345965875396"
 )
 for row in "${holds[@]}"; do
     IFS='|' read -r file line <<<"$row"

@@ -243,7 +243,9 @@ TEST_F(Sessions, ASessionClosesTheWindowsItDoesNotNameAndNotesAFormulaLeftOut) {
 TEST_F(Sessions, EveryLessonShippedOpensWhole) {
     const QDir lessons(QStringLiteral(CORVANE_LESSONS_DIR));
     const QStringList files = lessons.entryList({QStringLiteral("*.corvane")}, QDir::Files);
-    EXPECT_EQ(files, (QStringList{"arnold-tongues.corvane", "feigenbaum-constants.corvane",
+    EXPECT_EQ(files, (QStringList{"arnold-tongues.corvane", "exercise-density-a4.corvane",
+                                  "exercise-feigenbaum-s3.corvane", "exercise-lyapunov.corvane",
+                                  "exercise-three-cycle.corvane", "feigenbaum-constants.corvane",
                                   "gauss-map-formula.corvane", "parameter-plane.corvane",
                                   "period-3-window.corvane", "route-to-chaos.corvane"}));
     for (const QString& name : files) {

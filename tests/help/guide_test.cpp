@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QAction>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
@@ -126,6 +127,36 @@ TEST(GuidePages, EveryPageCanBeReachedFromTheContents) {
     for (const QString& page : GuideWindow::pages()) {
         EXPECT_TRUE(reached.contains(page)) << page.toStdString();
     }
+}
+
+// The Contents names every page itself, in the guide's order.
+TEST(GuidePages, TheContentsListsEveryPageInOrder) {
+    QStringList listed;
+    for (const Link& link : links(QStringLiteral("index.html"))) {
+        if (link.file.endsWith(QStringLiteral(".html")) && link.anchor.isEmpty() &&
+            link.file != QStringLiteral("index.html") && !listed.contains(link.file)) {
+            listed << link.file;
+        }
+    }
+    const QStringList pages = GuideWindow::pages().mid(1);
+    EXPECT_EQ(listed.mid(0, pages.size()), pages);
+}
+
+// Every lesson a page names (as NAME.corvane) is shipped with the program.
+TEST(GuidePages, EveryLessonNamedIsShipped) {
+    static const QRegularExpression lesson(QStringLiteral(R"re(([a-z0-9-]+)\.corvane)re"));
+    const QDir shipped(QStringLiteral(CORVANE_LESSONS_DIR));
+    int named = 0;
+    for (const QString& page : GuideWindow::pages()) {
+        auto it = lesson.globalMatch(read(QStringLiteral(":/guide/") + page));
+        while (it.hasNext()) {
+            const QString file = it.next().captured(0);
+            if (file == QStringLiteral("lesson.corvane")) continue;  // an example of a name
+            ++named;
+            EXPECT_TRUE(shipped.exists(file)) << page.toStdString() << ": " << file.toStdString();
+        }
+    }
+    EXPECT_GE(named, 8);
 }
 
 class GuideWindowTest : public ::testing::Test {

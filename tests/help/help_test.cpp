@@ -6,8 +6,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -16,6 +19,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "gui/picture.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_window.h"
 #include "windows/functions/form4.h"
@@ -107,8 +111,13 @@ protected:
         action->trigger();
         QApplication::processEvents();
     }
+    // The page shown, with "#section" when the guide was opened at one.
     bool guideShows(const char* page) const {
-        return help.guide() && help.guide()->isVisible() && help.guide()->currentPage() == page;
+        if (!help.guide() || !help.guide()->isVisible()) return false;
+        const QUrl shown = help.guide()->browser()->source();
+        QString at = shown.fileName();
+        if (shown.hasFragment()) at += QLatin1Char('#') + shown.fragment();
+        return at == QLatin1String(page);
     }
 
     platform::QtPlatform platform;
@@ -147,11 +156,6 @@ TEST_F(HelpOnQt, F1OpensTheGuideAtThePageOfTheWindow) {
     program.form2().window().show();
     program.form3().window().show();
     program.form4().window().show();
-    // The cobweb's window, known by its name (its section is on the page of
-    // the graphs of f^k).
-    QWidget cobweb;
-    cobweb.setObjectName(QStringLiteral("CobwebWindow"));
-    cobweb.show();
     struct Case {
         QWidget* target;
         const char* page;
@@ -162,7 +166,6 @@ TEST_F(HelpOnQt, F1OpensTheGuideAtThePageOfTheWindow) {
         {form(program.form2().window()), "zoom-difference.html"},
         {form(program.form3().window()), "histograms.html"},
         {form(program.form4().window()), "function-graphs.html"},
-        {&cobweb, "function-graphs.html"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.page);
@@ -174,6 +177,90 @@ TEST_F(HelpOnQt, F1OpensTheGuideAtThePageOfTheWindow) {
     help.guide()->showPage(QStringLiteral("exercises.html"));
     QTest::keyClick(help.guide()->browser(), Qt::Key_F1);
     EXPECT_TRUE(guideShows("exercises.html"));
+}
+
+// The tool windows, their docks and dialogs, known by their objectNames:
+// F1 from a field inside each opens the page and section about it.
+TEST_F(HelpOnQt, F1InAToolWindowOpensTheSectionOfItsDockOrDialog) {
+    struct Tool {
+        const char* window;
+        const char* part;  // a dock or dialog inside it, or null
+        bool dock;
+        const char* page;
+    };
+    const Tool tools[] = {
+        {"BifurcationWindow", nullptr, false, "explorer.html"},
+        {"BifurcationWindow", "fieldsDock", true, "explorer.html#view"},
+        {"BifurcationWindow", "densityDock", true, "explorer.html#density"},
+        {"BifurcationWindow", "CustomMapDialog", false, "custom-maps.html#dialog"},
+        {"BifurcationWindow", "PictureOptionsDialog", false, "sessions.html#pictures"},
+        {"CobwebWindow", nullptr, false, "cobweb.html"},
+        {"CobwebWindow", "CustomMapDialog", false, "custom-maps.html#dialog"},
+        {"FeigenbaumWindow", nullptr, false, "feigenbaum.html"},
+        {"PlaneWindow", nullptr, false, "parameter-plane.html"},
+        {"PlaneWindow", "stepsDialog", false, "parameter-plane.html#steps"},
+        {"PlaneWindow", "PictureOptionsDialog", false, "sessions.html#pictures"},
+    };
+    for (const Tool& t : tools) {
+        SCOPED_TRACE(std::string(t.window) + " " + (t.part ? t.part : ""));
+        QMainWindow window;
+        window.setObjectName(QString::fromLatin1(t.window));
+        window.setCentralWidget(new QLineEdit);
+        QWidget* inside = &window;
+        if (t.part && t.dock) {
+            auto* dock = new QDockWidget(&window);
+            dock->setObjectName(QString::fromLatin1(t.part));
+            dock->setWidget(new QWidget);
+            window.addDockWidget(Qt::RightDockWidgetArea, dock);
+            inside = dock->widget();
+        } else if (t.part) {
+            auto* dialog = new QDialog(&window);
+            dialog->setObjectName(QString::fromLatin1(t.part));
+            inside = dialog;
+        }
+        auto* field = new QLineEdit(inside == &window ? window.centralWidget() : inside);
+        EXPECT_EQ(guidePageFor(field), t.page);
+        window.show();
+        inside->show();
+        if (help.guide()) help.guide()->close();
+        QTest::keyClick(field, Qt::Key_F1);
+        EXPECT_TRUE(guideShows(t.page));
+    }
+    // The picture options dialog is known by the name it has.
+    gui::PictureOptionsDialog options(nullptr, gui::PictureOptions{});
+    EXPECT_EQ(guidePageFor(&options), "sessions.html#pictures");
+}
+
+// F1 in a modal dialog the guide explains opens its section and leaves the
+// dialog open.
+TEST_F(HelpOnQt, F1InAModalDialogOpensItsSectionAndKeepsItOpen) {
+    QMainWindow window;
+    window.setObjectName(QStringLiteral("CobwebWindow"));
+    window.show();
+    QDialog dialog(&window);
+    dialog.setObjectName(QStringLiteral("CustomMapDialog"));
+    auto* formula = new QLineEdit(&dialog);
+    bool stillOpen = false;
+    bool shown = false;
+    bool lent = false;
+    whenModalAppears([&](QWidget* modal) {
+        QTest::keyClick(formula, Qt::Key_F1);
+        shown = guideShows("custom-maps.html#dialog");
+        stillOpen = modal->isVisible() && QApplication::activeModalWidget() == modal;
+        // The guide is the dialog's window while it is open: not blocked by it.
+        lent = help.guide() && help.guide()->parentWidget() == modal;
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(lent);
+    // Closed, the dialog gives the guide back as a window of its own, still
+    // open where it was.
+    ASSERT_NE(help.guide(), nullptr);
+    EXPECT_EQ(help.guide()->parentWidget(), nullptr);
+    EXPECT_TRUE(help.guide()->isWindow());
+    EXPECT_TRUE(guideShows("custom-maps.html#dialog"));
 }
 
 TEST_F(HelpOnQt, OtherKeysAndF1UnderAModalDialogAreLeftAlone) {

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRect>
+#include <QThread>
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -24,6 +25,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "core/numeric/map.h"
+#include "core/tools/explorer_model.h"
+#include "explore/bifurcation_window.h"
+#include "explore/cobweb_window.h"
+#include "explore/density_pane.h"
+#include "explore/plane_window.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_window.h"
 #include "windows/functions/form4.h"
@@ -186,6 +193,20 @@ QImage histogramOf(const std::string& a, const std::string& n, const std::string
     return s.panels(s.program.form3().window(), 1, 1);
 }
 
+// A tool window (or a part of it) as it looks on the screen, docks and
+// status bar included, once `busy` says its computations are done.
+QImage toolWindow(QWidget& window, const std::function<bool()>& busy) {
+    for (int round = 0; round < 3; ++round) {
+        QApplication::processEvents();
+        while (busy()) {
+            QApplication::processEvents();
+            QThread::msleep(5);
+        }
+    }
+    QApplication::processEvents();
+    return window.grab().toImage();
+}
+
 // A thin grey frame sets the window's white apart from the page's.
 QImage framed(QImage image) {
     QPainter painter(&image);
@@ -237,6 +258,54 @@ const std::map<std::string, std::function<QImage()>>& pictures() {
              s.graph(1, "3.2", 1);
              s.graph(1, "3.2", 2);
              return s.panels(s.program.form4().window(), 1, 2);
+         }},
+        {"explorer",
+         [] {
+             // Small and few steps: the picture is drawn at every build.
+             explore::BifurcationWindow w{Map()};
+             w.resize(780, 560);
+             w.show();
+             tools::View view;
+             view.aMin = 2.8;
+             view.x0 = 0.2;
+             view.transient = 500;
+             view.kept = 300;
+             w.showView(view);
+             w.setCursorA(3.83);
+             return toolWindow(w, [&w] {
+                 w.pollNow();
+                 return w.isComputing() || w.densityPane().isCounting();
+             });
+         }},
+        {"cobweb",
+         [] {
+             explore::CobwebWindow w{Map()};
+             w.resize(740, 500);
+             w.show();
+             w.pause();
+             w.setA(3.835);
+             // From near the stable 3-cycle, so that the staircase settles on
+             // it in a few steps.
+             w.setX0(0.15);
+             w.setFold(3);
+             w.setSteps(30);
+             // Without the status bar: the tail of an orbit that has settled
+             // on a stable cycle may go round a cycle of the last bits.
+             return toolWindow(*w.centralWidget(), [&w] {
+                 w.waitIdle();
+                 return w.isComputing();
+             });
+         }},
+        {"plane",
+         [] {
+             explore::PlaneWindow w;
+             w.resize(640, 480);
+             w.show();
+             // Until the whole picture is in, not its preview.
+             return toolWindow(w, [&w] {
+                 w.waitForPicture();
+                 return !w.isComplete();
+             });
          }},
         {"period2", [] { return singleOrbit("3.2", "100"); }},
         {"period4", [] { return singleOrbit("3.5", "100"); }},

@@ -64,7 +64,9 @@ QColor planeColour(const plane::PointOutcome& o, tools::PlaneColouring colouring
         case tools::PlaneColouring::Winding:
             if (std::isnan(o.winding)) return QColor(205, 205, 205);
             {
-                double w = o.winding - std::floor(o.winding);
+                // Mod 1, a winding number a rounding short of a whole
+                // one taken as whole: 1 is the same turn as 0.
+                const double w = std::max(0.0, o.winding - std::floor(o.winding + 1e-9));
                 QColor c = QColor::fromHsvF(float(w * 0.8), o.period > 0 ? 0.85f : 0.25f,
                                             o.period > 0 ? 0.85f : 1.0f);
                 return c;

@@ -52,6 +52,12 @@ struct RecordingLink : corvane::ExploreLink {
     }
     std::vector<int> feigenbaums;
     void openFeigenbaum(int mapChoice) override { feigenbaums.push_back(mapChoice); }
+    std::vector<int> planes;
+    void openPlane(int mapChoice) override { planes.push_back(mapChoice); }
+    int sessions = 0;
+    void openSession() override { ++sessions; }
+    void saveSession() override { ++sessions; }
+    void openRecentSession() override { ++sessions; }
 };
 
 struct Command {
@@ -117,6 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::size_t opened = explorer.opened.size();
             const std::size_t cobwebs = explorer.cobwebs.size();
             const std::size_t feigenbaums = explorer.feigenbaums.size();
+            const std::size_t planes = explorer.planes.size();
+            const int sessions = explorer.sessions;
             if (c.item->items.empty()) {
                 c.window->click(c.item->name);
             } else {
@@ -143,6 +151,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             } else {
                 check(explorer.feigenbaums.size() == feigenbaums);
             }
+            if (c.item->name == "mnuExplorePlane") {
+                check(explorer.planes.size() == planes + 1);
+                check(explorer.planes.back() == program.module.funcChoice);
+            } else {
+                check(explorer.planes.size() == planes);
+            }
+            const bool session = c.item->name == "mnuExploreOpenSession" ||
+                                 c.item->name == "mnuExploreSaveSession" ||
+                                 c.item->name == "mnuExploreOpenRecent";
+            check(explorer.sessions == sessions + (session ? 1 : 0));
         }
         const corvane::Module1& m = program.module;
         check(m.plotCount >= 0 && m.plotCount <= 6);

@@ -26,20 +26,13 @@ bool BifurcationWindow::pictureComplete() {
 
 bool BifurcationWindow::finishExport(const platform::ExportOutcome& outcome,
                                      const std::string& path) {
-    using Status = platform::ExportOutcome::Status;
-    switch (outcome.status) {
-        case Status::Written:
-            say(QStringLiteral("Saved %1").arg(QString::fromStdString(path)));
-            return true;
-        case Status::Abandoned:
-            say(QStringLiteral("Export cancelled; %1 was not written.")
-                    .arg(QString::fromStdString(path)));
-            return false;
-        case Status::Failed:
-            say(QString::fromStdString(outcome.message));
-            return false;
+    if (outcome.status == platform::ExportOutcome::Status::Abandoned) {
+        say(QStringLiteral("Export cancelled; %1 was not written.")
+                .arg(QString::fromStdString(path)));
+        return false;
     }
-    return false;
+    say(gui::exportStatus(outcome, path));
+    return outcome.status == platform::ExportOutcome::Status::Written;
 }
 
 namespace {

@@ -75,13 +75,8 @@ platform::ExportOutcome CobwebWindow::writePeriodicPoints(const std::string& pat
 }
 
 bool CobwebWindow::finishExport(const platform::ExportOutcome& outcome, const std::string& path) {
-    using Status = platform::ExportOutcome::Status;
-    if (outcome.status == Status::Written) {
-        say(QStringLiteral("Saved %1").arg(QString::fromStdString(path)));
-        return true;
-    }
-    if (outcome.status == Status::Failed) say(QString::fromStdString(outcome.message));
-    return false;
+    if (const QString status = gui::exportStatus(outcome, path); !status.isEmpty()) say(status);
+    return outcome.status == platform::ExportOutcome::Status::Written;
 }
 
 bool CobwebWindow::exportPictureAs(const std::optional<std::string>& path,

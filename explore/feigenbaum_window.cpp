@@ -517,13 +517,10 @@ bool FeigenbaumWindow::exportCsv() {
                                              false);
     if (!target) return false;
     const platform::ExportOutcome outcome = writeCsv(target->path);
-    using Status = platform::ExportOutcome::Status;
-    if (outcome.status == Status::Written) {
-        say(QStringLiteral("Saved %1").arg(QString::fromStdString(target->path)));
-        return true;
+    if (const QString status = gui::exportStatus(outcome, target->path); !status.isEmpty()) {
+        say(status);
     }
-    if (outcome.status == Status::Failed) say(QString::fromStdString(outcome.message));
-    return false;
+    return outcome.status == platform::ExportOutcome::Status::Written;
 }
 
 }  // namespace corvane::explore

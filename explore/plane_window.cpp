@@ -21,6 +21,7 @@
 
 #include "core/numeric/csv.h"
 #include "core/numeric/number_text.h"
+#include "core/tools/caption.h"
 #include "core/tools/field_check.h"
 #include "explore/plane_view.h"
 #include "explore/tool_menus.h"
@@ -33,27 +34,6 @@ namespace {
 
 // The preview's pixels are this many of the whole's, each way.
 constexpr int kPreview = 8;
-
-std::vector<std::string> captionLines(const tools::PlaneView& v, tools::PlaneColouring c,
-                                      const std::optional<std::pair<double, double>>& cursor) {
-    const tools::ParameterNames n = tools::parameterNames(v.map);
-    std::vector<std::string> lines;
-    lines.push_back("Parameter plane of " + plane::planeCaption(v.map));
-    lines.push_back(n.p + " from " + exactNumber(v.pMin) + " to " + exactNumber(v.pMax) + ", " +
-                    n.q + " from " + exactNumber(v.qMin) + " to " + exactNumber(v.qMax) +
-                    "; x0 = " + exactNumber(v.x0) + ", T = " + std::to_string(v.transient) +
-                    ", K = " + std::to_string(v.kept));
-    std::string what = c == tools::PlaneColouring::Period    ? "period (in passes)"
-                       : c == tools::PlaneColouring::Winding ? "winding number"
-                                                             : "Lyapunov exponent λ";
-    std::string last = "Colour: " + what;
-    if (cursor) {
-        last += "; cursor at " + n.p + " = " + exactNumber(cursor->first) + ", " + n.q + " = " +
-                exactNumber(cursor->second);
-    }
-    lines.push_back(last);
-    return lines;
-}
 
 }  // namespace
 
@@ -132,7 +112,6 @@ PlaneWindow::PlaneWindow(const plane::PlaneMap& map, QWidget* parent)
         colourActions_[i]->setCheckable(true);
         colours->addAction(colourActions_[i]);
     }
-    windingAction_ = colourActions_[2];
     viewMenu->addSeparator();
     largeTextAction_ =
         addLargeTextAction(viewMenu, this, [this](bool on) { largeText_->setOn(on); });
@@ -150,16 +129,13 @@ PlaneWindow::PlaneWindow(const plane::PlaneMap& map, QWidget* parent)
         selectMap({plane::Mode::TwoParameter, {}, "", ""});
     });
     modeActions_[1]->setObjectName(QStringLiteral("actionModeCircle"));
+    modeActions_[2] = planeMenu->addAction(QStringLiteral("Formula in x, a and &b…"), this,
+                                           [this] { chooseTwoParameterFormula(); });
+    modeActions_[2]->setObjectName(QStringLiteral("actionModeFormula"));
     for (QAction* a : modeActions_) {
         a->setCheckable(true);
         modes->addAction(a);
     }
-    QAction* two = planeMenu->addAction(QStringLiteral("Formula in x, a and &b…"), this,
-                                        [this] { chooseTwoParameterFormula(); });
-    two->setObjectName(QStringLiteral("actionModeFormula"));
-    two->setCheckable(true);
-    modes->addAction(two);
-    mapActions_[2] = two;
     planeMenu->addSeparator();
     sequenceAction_ = planeMenu->addAction(QStringLiteral("&Sequence…"), this,
                                            [this] { chooseSequence(); });
@@ -174,9 +150,9 @@ PlaneWindow::PlaneWindow(const plane::PlaneMap& map, QWidget* parent)
         pm.formula.clear();
         selectMap(pm);
     });
-    mapActions_[0] = builtIn[0];
-    mapActions_[1] = builtIn[1];
-    addCustomMapAction(forced, maps, [this] { chooseCustomMap(); });
+    forcedMapActions_[0] = builtIn[0];
+    forcedMapActions_[1] = builtIn[1];
+    forcedMapActions_[2] = addCustomMapAction(forced, maps, [this] { chooseCustomMap(); });
     planeMenu->addSeparator();
     QAction* steps = planeMenu->addAction(QStringLiteral("S&teps and x0…"), this,
                                           [this] { chooseSteps(); });
@@ -264,11 +240,12 @@ void PlaneWindow::refresh() {
     undoAction_->setEnabled(model_.canUndo());
     redoAction_->setEnabled(model_.canRedo());
     const bool forcing = v.map.mode == plane::Mode::Forcing;
-    modeActions_[0]->setChecked(forcing);
-    modeActions_[1]->setChecked(v.map.isCircle());
-    mapActions_[2]->setChecked(!forcing && !v.map.isCircle());
+    modeActions_[forcing ? 0 : v.map.isCircle() ? 1 : 2]->setChecked(true);
+    // The map of the sequence (f1, which "Forcing sequence" starts with,
+    // while another mode is shown).
+    forcedMapActions_[mapActionIndex(v.map.map)]->setChecked(true);
     sequenceAction_->setEnabled(forcing);
-    windingAction_->setEnabled(v.map.isCircle());
+    colourActions_[static_cast<int>(tools::PlaneColouring::Winding)]->setEnabled(v.map.isCircle());
     colourActions_[static_cast<int>(model_.colouring())]->setChecked(true);
     view_->setCursor(model_.cursor());
     compute();
@@ -518,7 +495,7 @@ platform::ExportOutcome PlaneWindow::writePicture(const std::string& path,
                                                   const gui::PictureOptions& options) const {
     const gui::PictureRequest request =
         gui::pictureRequest(path, format, options, *view_, windowTitle(), view_->large(),
-                            captionLines(view_->view(), model_.colouring(), model_.cursor()));
+                            tools::planeViewCaption(view_->view(), model_.colouring(), model_.cursor()));
     const std::shared_ptr<const PlanePixels> shown = shown_;
     const std::shared_ptr<const plane::PlaneCode> code = code_;
     const tools::PlaneView v = view_->view();
@@ -618,15 +595,12 @@ bool PlaneWindow::exportPictureAs(const std::optional<std::string>& path,
     const auto options = askOptions_(this, pictureOptions_);
     if (!options) return false;
     pictureOptions_ = *options;
-    const platform::ExportOutcome outcome = writePicture(*path, format, *options);
-    if (outcome.status == platform::ExportOutcome::Status::Written) {
-        say(QStringLiteral("Saved %1").arg(QString::fromStdString(*path)));
-        return true;
-    }
-    if (outcome.status == platform::ExportOutcome::Status::Failed) {
-        say(QString::fromStdString(outcome.message));
-    }
-    return false;
+    return finishExport(writePicture(*path, format, *options), *path);
+}
+
+bool PlaneWindow::finishExport(const platform::ExportOutcome& outcome, const std::string& path) {
+    if (const QString status = gui::exportStatus(outcome, path); !status.isEmpty()) say(status);
+    return outcome.status == platform::ExportOutcome::Status::Written;
 }
 
 void PlaneWindow::exportData() {
@@ -636,12 +610,7 @@ void PlaneWindow::exportData() {
     }
     const auto target = gui::askExportTarget(this, "parameter-plane.csv", false);
     if (!target) return;
-    const platform::ExportOutcome outcome = writeData(target->path);
-    if (outcome.status == platform::ExportOutcome::Status::Written) {
-        say(QStringLiteral("Saved %1").arg(QString::fromStdString(target->path)));
-    } else if (outcome.status == platform::ExportOutcome::Status::Failed) {
-        say(QString::fromStdString(outcome.message));
-    }
+    finishExport(writeData(target->path), target->path);
 }
 
 void PlaneWindow::setLargeText(std::shared_ptr<gui::LargeTextSetting> setting) {

@@ -115,6 +115,8 @@ private:
     void hover(std::optional<std::pair<double, double>> at);
     void say(const QString& message);
     bool exportPictureAs(const std::optional<std::string>& path, gui::PictureFormat format);
+    // Says how an export ended; true when the file was written.
+    bool finishExport(const platform::ExportOutcome& outcome, const std::string& path);
     void exportData();
     void largeTextChanged();
 
@@ -127,10 +129,9 @@ private:
     QAction* redoAction_ = nullptr;
     QAction* largeTextAction_ = nullptr;
     QAction* colourActions_[3] = {};
-    QAction* modeActions_[2] = {};
-    QAction* mapActions_[3] = {};
+    QAction* modeActions_[3] = {};        // forcing, sine-circle, formula in x, a and b
+    QAction* forcedMapActions_[3] = {};   // f1, f2, Custom… (mapActionIndex)
     QAction* sequenceAction_ = nullptr;
-    QAction* windingAction_ = nullptr;
     JobRunner<Frame> runner_;
     std::uint64_t asked_ = 0;
     std::shared_ptr<const plane::PlaneCode> code_;

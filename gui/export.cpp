@@ -41,6 +41,19 @@ QString reasonOf(const QSaveFile& file) {
 
 }  // namespace
 
+QString exportStatus(const platform::ExportOutcome& outcome, const std::string& path) {
+    using Status = platform::ExportOutcome::Status;
+    switch (outcome.status) {
+        case Status::Written:
+            return QStringLiteral("Saved %1").arg(QString::fromStdString(path));
+        case Status::Failed:
+            return QString::fromStdString(outcome.message);
+        case Status::Abandoned:
+            break;
+    }
+    return {};
+}
+
 QString& lastExportFolder() {
     static QString folder;
     return folder;

@@ -27,6 +27,11 @@ std::optional<platform::ExportTarget> askExportTarget(QWidget* owner,
 // opens there.
 QString& lastExportFolder();
 
+// What a window's status bar says when an export has ended: "Saved PATH"
+// when the file was written, the failure's message, nothing when the user
+// abandoned it.
+QString exportStatus(const platform::ExportOutcome& outcome, const std::string& path);
+
 // PNG pixel for pixel, or a one-page PDF of the picture at its physical size
 // (its dots per meter), titled `title`.
 platform::ExportOutcome savePicture(const QImage& picture, const QString& title,

@@ -33,6 +33,23 @@ std::vector<std::string> densityCaption(const density::Orbit& o, Interval span) 
                 range("x", span.from, span.to)};
 }
 
+std::vector<std::string> planeViewCaption(const PlaneView& v, PlaneColouring colouring,
+                                          const std::optional<std::pair<double, double>>& cursor) {
+    const ParameterNames n = parameterNames(v.map);
+    std::string last = colouring == PlaneColouring::Period    ? "Colour: period (in passes)"
+                       : colouring == PlaneColouring::Winding ? "Colour: winding number"
+                                                              : "Colour: Lyapunov exponent λ";
+    if (cursor) {
+        last += "; cursor at " + n.p + " = " + numberText(cursor->first) + ", " + n.q + " = " +
+                numberText(cursor->second);
+    }
+    return {"Parameter plane of " + plane::planeCaption(v.map),
+            range(n.p.c_str(), v.pMin, v.pMax) + ", " + range(n.q.c_str(), v.qMin, v.qMax) +
+                "; x0 = " + numberText(v.x0) + ", T = " + std::to_string(v.transient) +
+                ", K = " + std::to_string(v.kept),
+            last};
+}
+
 std::string joinCaption(const std::vector<std::string>& lines) {
     std::string out;
     for (const std::string& line : lines) {

@@ -9,6 +9,7 @@
 
 #include "core/numeric/invariant_density.h"
 #include "core/tools/explorer_model.h"
+#include "core/tools/plane_model.h"
 
 namespace corvane::tools {
 
@@ -29,6 +30,11 @@ std::vector<std::string> cobwebCaption(const CobwebCaption& c);
 
 // The density at the cursor: the map, a, and the orbit counted.
 std::vector<std::string> densityCaption(const density::Orbit& orbit, Interval span);
+
+// The parameter plane: its map, the two parameters' ranges, x0, T and K,
+// what the colours show, and the cursor when one is set.
+std::vector<std::string> planeViewCaption(const PlaneView& view, PlaneColouring colouring,
+                                          const std::optional<std::pair<double, double>>& cursor);
 
 // The lines joined by "; ", for a file's one-line title or description.
 std::string joinCaption(const std::vector<std::string>& lines);

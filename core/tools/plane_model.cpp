@@ -6,18 +6,9 @@
 
 #include "core/numeric/number_text.h"
 #include "core/tools/explorer_model.h"
+#include "core/tools/verdicts.h"
 
 namespace corvane::tools {
-
-namespace {
-
-std::string shortNumber(double v, int digits = 6) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*g", digits, v);
-    return text;
-}
-
-}  // namespace
 
 PlaneView startPlaneView(const plane::PlaneMap& map) {
     PlaneView v;
@@ -152,7 +143,7 @@ std::string PlaneModel::zoomRect(double p1, double p2, double q1, double q2) {
 
 std::string PlaneModel::wheel(double p, double q, double factor) {
     PlaneView v = view();
-    auto clamp = [](double lo) { return std::clamp(lo, -kFarthestA, kFarthestA); };
+    auto clamp = [](double v) { return std::clamp(v, -kFarthestA, kFarthestA); };
     v.pMin = clamp(p - (p - v.pMin) * factor);
     v.pMax = clamp(p + (v.pMax - p) * factor);
     v.qMin = clamp(q - (q - v.qMin) * factor);

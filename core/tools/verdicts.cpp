@@ -29,12 +29,13 @@ std::string pathText(const std::vector<double>& path) {
 
 }  // namespace
 
-std::string shortNumber(double v) {
+std::string shortNumber(double v, int digits) {
     if (std::fabs(v) < 1e-12) v = 0;
     if (std::isnan(v)) return "nan";
-    // Six significant digits, whatever the locale's decimal separator.
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 6);
+    // Whatever the locale's decimal separator.
+    char buffer[40];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, digits);
     return std::string(buffer, end.ptr);
 }
 

@@ -13,9 +13,10 @@
 
 namespace corvane::tools {
 
-// A number as the status texts show it: six significant digits, and 0 for
-// what lies within 1e-12 of it (a fixed point approached from one side).
-std::string shortNumber(double v);
+// A number as the status texts show it: six (or `digits`) significant
+// digits, and 0 for what lies within 1e-12 of it (a fixed point approached
+// from one side).
+std::string shortNumber(double v, int digits = 6);
 
 // "period 3, λ = -0.0123", "chaotic, λ = 0.4", "periodic, period above 64,
 // or still converging, λ = -0.004", "converging to 0, λ = -1e-05", … for a
